@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "image/eeprom_image.h"
+
+// A RIC slot is three bytes b, b+1, b+2: the 21-bit RIC little-endian in
+// b .. b+2 bits 0..4, and flags in bits 5..7 of b+2, in one of three forms:
+//   function slot:             bits 5..7 = function code 0..4 (ALL = 4 sets bit 7 alone)
+//   enable slot:               bit 7 = enable, bits 5..6 = 0
+//   function-and-enable slot:  bits 5..6 = function code 0..3, bit 7 = enable
+namespace kova {
+
+constexpr std::int32_t kMaxRic = 2097151;  // 21 bits
+
+std::int32_t GetRIC(const EEpromImage& image, int index);
+// Masks ric to 21 bits and writes byte b+2 whole, clearing its flags: the
+// slot's PutFunc and PutEnable follow.
+void PutRIC(EEpromImage& image, int index, std::int32_t ric);
+
+// Bits 5..7 of byte b+2; with twoBit only bits 5..6.
+std::int16_t GetFunc(const EEpromImage& image, int index, bool twoBit);
+// Replaces bits 5..6 and can only set bit 7. A code outside 0..7 is an overflow.
+void PutFunc(EEpromImage& image, int index, int func);
+
+std::int16_t GetEnable(const EEpromImage& image, int index);
+void PutEnable(EEpromImage& image, int index, int enable);
+
+}  // namespace kova
