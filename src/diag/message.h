@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace kova {
+
+// An expected condition to show the user in a modal box with an OK button
+// ("Communications Error", an invalid RIC, a file that cannot be read). The
+// layer that detects it builds the message; the window shows it, the command
+// line prints it.
+enum class MessageIcon { None, Information, Warning, Critical };
+
+struct Message {
+  std::string title = "Kova Pro Configuration";
+  std::string text;
+  MessageIcon icon = MessageIcon::None;
+
+  bool operator==(const Message&) const = default;
+};
+
+}  // namespace kova
