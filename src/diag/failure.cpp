@@ -2,7 +2,9 @@
 
 namespace kova {
 
-void Fail(FailureCode code, const std::string& description) { throw Failure(code, description); }
+void Fail(FailureCode code, const std::string& description) {
+  throw Failure(code, description);
+}
 
 const char* FailureName(FailureCode code) {
   switch (code) {

@@ -19,7 +19,8 @@ std::string Hex(unsigned value) {
 
 std::string Bits(std::uint8_t byte) {
   std::string text;
-  for (int j = 0; j < 8; ++j) text += (byte & (0x80 >> j)) ? '1' : '0';
+  for (int j = 0; j < 8; ++j)
+    text += (byte & (0x80 >> j)) ? '1' : '0';
   return text;
 }
 
@@ -63,7 +64,8 @@ void DisplayEEprom(std::span<const std::uint8_t, 256> image) {
   if (!TraceEnabled()) return;
   for (unsigned row = 0; row < 16; ++row) {
     std::string line = Hex(row * 16) + ":";
-    for (unsigned col = 0; col < 16; ++col) line += " " + Hex(image[row * 16 + col]);
+    for (unsigned col = 0; col < 16; ++col)
+      line += " " + Hex(image[row * 16 + col]);
     Trace(line);
   }
 }
@@ -72,7 +74,8 @@ void DisplayBits(std::span<const std::int16_t, 85> bits) {
   if (!TraceEnabled()) return;
   for (unsigned row = 0; row < 10; ++row) {
     std::string line = "bits " + std::to_string(row * 8) + ":";
-    for (unsigned j = 0; j < 8; ++j) line += bits[row * 8 + j] ? " 1" : " 0";
+    for (unsigned j = 0; j < 8; ++j)
+      line += bits[row * 8 + j] ? " 1" : " 0";
     Trace(line);
   }
 }
@@ -80,7 +83,8 @@ void DisplayBits(std::span<const std::int16_t, 85> bits) {
 void DisplayEEpromBits(std::span<const std::uint8_t, 256> image) {
   if (!TraceEnabled()) return;
   static constexpr std::array<int, 10> kOrder{248, 249, 250, 251, 252, 253, 254, 7, 8, 9};
-  for (int address : kOrder) Trace("byte " + std::to_string(address) + ": " + Bits(image[address]));
+  for (int address : kOrder)
+    Trace("byte " + std::to_string(address) + ": " + Bits(image[address]));
 }
 
 }  // namespace kova

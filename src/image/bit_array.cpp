@@ -8,7 +8,8 @@ namespace kova {
 void UnpackEEpromIntoBitArray(const EEpromImage& image, BitArray& bits) {
   int k = 0;
   for (int address : kVerificationArea) {
-    for (int j = 0; j < 8; ++j) bits[k++] = (image[address] & (128 >> j)) ? 1 : 0;
+    for (int j = 0; j < 8; ++j)
+      bits[k++] = (image[address] & (128 >> j)) ? 1 : 0;
   }
   DisplayEEpromBits(image);
   DisplayBits(bits);

@@ -7,7 +7,8 @@ namespace kova {
 
 void ClearForm(Configuration& cfg) {
   cfg.FileName.clear();
-  for (auto& version : cfg.Ver) version.clear();
+  for (auto& version : cfg.Ver)
+    version.clear();
   SelectPocsagBaud(cfg, PocsagRate::R1200);
   cfg.Polarity = PolarityMode::Normal;
   cfg.Hunting = HuntingMode::Off;
@@ -67,7 +68,8 @@ Configuration StartupConfiguration() {
   cfg.BaudKova = 4;
   cfg.Sign1Func = cfg.Sign2Func = cfg.AlphaRepeatFunc = cfg.AlphaSubFunc = 0;
   cfg.NumericRepeatFunc = cfg.NumericSubFunc = cfg.ResetFunc = 0;
-  for (auto& zone : cfg.Zones) zone.CloseFunc = zone.OpenFunc = zone.ToggleFunc = 0;
+  for (auto& zone : cfg.Zones)
+    zone.CloseFunc = zone.OpenFunc = zone.ToggleFunc = 0;
   cfg.SndrMode = OutputMode::WireOrd;
   cfg.RlyMode = OutputMode::WireOrd;
   return cfg;

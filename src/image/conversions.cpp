@@ -21,8 +21,10 @@ namespace {
 
 std::string_view Trim(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && blank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && blank(text.back()))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -67,8 +69,8 @@ double ParseDecimal(std::string_view whole, std::string_view text) {
   // from_chars wants a digit before the point.
   const std::string number = (text.front() == '.' ? "0" : "") + std::string(text);
   double value = 0;
-  const auto result =
-      std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
+                                      std::chars_format::fixed);
   if (result.ec == std::errc::result_out_of_range) Overflow(whole);
   if (result.ec != std::errc() || result.ptr != number.data() + number.size()) TypeMismatch(whole);
   return negative ? -value : value;
@@ -94,9 +96,15 @@ Int ToWhole(std::string_view text) {
 
 }  // namespace
 
-std::int32_t ToLong(std::string_view text) { return ToWhole<std::int32_t>(text); }
-std::int16_t ToInteger(std::string_view text) { return ToWhole<std::int16_t>(text); }
-std::uint8_t ToByte(std::string_view text) { return ToWhole<std::uint8_t>(text); }
+std::int32_t ToLong(std::string_view text) {
+  return ToWhole<std::int32_t>(text);
+}
+std::int16_t ToInteger(std::string_view text) {
+  return ToWhole<std::int16_t>(text);
+}
+std::uint8_t ToByte(std::string_view text) {
+  return ToWhole<std::uint8_t>(text);
+}
 
 double ToDouble(std::string_view text) {
   const double value = Parse(text);

@@ -46,7 +46,9 @@ constexpr int kOpenEnd = 11;
 constexpr int kToggleStart = 14;
 constexpr int kToggleEnd = 17;
 
-constexpr int Zone(int index) { return kFirstZone + kZoneSize * index; }
+constexpr int Zone(int index) {
+  return kFirstZone + kZoneSize * index;
+}
 }  // namespace addr
 
 // A byte as two upper-case hexadecimal digits ("0A").

@@ -47,6 +47,8 @@ double StepSize(const Configuration& cfg, FreqStep step) {
   return 0;
 }
 
-void StepFreq(Configuration& cfg, FreqStep step) { cfg.Freq += StepSize(cfg, step); }
+void StepFreq(Configuration& cfg, FreqStep step) {
+  cfg.Freq += StepSize(cfg, step);
+}
 
 }  // namespace kova

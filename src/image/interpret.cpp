@@ -105,49 +105,52 @@ void Reader::ReadSequence() {
 }
 
 std::vector<std::string> Reader::Run() {
-  ReadElapsedTime();                                                                   // 1
-  if (Bit(addr::kFlags, 0)) {                                                          // 2
+  ReadElapsedTime();           // 1
+  if (Bit(addr::kFlags, 0)) {  // 2
     cfg_.Polarity = PolarityMode::Auto;
   } else {
     cfg_.Polarity = Bit(addr::kModes, 2) ? PolarityMode::Inverted : PolarityMode::Normal;
   }
-  SelectPocsagBaud(cfg_, Bit(addr::kModes, 0)   ? PocsagRate::R512                     // 3
+  SelectPocsagBaud(cfg_, Bit(addr::kModes, 0)   ? PocsagRate::R512  // 3
                          : Bit(addr::kModes, 1) ? PocsagRate::R2400
                                                 : PocsagRate::R1200);
-  cfg_.Hunting = Bit(addr::kModes, 3) ? HuntingMode::On : HuntingMode::Off;            // 4
-  cfg_.ClkJog = std::to_string(b_[addr::kClock] & 15);                                 // 5
-  cfg_.EnableAlphaCode = Bit(addr::kClock, 5) ? 0 : 1;                                 // 6
+  cfg_.Hunting = Bit(addr::kModes, 3) ? HuntingMode::On : HuntingMode::Off;  // 4
+  cfg_.ClkJog = std::to_string(b_[addr::kClock] & 15);                       // 5
+  cfg_.EnableAlphaCode = Bit(addr::kClock, 5) ? 0 : 1;                       // 6
   cfg_.EnableNumericCode = Bit(addr::kClock, 4) ? 0 : 1;
-  cfg_.BaudKova = (b_[addr::kModes] >> 3) & 7;                                         // 7
+  cfg_.BaudKova = (b_[addr::kModes] >> 3) & 7;                                            // 7
   FunctionEnableSlot(addr::kResetSlot, cfg_.ResetEnable, cfg_.ResetRIC, cfg_.ResetFunc);  // 8
-  cfg_.SndrTime = Decimal(addr::kSndrTime);                                            // 9
+  cfg_.SndrTime = Decimal(addr::kSndrTime);                                               // 9
   cfg_.RepeatFilter = Decimal(addr::kRepeatFilter);
-  cfg_.SndrMode = Bit(addr::kModes, 7) ? OutputMode::Timed : OutputMode::WireOrd;      // 10
+  cfg_.SndrMode = Bit(addr::kModes, 7) ? OutputMode::Timed : OutputMode::WireOrd;  // 10
   cfg_.RlyMode = Bit(addr::kModes, 6) ? OutputMode::Timed : OutputMode::WireOrd;
   FunctionEnableSlot(addr::kSign1Slot, cfg_.Sign1Enable, cfg_.Sign1RIC, cfg_.Sign1Func);  // 11
   FunctionEnableSlot(addr::kSign2Slot, cfg_.Sign2Enable, cfg_.Sign2RIC, cfg_.Sign2Func);
-  cfg_.RepeatRIC1 = Ric(addr::kAlphaRangeStart);                                       // 12
+  cfg_.RepeatRIC1 = Ric(addr::kAlphaRangeStart);  // 12
   cfg_.AlphaRepeatFunc = ThreeBitFunction(addr::kAlphaRangeStart, "lstAlphaRepeatFunc");
   cfg_.RepeatRIC2 = Ric(addr::kAlphaRangeEnd);
   cfg_.EnableAlphaRepeat = GetEnable(b_, addr::kAlphaRangeEnd);
   // 13: only the ten zones' bits count, as for the relay mask.
   const int sounder = (b_[addr::kSounderMask + 1] & 3) * 256 + b_[addr::kSounderMask];
-  for (int i = 0; i < kZoneCount; ++i) cfg_.Zones[i].SndrChan = (sounder >> i) & 1;
-  for (int i = 0; i < kZoneCount; ++i) ReadZone(i);                                   // 14
-  cfg_.RepeatRIC3 = Ric(addr::kNumericRangeStart);                                     // 15
+  for (int i = 0; i < kZoneCount; ++i)
+    cfg_.Zones[i].SndrChan = (sounder >> i) & 1;
+  for (int i = 0; i < kZoneCount; ++i)
+    ReadZone(i);                                    // 14
+  cfg_.RepeatRIC3 = Ric(addr::kNumericRangeStart);  // 15
   cfg_.NumericRepeatFunc = ThreeBitFunction(addr::kNumericRangeStart, "lstNumericRepeatFunc");
   cfg_.RepeatRIC4 = Ric(addr::kNumericRangeEnd);
   cfg_.EnableNumericRepeat = GetEnable(b_, addr::kNumericRangeEnd);
-  FunctionEnableSlot(addr::kAlphaSubSlot, cfg_.EnableAlphaSub, cfg_.AlphaSubRIC,       // 16
+  FunctionEnableSlot(addr::kAlphaSubSlot, cfg_.EnableAlphaSub, cfg_.AlphaSubRIC,  // 16
                      cfg_.AlphaSubFunc);
   FunctionEnableSlot(addr::kNumericSubSlot, cfg_.EnableNumericSub, cfg_.NumericSubRIC,
                      cfg_.NumericSubFunc);
-  ReadSynthesizer();                                                                   // 17-19
-  cfg_.RlyTime = Decimal(addr::kRlyTime);                                              // 20
+  ReadSynthesizer();                       // 17-19
+  cfg_.RlyTime = Decimal(addr::kRlyTime);  // 20
   const int relay = (b_[addr::kRelayMask + 1] & 3) * 256 + b_[addr::kRelayMask];
-  for (int i = 0; i < kZoneCount; ++i) cfg_.Zones[i].RlyChan = (relay >> i) & 1;
-  ReadSequence();                                                                      // 21-23
-  cfg_.FrmZero = Bit(addr::kFlags, 3) ? 1 : 0;                                         // 24
+  for (int i = 0; i < kZoneCount; ++i)
+    cfg_.Zones[i].RlyChan = (relay >> i) & 1;
+  ReadSequence();                               // 21-23
+  cfg_.FrmZero = Bit(addr::kFlags, 3) ? 1 : 0;  // 24
   cfg_.SingleMsg = Bit(addr::kFlags, 4) ? 1 : 0;
   cfg_.SpeedLetter = Bit(addr::kFlags, 5) ? 1 : 0;
   return warnings_;
@@ -155,6 +158,8 @@ std::vector<std::string> Reader::Run() {
 
 }  // namespace
 
-std::vector<std::string> InterpretEEprom(Document& doc) { return Reader(doc).Run(); }
+std::vector<std::string> InterpretEEprom(Document& doc) {
+  return Reader(doc).Run();
+}
 
 }  // namespace kova

@@ -29,7 +29,8 @@ class Packer {
  private:
   [[noreturn]] void Refuse(FailureCode code, std::string_view control, int zone,
                            const std::string& problem) const {
-    throw FieldFailure(code, FieldLabel(control, zone) + ": " + problem, ControlName(control, zone));
+    throw FieldFailure(code, FieldLabel(control, zone) + ": " + problem,
+                       ControlName(control, zone));
   }
 
   // Runs a conversion, turning its failure into one that names the field.
@@ -124,7 +125,8 @@ std::string Packer::PackModes() {
     clkJog = "1";
   }
   if (cfg_.Polarity == PolarityMode::Inverted) x += 4;
-  if (cfg_.BaudKova == kNoSelection) Refuse(FailureCode::Overflow, "lstBaudKova", -1, "nothing selected");
+  if (cfg_.BaudKova == kNoSelection)
+    Refuse(FailureCode::Overflow, "lstBaudKova", -1, "nothing selected");
   if (cfg_.BaudKova < 0 || cfg_.BaudKova >= static_cast<int>(kBaudRates.size())) {
     Refuse(FailureCode::Overflow, "lstBaudKova", -1,
            "list index " + std::to_string(cfg_.BaudKova) + " is not one of its items");
@@ -154,7 +156,8 @@ void Packer::PackZone(int i) {
   // TMax in tens of seconds, rounded toward zero, 15 bits; bit 7 of the high byte is TxMonitor.
   const std::int32_t seconds = Convert(zone.CloseTMax, "txtCloseTMax", i, ToLong);
   if (seconds < 0 || seconds > kMaxCloseTMax) {
-    Refuse(FailureCode::Overflow, "txtCloseTMax", i, "'" + zone.CloseTMax + "' is outside 0..327670");
+    Refuse(FailureCode::Overflow, "txtCloseTMax", i,
+           "'" + zone.CloseTMax + "' is outside 0..327670");
   }
   int t = seconds / 10;
   b_[z + addr::kCloseTMax] = static_cast<std::uint8_t>(t & 255);
@@ -187,7 +190,8 @@ void Packer::PackFlags() {
 void Packer::PackSynthWord() {
   if (cfg_.ChanSpace <= 0) Refuse(FailureCode::Overflow, "optChanSpace", -1, "nothing selected");
   if (!(cfg_.Freq >= kSynthBaseHz)) {
-    Refuse(FailureCode::Overflow, "txtFreq", -1, DisplayFreq(cfg_.Freq) + " MHz is below 45.000 000 MHz");
+    Refuse(FailureCode::Overflow, "txtFreq", -1,
+           DisplayFreq(cfg_.Freq) + " MHz is below 45.000 000 MHz");
   }
   const double channels = (cfg_.Freq - kSynthBaseHz) / cfg_.ChanSpace;
   const double quarterChannels = std::nearbyint(channels * 4);
@@ -226,37 +230,38 @@ void Packer::PackSequence() {
 }
 
 std::string Packer::Run() {
-  const std::string clkJog = PackModes();                                                 // 1
-  PackClock(clkJog);                                                                      // 2
-  FunctionEnableSlot(addr::kResetSlot, cfg_.ResetRIC, "txtResetRIC", cfg_.ResetFunc,     // 3
+  const std::string clkJog = PackModes();                                             // 1
+  PackClock(clkJog);                                                                  // 2
+  FunctionEnableSlot(addr::kResetSlot, cfg_.ResetRIC, "txtResetRIC", cfg_.ResetFunc,  // 3
                      "lstResetFunc", cfg_.ResetEnable);
-  b_[addr::kSndrTime] = ByteTime(cfg_.SndrTime, "txtSndrTime");                           // 4
+  b_[addr::kSndrTime] = ByteTime(cfg_.SndrTime, "txtSndrTime");  // 4
   b_[addr::kRepeatFilter] = ByteTime(cfg_.RepeatFilter, "txtRepeatFilter");
-  FunctionEnableSlot(addr::kSign1Slot, cfg_.Sign1RIC, "txtSign1RIC", cfg_.Sign1Func,     // 5
+  FunctionEnableSlot(addr::kSign1Slot, cfg_.Sign1RIC, "txtSign1RIC", cfg_.Sign1Func,  // 5
                      "lstSign1Func", cfg_.Sign1Enable);
-  FunctionEnableSlot(addr::kSign2Slot, cfg_.Sign2RIC, "txtSign2RIC", cfg_.Sign2Func,
-                     "lstSign2Func", cfg_.Sign2Enable);
-  Range(addr::kAlphaRangeStart, cfg_.RepeatRIC1, "txtRepeatRIC1", cfg_.AlphaRepeatFunc,   // 6
+  FunctionEnableSlot(addr::kSign2Slot, cfg_.Sign2RIC, "txtSign2RIC", cfg_.Sign2Func, "lstSign2Func",
+                     cfg_.Sign2Enable);
+  Range(addr::kAlphaRangeStart, cfg_.RepeatRIC1, "txtRepeatRIC1", cfg_.AlphaRepeatFunc,  // 6
         "lstAlphaRepeatFunc", addr::kAlphaRangeEnd, cfg_.RepeatRIC2, "txtRepeatRIC2",
         cfg_.EnableAlphaRepeat);
-  const int sounder = ZoneMask(&Zone::SndrChan);                                          // 7
+  const int sounder = ZoneMask(&Zone::SndrChan);  // 7
   b_[addr::kSounderMask] = static_cast<std::uint8_t>(sounder & 255);
   b_[addr::kSounderMask + 1] = static_cast<std::uint8_t>((sounder / 256) & 3);
-  for (int i = 0; i < kZoneCount; ++i) PackZone(i);                                       // 8
-  PackFlags();                                                                            // 9
+  for (int i = 0; i < kZoneCount; ++i)
+    PackZone(i);                                                                             // 8
+  PackFlags();                                                                               // 9
   Range(addr::kNumericRangeStart, cfg_.RepeatRIC3, "txtRepeatRIC3", cfg_.NumericRepeatFunc,  // 10
         "lstNumericRepeatFunc", addr::kNumericRangeEnd, cfg_.RepeatRIC4, "txtRepeatRIC4",
         cfg_.EnableNumericRepeat);
-  FunctionEnableSlot(addr::kAlphaSubSlot, cfg_.AlphaSubRIC, "txtAlphaSubRIC",             // 11
+  FunctionEnableSlot(addr::kAlphaSubSlot, cfg_.AlphaSubRIC, "txtAlphaSubRIC",  // 11
                      cfg_.AlphaSubFunc, "lstAlphaSubFunc", cfg_.EnableAlphaSub);
   FunctionEnableSlot(addr::kNumericSubSlot, cfg_.NumericSubRIC, "txtNumericSubRIC",
                      cfg_.NumericSubFunc, "lstNumericSubFunc", cfg_.EnableNumericSub);
-  PackSynthWord();                                                                        // 12
-  b_[addr::kRlyTime] = ByteTime(cfg_.RlyTime, "txtRlyTime");                              // 13
+  PackSynthWord();                                            // 12
+  b_[addr::kRlyTime] = ByteTime(cfg_.RlyTime, "txtRlyTime");  // 13
   const int relay = ZoneMask(&Zone::RlyChan);
   b_[addr::kRelayMask] = static_cast<std::uint8_t>(relay & 255);
   b_[addr::kRelayMask + 1] = static_cast<std::uint8_t>((relay / 256) & 3);
-  PackSequence();                                                                         // 14
+  PackSequence();  // 14
   return clkJog;
 }
 

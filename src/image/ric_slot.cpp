@@ -9,7 +9,8 @@ namespace {
 
 void CheckSlot(int index) {
   if (index < 0 || index > 253) {
-    Fail(FailureCode::SubscriptOutOfRange, "RIC slot " + std::to_string(index) + " is outside the image");
+    Fail(FailureCode::SubscriptOutOfRange,
+         "RIC slot " + std::to_string(index) + " is outside the image");
   }
 }
 

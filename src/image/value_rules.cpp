@@ -62,7 +62,8 @@ void EnforceNumeric(Configuration& cfg) {
 void CopyRelayToSounder(Configuration& cfg) {
   cfg.SndrMode = cfg.RlyMode;
   cfg.SndrTime = cfg.RlyTime;
-  for (auto& zone : cfg.Zones) zone.SndrChan = zone.RlyChan;
+  for (auto& zone : cfg.Zones)
+    zone.SndrChan = zone.RlyChan;
 }
 
 }  // namespace kova

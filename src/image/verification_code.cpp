@@ -8,7 +8,8 @@
 namespace kova {
 
 std::string StripTrailingSpaces(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
   return std::string(text);
 }
 
@@ -32,7 +33,8 @@ std::string UnpackBitArrayIntoChars(const BitArray& bits) {
   std::string text;
   for (int n = 0; n < kMaxAlphaChars; ++n) {
     int code = 0;
-    for (int j = 0; j < 7; ++j) code += bits[7 * n + j] << j;
+    for (int j = 0; j < 7; ++j)
+      code += bits[7 * n + j] << j;
     text += static_cast<char>(code);
   }
   return text;

@@ -1,1 +1,222 @@
 #include <gtest/gtest.h>
+
+#include "image/clear_form.h"
+#include "image/frequency.h"
+#include "image/value_rules.h"
+
+namespace kova {
+namespace {
+
+struct BaudCase {
+  PocsagRate from;
+  PocsagRate to;
+  PolarityMode polarityBefore;
+  std::string clkJog;
+  PolarityMode polarityAfter;
+};
+
+TEST(PocsagBaud, PresetsTheClockJogAndDropsAutoAt2400) {
+  const std::vector<BaudCase> cases{
+      {PocsagRate::R1200, PocsagRate::R512, PolarityMode::Auto, "16", PolarityMode::Auto},
+      {PocsagRate::R512, PocsagRate::R1200, PolarityMode::Inverted, "8", PolarityMode::Inverted},
+      {PocsagRate::R1200, PocsagRate::R2400, PolarityMode::Auto, "4", PolarityMode::Normal},
+      {PocsagRate::R1200, PocsagRate::R2400, PolarityMode::Inverted, "4", PolarityMode::Inverted},
+      {PocsagRate::None, PocsagRate::R2400, PolarityMode::None, "4", PolarityMode::None},
+      // No change of value, no click: the typed jog stays.
+      {PocsagRate::R2400, PocsagRate::R2400, PolarityMode::Auto, "typed", PolarityMode::Auto},
+  };
+  for (const auto& c : cases) {
+    Configuration cfg;
+    cfg.PocsagBaud = c.from;
+    cfg.Polarity = c.polarityBefore;
+    cfg.ClkJog = "typed";
+    SelectPocsagBaud(cfg, c.to);
+    EXPECT_EQ(cfg.PocsagBaud, c.to);
+    EXPECT_EQ(cfg.ClkJog, c.clkJog);
+    EXPECT_EQ(cfg.Polarity, c.polarityAfter);
+  }
+}
+
+TEST(SequenceFormat, TickingOneUnticksTheOtherAndCleansTheText) {
+  Configuration cfg;
+  cfg.NumericVC = 1;
+  cfg.VC = " AB CD EF GH IJ\tKL";
+  SetAlphaVC(cfg, 1);
+  EXPECT_EQ(cfg.AlphaVC, 1);
+  EXPECT_EQ(cfg.NumericVC, 0);
+  EXPECT_EQ(cfg.VC, "ABCDEFGHIJK");
+
+  cfg.VC = "12 ab-U5[]";
+  SetNumericVC(cfg, 1);
+  EXPECT_EQ(cfg.AlphaVC, 0);
+  EXPECT_EQ(cfg.VC, "12 -U5[]");
+}
+
+TEST(SequenceFormat, UntickingChangesNothingElse) {
+  Configuration cfg;
+  cfg.AlphaVC = 1;
+  cfg.VC = "a b";
+  SetAlphaVC(cfg, 0);
+  EXPECT_EQ(cfg.AlphaVC, 0);
+  EXPECT_EQ(cfg.NumericVC, 0);
+  EXPECT_EQ(cfg.VC, "a b");
+}
+
+TEST(SequenceFormat, EnforceCutsToTheFormatsLength) {
+  Configuration cfg;
+  cfg.VC = std::string(30, '7');
+  EnforceNumeric(cfg);
+  EXPECT_EQ(cfg.VC, std::string(20, '7'));
+  cfg.VC = std::string("\x7f~!") + std::string(12, 'x');
+  EnforceAlpha(cfg);
+  EXPECT_EQ(cfg.VC, "~!" + std::string(9, 'x'));
+}
+
+TEST(CopyRelayToSounder, CopiesModeTimeAndChannels) {
+  Configuration cfg;
+  cfg.RlyMode = OutputMode::Timed;
+  cfg.RlyTime = "30";
+  cfg.Zones[0].RlyChan = 1;
+  cfg.Zones[2].RlyChan = 1;
+  cfg.Zones[5].SndrChan = 1;
+  CopyRelayToSounder(cfg);
+  EXPECT_EQ(cfg.SndrMode, OutputMode::Timed);
+  EXPECT_EQ(cfg.SndrTime, "30");
+  for (int i = 0; i < kZoneCount; ++i)
+    EXPECT_EQ(cfg.Zones[i].SndrChan, i == 0 || i == 2) << i;
+}
+
+TEST(DisplayFreq, MegahertzWithABlankAfterTheThirdDecimal) {
+  const std::vector<std::pair<double, std::string>> cases{
+      {459050000, "459.050 000"}, {459056250, "459.056 250"}, {45000000, "45.000 000"},
+      {0, "0.000 000"},           {-950000, "-0.950 000"},    {1234567, "1.234 567"},
+  };
+  for (const auto& [hertz, text] : cases)
+    EXPECT_EQ(DisplayFreq(hertz), text);
+}
+
+TEST(ChannelSpacing, MovesTheFrequencyDownOntoTheNewRaster) {
+  Configuration cfg;
+  cfg.ChanSpaceOption = 1;
+  cfg.ChanSpace = 6250;
+  cfg.Freq = 459050000;
+  StepFreq(cfg, FreqStep::Add);
+  EXPECT_EQ(DisplayFreq(cfg.Freq), "459.056 250");
+  SelectChanSpace(cfg, 0);
+  EXPECT_EQ(cfg.ChanSpace, 5000);
+  EXPECT_EQ(DisplayFreq(cfg.Freq), "459.055 000");
+  StepFreq(cfg, FreqStep::Add);
+  EXPECT_EQ(DisplayFreq(cfg.Freq), "459.060 000");
+  cfg.Freq = 459056250;
+  SelectChanSpace(cfg, 1);
+  SelectChanSpace(cfg, 0);
+  SelectChanSpace(cfg, 1);
+  EXPECT_EQ(cfg.Freq, 459050000);
+}
+
+TEST(ChannelSpacing, ReselectingTheSameSpacingLeavesAnOffRasterFrequency) {
+  Configuration cfg;
+  SelectChanSpace(cfg, 0);
+  cfg.Freq = 459051234;
+  SelectChanSpace(cfg, 0);
+  EXPECT_EQ(cfg.Freq, 459051234);
+}
+
+TEST(ChannelSpacing, FarOutOfRangeFrequenciesAreRealignedNotRefused) {
+  Configuration cfg;
+  SelectChanSpace(cfg, 0);
+  cfg.Freq = 3000006250.0;
+  SelectChanSpace(cfg, 1);
+  EXPECT_EQ(cfg.Freq, 3000006250.0);
+  SelectChanSpace(cfg, 0);
+  EXPECT_EQ(cfg.Freq, 3000005000.0);
+}
+
+TEST(FrequencySteps, EachButtonMovesByItsStepWithoutLimit) {
+  const std::vector<std::pair<FreqStep, double>> steps{
+      {FreqStep::Add, 6250},     {FreqStep::Sub, -6250},     {FreqStep::Add2, 25000},
+      {FreqStep::Sub2, -25000},  {FreqStep::Add3, 100000},   {FreqStep::Sub3, -100000},
+      {FreqStep::Add4, 1000000}, {FreqStep::Sub4, -1000000},
+  };
+  for (const auto& [step, change] : steps) {
+    Configuration cfg;
+    cfg.ChanSpace = 6250;
+    cfg.Freq = 459050000;
+    StepFreq(cfg, step);
+    EXPECT_EQ(cfg.Freq, 459050000 + change);
+  }
+  Configuration cfg = StartupConfiguration();
+  for (int press = 0; press < 460; ++press)
+    StepFreq(cfg, FreqStep::Sub4);
+  EXPECT_EQ(DisplayFreq(cfg.Freq), "-0.950 000");
+}
+
+TEST(ClearForm, ResetsValuesAndKeepsTheUsersChoices) {
+  Configuration cfg = StartupConfiguration();
+  cfg.FileName = "site.kova";
+  cfg.Ver = {"a", "b", "c"};
+  cfg.PocsagBaud = PocsagRate::R2400;
+  cfg.Polarity = PolarityMode::Inverted;
+  cfg.ClkJog = "1";
+  cfg.Zones[4].CloseRIC1 = "1234";
+  cfg.Zones[4].CloseFunc = 2;
+  cfg.Zones[4].EnableClose = 1;
+  cfg.Zones[4].TxMonitor = 1;
+  cfg.Zones[4].RlyChan = 1;
+  cfg.RlyMode = OutputMode::Timed;
+  cfg.RlyTime = "30";
+  cfg.EnableAlphaCode = 0;
+  cfg.BaudKova = 2;
+  cfg.SynthRx = 1;
+  cfg.ChanSpaceOption = 0;
+  cfg.ChanSpace = 5000;
+  cfg.Freq = 470000000;
+  cfg.AlphaVC = 1;
+  cfg.VC = "HELLO";
+  cfg.SpeedLetter = 1;
+
+  ClearForm(cfg);
+
+  EXPECT_EQ(cfg.FileName, "");
+  EXPECT_EQ(cfg.Ver[1], "");
+  EXPECT_EQ(cfg.PocsagBaud, PocsagRate::R1200);
+  EXPECT_EQ(cfg.Polarity, PolarityMode::Normal);
+  EXPECT_EQ(cfg.ClkJog, "8");
+  EXPECT_EQ(cfg.Zones[4].CloseRIC1, "0");
+  EXPECT_EQ(cfg.Zones[4].EnableClose, 0);
+  EXPECT_EQ(cfg.Zones[4].CloseTMax, "0");
+  EXPECT_EQ(cfg.RlyTime, "0");
+  EXPECT_EQ(cfg.SynthRx, 0);
+  EXPECT_EQ(cfg.ChanSpaceOption, 1);
+  EXPECT_EQ(cfg.ChanSpace, 6250);
+  EXPECT_EQ(DisplayFreq(cfg.Freq), "459.050 000");
+  EXPECT_EQ(cfg.AlphaVC, 0);
+  EXPECT_EQ(cfg.VC, "");
+  EXPECT_EQ(cfg.SpeedLetter, 0);
+  // Kept:
+  EXPECT_EQ(cfg.Zones[4].CloseFunc, 2);
+  EXPECT_EQ(cfg.Zones[4].TxMonitor, 1);
+  EXPECT_EQ(cfg.Zones[4].RlyChan, 1);
+  EXPECT_EQ(cfg.RlyMode, OutputMode::Timed);
+  EXPECT_EQ(cfg.EnableAlphaCode, 0);
+  EXPECT_EQ(cfg.BaudKova, 2);
+}
+
+TEST(StartupConfiguration, ListsAtTheirFirstItemsAndRatesAt9600) {
+  const Configuration cfg = StartupConfiguration();
+  EXPECT_EQ(cfg.ComPort, 0);
+  EXPECT_EQ(kBaudRates[cfg.BaudPC], 9600);
+  EXPECT_EQ(kBaudRates[cfg.BaudKova], 9600);
+  EXPECT_EQ(cfg.ResetFunc, 0);
+  EXPECT_EQ(cfg.AlphaRepeatFunc, 0);
+  EXPECT_EQ(cfg.Zones[9].ToggleFunc, 0);
+  EXPECT_EQ(cfg.SndrMode, OutputMode::WireOrd);
+  EXPECT_EQ(cfg.RlyMode, OutputMode::WireOrd);
+  EXPECT_EQ(cfg.EnableAlphaCode, 1);
+  EXPECT_EQ(cfg.EnableNumericCode, 1);
+  EXPECT_EQ(cfg.Hunting, HuntingMode::Off);
+  EXPECT_EQ(cfg.ClkInc, "4");
+}
+
+}  // namespace
+}  // namespace kova
