@@ -1,0 +1,132 @@
+#include "config_json.h"
+
+#include <QJsonArray>
+#include <cstdio>
+
+#include "config_fields.h"
+#include "image/frequency.h"
+
+namespace kova::ctl {
+namespace {
+
+std::string ZoneName(int zone) {
+  return "Chan " + std::to_string(zone + 1);
+}
+
+// Freq reads better in megahertz, the way the window shows it.
+std::string DisplayText(const ConfigField& field, const Configuration& cfg, int zone) {
+  if (field.name == "Freq") return DisplayFreq(cfg.Freq) + " MHz";
+  return ValueText(field.get(cfg, zone));
+}
+
+}  // namespace
+
+QJsonObject ToJson(const Configuration& cfg) {
+  QJsonObject json;
+  QJsonArray zones;
+  for (int i = 0; i < kZoneCount; ++i)
+    zones.append(QJsonObject());
+  for (const auto& field : ConfigFields()) {
+    const QString name = QString::fromStdString(field.name);
+    if (!field.perZone) {
+      json.insert(name, field.get(cfg, -1));
+      continue;
+    }
+    for (int i = 0; i < kZoneCount; ++i) {
+      QJsonObject zone = zones[i].toObject();
+      zone.insert(name, field.get(cfg, i));
+      zones[i] = zone;
+    }
+  }
+  json.insert("Zones", zones);
+  return json;
+}
+
+void ApplyJson(const QJsonObject& json, Configuration& cfg) {
+  Configuration edited = cfg;
+  const auto find = [](const QString& name, bool perZone) -> const ConfigField* {
+    for (const auto& field : ConfigFields()) {
+      if (field.perZone == perZone && QString::fromStdString(field.name) == name) return &field;
+    }
+    return nullptr;
+  };
+  const auto assign = [&](const ConfigField& field, int zone, const QJsonValue& value,
+                          const std::string& where) {
+    try {
+      field.set(edited, zone, value);
+    } catch (const FieldError& e) {
+      throw FieldError(where + ": " + e.what());
+    }
+  };
+
+  for (auto it = json.begin(); it != json.end(); ++it) {
+    const std::string key = it.key().toStdString();
+    if (it.key() == "Zones") {
+      const QJsonArray zones = it.value().toArray();
+      if (!it.value().isArray() || zones.size() > kZoneCount) {
+        throw FieldError("Zones: expected an array of at most ten objects");
+      }
+      for (int i = 0; i < zones.size(); ++i) {
+        if (!zones[i].isObject())
+          throw FieldError("Zones[" + std::to_string(i) + "]: expected an object");
+        const QJsonObject zone = zones[i].toObject();
+        for (auto z = zone.begin(); z != zone.end(); ++z) {
+          const std::string where = "Zones[" + std::to_string(i) + "]." + z.key().toStdString();
+          const ConfigField* field = find(z.key(), true);
+          if (!field) throw FieldError(where + ": unknown field");
+          assign(*field, i, z.value(), where);
+        }
+      }
+      continue;
+    }
+    const ConfigField* field = find(it.key(), false);
+    if (!field) throw FieldError(key + ": unknown field");
+    assign(*field, -1, it.value(), key);
+  }
+  cfg = edited;
+}
+
+std::string ShowText(const Configuration& cfg) {
+  std::string text;
+  std::string tab;
+  const auto line = [&](const std::string& name, const std::string& value) {
+    char row[512];
+    std::snprintf(row, sizeof row, "  %-20s %s\n", name.c_str(), value.c_str());
+    text += row;
+  };
+  for (const auto& field : ConfigFields()) {
+    if (field.perZone) continue;
+    if (field.tab != tab) {
+      tab = field.tab;
+      text += (text.empty() ? "" : "\n") + tab + "\n";
+    }
+    line(field.name, DisplayText(field, cfg, -1));
+  }
+  for (int i = 0; i < kZoneCount; ++i) {
+    text += "\n" + ZoneName(i) + "\n";
+    for (const auto& field : ConfigFields()) {
+      if (field.perZone) line(field.name, DisplayText(field, cfg, i));
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> Differences(const Configuration& a, const Configuration& b) {
+  std::vector<std::string> lines;
+  const auto compare = [&](const ConfigField& field, int zone, const std::string& name) {
+    const QJsonValue left = field.get(a, zone);
+    const QJsonValue right = field.get(b, zone);
+    if (left != right) lines.push_back(name + ": " + ValueText(left) + " | " + ValueText(right));
+  };
+  for (const auto& field : ConfigFields()) {
+    if (!field.perZone) compare(field, -1, field.name);
+  }
+  for (int i = 0; i < kZoneCount; ++i) {
+    for (const auto& field : ConfigFields()) {
+      if (field.perZone) compare(field, i, ZoneName(i) + " " + field.name);
+    }
+  }
+  return lines;
+}
+
+}  // namespace kova::ctl

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QJsonObject>
+#include <string>
+#include <vector>
+
+#include "image/configuration.h"
+
+namespace kova::ctl {
+
+// The configuration as one JSON object: each field under its record name,
+// the ten zones as the array "Zones".
+QJsonObject ToJson(const Configuration& cfg);
+
+// Assigns each field the object names, directly (no click rule runs). An
+// unknown name or a value of the wrong kind throws FieldError naming the
+// field ("Zones[2].CloseFunc: expected A, B, C, D, ALL or null"); the
+// configuration is then left as it was.
+void ApplyJson(const QJsonObject& json, Configuration& cfg);
+
+// Readable listing, grouped like the window's tabs.
+std::string ShowText(const Configuration& cfg);
+
+// One line per field that differs: "Chan 3 CloseRIC1: 1000 | 2000".
+std::vector<std::string> Differences(const Configuration& a, const Configuration& b);
+
+}  // namespace kova::ctl
