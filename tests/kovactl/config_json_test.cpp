@@ -147,6 +147,7 @@ TEST(ConfigText, DifferencesNameTheZoneAndBothValues) {
   b.Zones[2].CloseRIC1 = "1000";
   b.Polarity = PolarityMode::Inverted;
   b.Sign1Func = kNoSelection;
+  b.FileName = "other.kova";
   const std::vector<std::string> expected{"Polarity: Normal | Inverted", "Sign1Func: A | (none)",
                                           "Chan 3 CloseRIC1: 0 | 1000"};
   EXPECT_EQ(Differences(a, b), expected);

@@ -119,7 +119,8 @@ std::vector<std::string> Differences(const Configuration& a, const Configuration
     if (left != right) lines.push_back(name + ": " + ValueText(left) + " | " + ValueText(right));
   };
   for (const auto& field : ConfigFields()) {
-    if (!field.perZone) compare(field, -1, field.name);
+    // Two files always differ in their own names; that is not a difference of configuration.
+    if (!field.perZone && field.name != "FileName") compare(field, -1, field.name);
   }
   for (int i = 0; i < kZoneCount; ++i) {
     for (const auto& field : ConfigFields()) {

@@ -21,7 +21,8 @@ void ApplyJson(const QJsonObject& json, Configuration& cfg);
 // Readable listing, grouped like the window's tabs.
 std::string ShowText(const Configuration& cfg);
 
-// One line per field that differs: "Chan 3 CloseRIC1: 1000 | 2000".
+// One line per field that differs: "Chan 3 CloseRIC1: 1000 | 2000". The file
+// name is not compared.
 std::vector<std::string> Differences(const Configuration& a, const Configuration& b);
 
 }  // namespace kova::ctl
