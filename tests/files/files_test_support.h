@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "image/clear_form.h"
+#include "image/document.h"
+
+namespace kova::test {
+
+inline QString Fixture(const char* name) {
+  return QString::fromUtf8(KOVA_FIXTURES) + QLatin1Char('/') + QLatin1String(name);
+}
+
+inline std::string Bytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void Put(const QString& path, const std::string& bytes) {
+  std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+// The document right after start-up, as the window holds it.
+inline Document StartupDocument() {
+  Document doc;
+  doc.cfg = StartupConfiguration();
+  return doc;
+}
+
+// A scratch folder per test.
+class TempFolder {
+ public:
+  QString Path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
+  QString Folder() const { return dir_.path() + QLatin1Char('/'); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+}  // namespace kova::test
