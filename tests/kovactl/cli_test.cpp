@@ -1,0 +1,151 @@
+// kovactl as a user runs it: a separate process, its output streams and exit status.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Outcome {
+  int status;
+  QString out;
+  QString err;
+};
+
+Outcome Kovactl(const QStringList& args) {
+  QProcess process;
+  process.start(KOVACTL, args);
+  process.waitForFinished(30000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString Fixture(const char* name) {
+  return QString(KOVA_FIXTURES) + "/" + name;
+}
+
+void WriteText(const QString& path, const QByteArray& text) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  QString Path(const char* name) const { return dir.filePath(name); }
+  QTemporaryDir dir;
+};
+
+TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
+  WriteText(Path("bad.json"), R"({"Zones": [{}, {}, {"CloseRIC1": "abc"}]})");
+  WriteText(Path("unknown.json"), R"({"Colour": "red"})");
+  WriteText(Path("broken.json"), R"({"Zones": [)");
+  struct Case {
+    QStringList args;
+    int status;
+    QString stderrHas;
+  };
+  const std::vector<Case> cases{
+      {{}, 2, ""},
+      {{"frobnicate"}, 2, "unknown verb"},
+      {{"show"}, 2, "expected 1 file argument"},
+      {{"show", "--colour", Fixture("image_layout.kova")}, 2, "Unknown option"},
+      {{"convert", Fixture("image_layout.kova")}, 2, "-o FILE is required"},
+      {{"show", Path("missing.kova")}, 3, "missing.kova"},
+      {{"show", Fixture("image_bad_hex.kova")}, 3, "Contents"},
+      {{"pack", Path("broken.json"), "-o", Path("x.kova")}, 3, "not a JSON object"},
+      {{"pack", Path("bad.json"), "-o", Path("x.kova")},
+       1,
+       "Chan 3 Close RIC: 'abc' is not a number"},
+      {{"pack", Path("unknown.json"), "-o", Path("x.kova")}, 1, "Colour: unknown field"},
+      {{"show", "--help"}, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const Outcome run = Kovactl(c.args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_TRUE(run.err.contains(c.stderrHas)) << run.err.toStdString();
+  }
+  EXPECT_FALSE(QFile::exists(Path("x.kova")));  // nothing is written when a value is refused
+}
+
+TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {
+  const QByteArray config = R"({
+    "Ver": ["KOVA PRO", "3.15", "EEprom Layout Version 3"],
+    "PocsagBaud": 512, "Polarity": "Inverted", "BaudKova": 19200, "BaudPC": 19200, "ComPort": 4,
+    "RlyMode": "Timed", "RlyTime": "30", "SndrMode": "Timed", "SndrTime": "45",
+    "EnableAlphaCode": 0, "EnableNumericCode": 1, "EnableNumericSub": 1, "NumericSubRIC": "321",
+    "NumericSubFunc": "C", "ResetEnable": 1, "ResetRIC": "2000000", "ResetFunc": "D",
+    "Sign1Enable": 1, "Sign1RIC": "11", "Sign1Func": "B", "Sign2Enable": 0, "Sign2RIC": "12",
+    "Sign2Func": "A", "EnableAlphaRepeat": 1, "RepeatRIC1": "100", "RepeatRIC2": "200",
+    "AlphaRepeatFunc": "ALL", "EnableNumericRepeat": 1, "RepeatRIC3": "300", "RepeatRIC4": "400",
+    "NumericRepeatFunc": "B", "RepeatFilter": "5", "SynthRx": 1, "ChanSpace": 5000,
+    "Freq": 152015000, "FrmZero": 1, "SingleMsg": 1, "SpeedLetter": 1,
+    "AlphaVC": 1, "NumericVC": 0, "VC": "HELLO",
+    "Zones": [{"CloseRIC1": "1000", "CloseFunc": "ALL", "CloseRIC2": "1999", "EnableClose": 1,
+               "CloseTMax": "3600", "TxMonitor": 1, "OpenRIC1": "5", "OpenFunc": "B",
+               "OpenRIC2": "6", "EnableOpen": 1, "ToggleRIC1": "7", "ToggleFunc": "C",
+               "ToggleRIC2": "8", "EnableToggle": 1, "SndrChan": 1, "RlyChan": 1},
+              {}, {}, {}, {}, {}, {}, {}, {},
+              {"CloseRIC1": "2097151", "RlyChan": 1}]
+  })";
+  WriteText(Path("unit.json"), config);
+  const Outcome pack = Kovactl({"pack", Path("unit.json"), "-o", Path("unit.kova")});
+  ASSERT_EQ(pack.status, 0) << pack.err.toStdString();
+  const Outcome show = Kovactl({"show", "--json", Path("unit.kova")});
+  ASSERT_EQ(show.status, 0) << show.err.toStdString();
+
+  const QJsonObject given = QJsonDocument::fromJson(config).object();
+  const QJsonObject shown = QJsonDocument::fromJson(show.out.toUtf8()).object();
+  for (auto it = given.begin(); it != given.end(); ++it) {
+    if (it.key() == "Zones") continue;
+    EXPECT_EQ(shown[it.key()], it.value()) << it.key().toStdString();
+  }
+  const QJsonObject zone = given["Zones"].toArray()[0].toObject();
+  for (auto it = zone.begin(); it != zone.end(); ++it) {
+    EXPECT_EQ(shown["Zones"].toArray()[0].toObject()[it.key()], it.value())
+        << it.key().toStdString();
+  }
+  EXPECT_EQ(shown["Zones"].toArray()[9].toObject()["CloseRIC1"], QJsonValue("2097151"));
+  EXPECT_EQ(shown["ClkJog"], QJsonValue("4"));  // packing forces the jog from the rate
+  EXPECT_EQ(shown["SynthN"], QJsonValue(21403));
+}
+
+TEST_F(CliTest, DiffAndConvert) {
+  const Outcome same =
+      Kovactl({"diff", Fixture("image_layout.kova"), Fixture("image_layout.kova")});
+  EXPECT_EQ(same.status, 0);
+  EXPECT_TRUE(same.out.isEmpty());
+
+  // A release 1 file that leaves RIC keys out has empty RIC texts, which packing refuses.
+  const Outcome refused = Kovactl({"convert", Fixture("legacy_full.kova"), "-o", Path("new.kova")});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.err.contains("is not a number")) << refused.err.toStdString();
+  EXPECT_FALSE(QFile::exists(Path("new.kova")));
+
+  const Outcome convert =
+      Kovactl({"convert", Fixture("image_layout.kova"), "-o", Path("new.kova")});
+  ASSERT_EQ(convert.status, 0) << convert.err.toStdString();
+  const Outcome converted = Kovactl({"diff", Fixture("image_layout.kova"), Path("new.kova")});
+  // Saving packs, which forces the clock jog; nothing else may change.
+  for (const QString& line : converted.out.split('\n', Qt::SkipEmptyParts)) {
+    EXPECT_TRUE(line.startsWith("ClkJog:")) << line.toStdString();
+  }
+
+  WriteText(Path("edit.json"), R"({"Zones": [{}, {"OpenRIC2": "77"}], "Polarity": "Normal"})");
+  ASSERT_EQ(
+      Kovactl({"pack", Path("edit.json"), "--base", Path("new.kova"), "-o", Path("edited.kova")})
+          .status,
+      0);
+  const Outcome diff = Kovactl({"diff", Path("new.kova"), Path("edited.kova")});
+  EXPECT_EQ(diff.status, 1);
+  EXPECT_TRUE(diff.out.contains("Chan 2 OpenRIC2: ")) << diff.out.toStdString();
+  EXPECT_TRUE(diff.out.endsWith(" | 77\n")) << diff.out.toStdString();
+}
+
+}  // namespace
