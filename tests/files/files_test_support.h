@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 #include <fstream>
@@ -13,7 +12,7 @@
 namespace kova::test {
 
 inline QString Fixture(const char* name) {
-  return QString::fromUtf8(KOVA_FIXTURES) + QLatin1Char('/') + QLatin1String(name);
+  return QString::fromUtf8(KOVA_FIXTURES "/") + QLatin1String(name);
 }
 
 inline std::string Bytes(const QString& path) {
@@ -25,6 +24,13 @@ inline void Put(const QString& path, const std::string& bytes) {
   std::ofstream(path.toStdString(), std::ios::binary) << bytes;
 }
 
+inline std::string Hex(const EEpromImage& image) {
+  std::string hex;
+  for (const auto byte : image)
+    hex += Hex2(byte);
+  return hex;
+}
+
 // The document right after start-up, as the window holds it.
 inline Document StartupDocument() {
   Document doc;
@@ -32,7 +38,6 @@ inline Document StartupDocument() {
   return doc;
 }
 
-// A scratch folder per test.
 class TempFolder {
  public:
   QString Path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
