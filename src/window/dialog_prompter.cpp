@@ -1,0 +1,91 @@
+#include "window/dialog_prompter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "window/latin1.h"
+
+namespace kova {
+namespace {
+
+QMessageBox::Icon ToBoxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+    case MessageIcon::Warning:
+      return QMessageBox::Warning;
+    case MessageIcon::Critical:
+      return QMessageBox::Critical;
+    case MessageIcon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+int Run(QWidget* parent, const Message& message, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(ToBoxIcon(message.icon), FromLatin1(message.title), FromLatin1(message.text),
+                  buttons, parent);
+  return box.exec();
+}
+
+QString StartPath(const FileDialogRequest& request) {
+  return QDir(FromLatin1(request.folder)).filePath(FromLatin1(request.name));
+}
+
+std::optional<std::string> Chosen(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  return ToLatin1(path);
+}
+
+}  // namespace
+
+void DialogPrompter::Show(const Message& message) {
+  Run(parent_, message, QMessageBox::Ok);
+}
+
+bool DialogPrompter::Ask(const Message& question) {
+  return Run(parent_, question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+SaveChoice DialogPrompter::AskSave(const Message& question) {
+  switch (Run(parent_, question, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel)) {
+    case QMessageBox::Save:
+      return SaveChoice::Save;
+    case QMessageBox::Discard:
+      return SaveChoice::Discard;
+    default:
+      return SaveChoice::Cancel;
+  }
+}
+
+std::optional<std::string> DialogPrompter::ChooseOpenFile(const FileDialogRequest& request) {
+  return Chosen(QFileDialog::getOpenFileName(parent_, FromLatin1(request.title), StartPath(request),
+                                             ToDialogFilter(request.filter)));
+}
+
+std::optional<std::string> DialogPrompter::ChooseSaveFile(const FileDialogRequest& request) {
+  // The dialog asks before overwriting; no extension is added to a bare name.
+  return Chosen(QFileDialog::getSaveFileName(parent_, FromLatin1(request.title), StartPath(request),
+                                             ToDialogFilter(request.filter)));
+}
+
+QString ToDialogFilter(const std::string& filter) {
+  const QStringList parts = FromLatin1(filter).split('|');
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i];
+    const qsizetype bracket = description.indexOf('(');
+    if (bracket >= 0) description.truncate(bracket);
+    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    // "*.*" means every file, also one without a dot in its name.
+    for (auto& pattern : patterns) {
+      if (pattern == "*.*") pattern = "*";
+    }
+    entries << description.trimmed() + " (" + patterns.join(' ') + ")";
+  }
+  return entries.join(";;");
+}
+
+}  // namespace kova

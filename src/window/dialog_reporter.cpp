@@ -1,0 +1,20 @@
+#include "window/dialog_reporter.h"
+
+namespace kova {
+
+std::string DialogReporter::Describe(const Failure& failure, std::string_view procedure) const {
+  return "Error " + std::to_string(failure.number()) + " in " + module_ + "." +
+         std::string(procedure) + ":\n" + failure.description();
+}
+
+void DialogReporter::Report(const Failure& failure, std::string_view procedure) {
+  prompter_.Show(Message{.text = Describe(failure, procedure), .icon = MessageIcon::Critical});
+}
+
+bool DialogReporter::ReportAndAsk(const Failure& failure, std::string_view procedure) {
+  return prompter_.Ask(
+      Message{.text = Describe(failure, procedure) + "\n\nGo on with the rest of this command?",
+              .icon = MessageIcon::Critical});
+}
+
+}  // namespace kova

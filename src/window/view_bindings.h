@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/configuration.h"
+
+// The one table between the model and the window: which control shows which
+// field of the Configuration, and how a user's change goes back into it.
+// Refreshing the window and reading an edit back are loops over this table.
+namespace kova {
+
+enum class BindKind {
+  Text,       // a text box showing a text field
+  Display,    // a text box showing a number it never gives back (txtFreq)
+  CheckBox,   // a check box: 0, 1 or 2 (greyed)
+  List,       // a drop-down list: the selected index, -1 for none
+  OptionBox,  // one button of an option group: 1 when the field holds its value
+};
+
+// What else the window does with a control's input.
+enum class FieldRule {
+  None,
+  Ric,           // digits only; a valid RIC to leave
+  RepeaterRic,   // the same, then the repeater overlap warning
+  Time,          // digits only; a time in tens of seconds to leave
+  Sequence,      // the verification sequence's key filter
+  RepeatList,    // the repeater overlap warning on leaving
+  RepeatEnable,  // the repeater overlap warning on a click
+};
+
+struct Binding {
+  std::string control;  // the object name, "txtCloseRIC1(3)"
+  BindKind kind;
+  FieldRule rule = FieldRule::None;
+  std::function<std::string(Configuration&)> text = {};
+  std::function<void(Configuration&, const std::string&)> setText = {};
+  std::function<int(Configuration&)> value = {};
+  // The user's change, through the same rule a click runs (an Option gets 1).
+  std::function<void(Configuration&, int)> setValue = {};
+};
+
+std::vector<Binding> MakeBindings();
+
+// Controls whose visibility follows the model.
+struct VisibilityRule {
+  std::vector<std::string> controls;
+  std::function<bool(const Configuration&)> shown;
+};
+std::vector<VisibilityRule> MakeVisibilityRules();
+
+// Captions that follow the model: each zone's "Timeout" / "TMax".
+struct CaptionRule {
+  std::string control;
+  std::function<std::string(const Configuration&)> caption;
+};
+std::vector<CaptionRule> MakeCaptionRules();
+
+}  // namespace kova

@@ -1,0 +1,65 @@
+#include <QLoggingCategory>
+#include <QMessageLogContext>
+#include <QStringList>
+
+#include "diag/trace.h"
+#include "window/dialog_prompter.h"
+#include "window/dialog_reporter.h"
+#include "window/trace_category.h"
+#include "window_test_support.h"
+
+namespace kova::test {
+namespace {
+
+TEST(DialogReporter, SaysWhatFailedWhereAndLetsTheUserChoose) {
+  RecordingPrompter prompter;
+  DialogReporter reporter(prompter);
+  const Failure failure(FailureCode::Overflow, "Overflow: '99999999999' is out of range");
+
+  reporter.Report(failure, "PackEEprom");
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text,
+            "Error 6 in frmMain.PackEEprom:\nOverflow: '99999999999' is out of range");
+  EXPECT_EQ(prompter.shown[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(prompter.shown[0].title, "Kova Pro Configuration");
+
+  for (bool answer : {true, false}) {
+    prompter.askAnswer = answer;
+    EXPECT_EQ(reporter.ReportAndAsk(failure, "cmdPut_Click"), answer);
+  }
+  ASSERT_EQ(prompter.asked.size(), 2u);
+  EXPECT_NE(prompter.asked[0].text.find("frmMain.cmdPut_Click"), std::string::npos);
+  EXPECT_EQ(prompter.shown.size(), 1u);  // asking is not also telling
+}
+
+QStringList traced;
+void Capture(QtMsgType, const QMessageLogContext& context, const QString& message) {
+  if (QByteArray(context.category) == "kova.trace") traced << message;
+}
+
+TEST(TraceCategory, IsOffByDefaultAndCarriesTraceLinesWhenSwitchedOn) {
+  EXPECT_FALSE(AttachTraceToLog());
+  EXPECT_FALSE(TraceEnabled());
+
+  traced.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(Capture);
+  QLoggingCategory::setFilterRules("kova.trace.debug=true");
+  EXPECT_TRUE(AttachTraceToLog());
+  log("++ Get EEprom", 0);
+  QLoggingCategory::setFilterRules("kova.trace.debug=false");
+  EXPECT_FALSE(AttachTraceToLog());
+  log("++ Put EEprom", 0);
+  qInstallMessageHandler(previous);
+
+  EXPECT_EQ(traced, QStringList{" ++ Get EEprom"});
+}
+
+TEST(DialogFilter, BecomesTheToolkitsFilterWithAllFilesMatchingEveryName) {
+  EXPECT_EQ(ToDialogFilter("Kova (*.kova)|*.kova|All Files (*.*)|*.*"),
+            "Kova (*.kova);;All Files (*)");
+  EXPECT_EQ(ToDialogFilter("Images|*.png;*.bmp"), "Images (*.png *.bmp)");
+  EXPECT_EQ(ToDialogFilter(""), "");
+}
+
+}  // namespace
+}  // namespace kova::test
