@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "diag/message.h"
+
+namespace kova {
+
+// A byte the unit should have sent did not come in time.
+Message CommunicationsError();
+// The unit's EEPROM read back differs from what was written.
+Message VerificationError();
+// The unit sent more than its answer holds: noise on the line, or another
+// talker. What was read cannot be trusted.
+Message UnexpectedResponse();
+
+// The port could not be opened or stopped working. `port` is what the user
+// chose ("COM3"), `device` the device it names; `reason` says why.
+Message PortOpenError(const std::string& port, const std::string& device,
+                      const std::string& reason);
+Message PortLostError(const std::string& port, const std::string& device,
+                      const std::string& reason);
+// The port list or the PC rate list has nothing usable selected.
+Message NoPortSelected();
+Message NoRateSelected();
+Message PortNotMapped(const std::string& port);
+
+}  // namespace kova

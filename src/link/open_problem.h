@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace kova {
+
+// Why a serial device would not open, in the terms a user can act on.
+enum class OpenProblem { Missing, NoPermission, Busy, Other };
+
+// Decides from what can be seen of the device: whether it exists, whether
+// this user may read and write it, and whether the serial layer called the
+// failure a permission problem (which it also does for a device in use).
+OpenProblem ClassifyOpenProblem(bool exists, bool accessible, bool refusedAsPermission);
+
+// The reason as the message shows it. `group` is the group that owns the
+// device ("dialout"), for the hint; `detail` the serial layer's own words,
+// used when nothing better is known.
+std::string OpenProblemText(OpenProblem problem, const std::string& group,
+                            const std::string& detail);
+
+}  // namespace kova

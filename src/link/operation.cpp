@@ -1,0 +1,193 @@
+#include "link/operation.h"
+
+#include <QSettings>
+
+#include "diag/trace.h"
+#include "image/field_names.h"
+#include "image/interpret.h"
+#include "image/pack.h"
+#include "link/link_messages.h"
+#include "link/port_map.h"
+#include "link/qt_serial_line.h"
+#include "link/unit_protocol.h"
+
+namespace kova {
+namespace {
+
+// A line that would not open, as distinct from one that failed later.
+class OpenFailure : public LineError {
+ public:
+  using LineError::LineError;
+};
+
+bool ValidRate(ListIndex index) {
+  return index >= 0 && index < static_cast<int>(kBaudRates.size());
+}
+
+// One operation's run: its link, its progress and its result.
+class Run {
+ public:
+  Run(const OperationRequest& request, SerialLine& line, Clock& clock, const ProgressSink& progress)
+      : request_(request), link_(line, clock, request.timings), progress_(progress) {
+    result_.kind = request.kind;
+  }
+
+  OperationResult Go() {
+    try {
+      switch (request_.kind) {
+        case Operation::Get:
+          Get();
+          break;
+        case Operation::Put:
+          Put();
+          break;
+        case Operation::Reset:
+          Reset();
+          break;
+      }
+    } catch (const OpenFailure& failure) {
+      Show(PortOpenError(request_.port, request_.device, failure.what()));
+    } catch (const LineError& failure) {
+      Show(PortLostError(request_.port, request_.device, failure.what()));
+    } catch (const std::exception& failure) {
+      Show({.text = std::string("The operation stopped: ") + failure.what()});
+    }
+    link_.ComClose();
+    result_.bytesSent = link_.bytesSent();
+    result_.bytesReceived = link_.bytesReceived();
+    result_.succeeded = result_.messages.empty();
+    return result_;
+  }
+
+ private:
+  void Show(const Message& message) { result_.messages.push_back(message); }
+
+  void Phase(const char* phase, int expected) {
+    phase_ = phase;
+    Report(0, expected);
+  }
+  void Report(int done, int expected) {
+    if (progress_) progress_({phase_, done, expected});
+  }
+  ByteProgress Reporter() {
+    return [this](int done, int expected) { Report(done, expected); };
+  }
+
+  // Opens at the rate the PC rate list selects; false when none is selected.
+  bool Open(ListIndex baudPC) {
+    if (!ValidRate(baudPC)) {
+      Show(NoRateSelected());
+      return false;
+    }
+    try {
+      link_.ComOpen({request_.device, kBaudRates[baudPC]});
+    } catch (const LineError& failure) {
+      throw OpenFailure(failure.what());
+    }
+    return true;
+  }
+
+  void Get() {
+    Document doc = request_.document;
+    Phase("GET", kEEpromSize);
+    if (!Open(doc.cfg.BaudPC)) return;
+    // Read into scratch copies: the window keeps what it had unless the whole
+    // answer came.
+    VersionTexts ver = doc.cfg.Ver;
+    EEpromImage image = doc.image;
+    const std::optional<Message> failure = GetEEprom(link_, ver, image, Reporter());
+    link_.ComClose();
+    log("++ Get EEprom", 1);
+    if (failure) {
+      Show(*failure);
+      return;
+    }
+    DisplayEEprom(image);
+    doc.cfg.Ver = ver;
+    doc.image = image;
+    result_.warnings = InterpretEEprom(doc);
+    result_.document = std::move(doc);
+  }
+
+  void Put() {
+    Document doc = request_.document;
+    // Nothing goes to the unit unless the whole configuration packs.
+    try {
+      PackEEprom(doc);
+    } catch (const FieldFailure& refusal) {
+      Show({.text = refusal.what()});
+      result_.refusedControl = refusal.control();
+      return;
+    }
+    Phase("PUT", kWrittenBytes);
+    if (!Open(doc.cfg.BaudPC)) return;
+    log("++ Put EEprom", 1);
+    DisplayEEprom(doc.image);
+    const std::optional<Message> writeFailure = PutEEprom(link_, doc.image, Reporter());
+    link_.ComClose();
+    if (writeFailure) {
+      // The unit was not told anything: no pause, no new rate, no read-back.
+      Show(*writeFailure);
+      return;
+    }
+    // The unit now holds this image and listens at the rate it names, so
+    // the PC follows it whatever the read-back finds.
+    doc.cfg.BaudPC = doc.cfg.BaudKova;
+    result_.document = doc;
+
+    Phase("VERIFY", kEEpromSize);
+    link_.clock().SleepUntil(link_.clock().Now() + request_.timings.settle);
+    if (!Open(doc.cfg.BaudPC)) return;
+    if (const std::optional<Message> verifyFailure = VerifyEEprom(link_, doc.image, Reporter())) {
+      Show(*verifyFailure);
+    }
+  }
+
+  void Reset() {
+    Phase("RESET", 1);
+    if (!Open(request_.document.cfg.BaudPC)) return;
+    SendReset(link_);
+    Report(1, 1);
+  }
+
+  const OperationRequest& request_;
+  SerialLink link_;
+  const ProgressSink& progress_;
+  std::string phase_;
+  OperationResult result_;
+};
+
+// Fills in the device from the user's port mapping; a message when it cannot.
+std::optional<Message> ResolveDevice(OperationRequest& request) {
+  if (!request.device.empty()) return std::nullopt;
+  const ListIndex comPort = request.document.cfg.ComPort;
+  if (comPort < 0 || comPort >= kPortCount) return NoPortSelected();
+  const int port = comPort + 1;
+  request.port = PortName(port);
+  QSettings settings(QSettings::UserScope, "Kova Pro Configuration", "Kova Pro Configuration");
+  request.device = PortMap(settings).DeviceFor(port);
+  if (request.device.empty()) return PortNotMapped(request.port);
+  return std::nullopt;
+}
+
+}  // namespace
+
+OperationResult RunOperation(const OperationRequest& request, SerialLine& line, Clock& clock,
+                             const ProgressSink& progress) {
+  return Run(request, line, clock, progress).Go();
+}
+
+OperationResult RunOperation(const OperationRequest& request, const ProgressSink& progress) {
+  OperationRequest resolved = request;
+  if (std::optional<Message> problem = ResolveDevice(resolved)) {
+    OperationResult result;
+    result.kind = request.kind;
+    result.messages.push_back(*problem);
+    return result;
+  }
+  QtSerialLine line;
+  SteadyClock clock;
+  return RunOperation(resolved, line, clock, progress);
+}
+
+}  // namespace kova

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diag/message.h"
+#include "image/document.h"
+#include "link/clock.h"
+#include "link/serial_line.h"
+#include "link/serial_link.h"
+
+namespace kova {
+
+// The three things the PC does with a unit.
+enum class Operation { Get, Put, Reset };
+
+// Where an operation stands: its phase ("GET", "PUT", "VERIFY", "RESET", the
+// busy caption) and the bytes of that phase done so far, of those expected.
+struct Progress {
+  std::string phase;
+  int done = 0;
+  int expected = 0;
+
+  bool operator==(const Progress&) const = default;
+};
+using ProgressSink = std::function<void(const Progress&)>;
+
+// Everything an operation needs, taken by value so that it can run while the
+// window goes on: the window's document as it stood, and where the unit is.
+struct OperationRequest {
+  Operation kind = Operation::Get;
+  Document document{};  // the port and PC rate come from its Comms fields
+  // The device to open. When empty, the device that the document's port
+  // number names in the user's port mapping.
+  std::string device{};
+  // How the user names the port ("COM3"), for messages; filled in with the
+  // device when it comes from the mapping.
+  std::string port{};
+  LinkTimings timings{};
+};
+
+struct OperationResult {
+  Operation kind = Operation::Get;
+  // Ended without a message.
+  bool succeeded = false;
+  // The state to take over, present only when there is one to take:
+  //  - Get: the version texts and the image as read, and the configuration
+  //    interpreted from them; absent unless the whole answer arrived.
+  //  - Put: the image as packed and sent, the clock jog that packing forces,
+  //    and the PC rate following the unit's new rate; present once the unit
+  //    has taken the whole image, whatever the verification then found.
+  std::optional<Document> document;
+  // What interpreting the image read had to say (Get).
+  std::vector<std::string> warnings;
+  // To show the user, in this order.
+  std::vector<Message> messages;
+  // A Put that packing refused: the control at fault ("txtCloseRIC1(2)").
+  std::string refusedControl;
+  // Bytes on the wire, both ways.
+  long bytesSent = 0;
+  long bytesReceived = 0;
+};
+
+// Runs the operation to its end on this line and clock; the line is closed
+// however it ends. request.device is opened as it is.
+OperationResult RunOperation(const OperationRequest& request, SerialLine& line, Clock& clock,
+                             const ProgressSink& progress = {});
+
+// The same on the computer's serial port, for callers without an event loop.
+// An empty request.device is looked up in the user's port mapping.
+OperationResult RunOperation(const OperationRequest& request, const ProgressSink& progress = {});
+
+}  // namespace kova

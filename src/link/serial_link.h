@@ -1,0 +1,76 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "link/clock.h"
+#include "link/serial_line.h"
+
+namespace kova {
+
+// The waits of the device exchanges. The defaults are the unit's; tests that
+// run many exchanges against the simulator may shorten the pauses.
+struct LinkTimings {
+  std::chrono::milliseconds rxTimeout{250};  // per expected byte
+  std::chrono::milliseconds pacing{10};      // after each written image byte
+  std::chrono::milliseconds settle{3500};    // between the write and the read-back
+};
+
+// The port as the unit protocol uses it: open, close, flush, one byte in with
+// a timeout, a line of text in, one byte out. Every byte can be traced.
+class SerialLink {
+ public:
+  SerialLink(SerialLine& line, Clock& clock, LinkTimings timings = {})
+      : line_(line), clock_(clock), timings_(timings) {}
+  ~SerialLink() { ComClose(); }
+  SerialLink(const SerialLink&) = delete;
+  SerialLink& operator=(const SerialLink&) = delete;
+
+  // (Re)opens the line with these settings and drops what was waiting.
+  void ComOpen(const LineSettings& settings);
+  // Drops what is waiting and closes the line. Never fails: a line that
+  // vanished is closed all the same.
+  void ComClose() noexcept;
+  void ComRxFlush();
+
+  // One byte 0..255, or -1 when none arrived while the time since the call
+  // was at most the receive timeout.
+  int ComRx();
+  // Characters up to (not including) a carriage return, or as far as they
+  // came before a timeout.
+  std::string ComRxString();
+
+  // Sends one byte; returns the moment it left the PC.
+  Clock::time_point Send(std::uint8_t byte);
+  // The pause after a written image byte, counted from when it left. Input
+  // that arrives meanwhile is dropped, as nothing is expected during a write.
+  void PaceAfter(Clock::time_point left);
+  // True when nothing arrives for `span`; a byte that does arrive is dropped
+  // with everything after it.
+  bool StaysQuietFor(Clock::duration span);
+
+  // The time one byte takes on the wire at the open rate.
+  Clock::duration CharTime() const;
+
+  bool IsOpen() const { return line_.IsOpen(); }
+  const LineSettings& settings() const { return settings_; }
+  const LinkTimings& timings() const { return timings_; }
+  Clock& clock() { return clock_; }
+  long bytesSent() const { return sent_; }
+  long bytesReceived() const { return received_; }
+
+ private:
+  void TraceSent(std::uint8_t byte);
+  void TraceReceived(int byte);
+
+  SerialLine& line_;
+  Clock& clock_;
+  LinkTimings timings_;
+  LineSettings settings_;
+  Clock::time_point openedAt_{};
+  long sent_ = 0;
+  long received_ = 0;
+};
+
+}  // namespace kova
