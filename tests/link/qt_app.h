@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QCoreApplication>
+
+namespace kova::test {
+
+// Signals across threads, child processes and serial ports want an
+// application object; one is made on first use and lives to the end.
+inline QCoreApplication& QtApp() {
+  static int argc = 1;
+  static char name[] = "link_tests";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+  return app;
+}
+
+}  // namespace kova::test
