@@ -33,7 +33,9 @@ double CpuSeconds() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-double WireSeconds(long bytes, int rate) { return static_cast<double>(bytes) * kBitsPerByte / rate; }
+double WireSeconds(long bytes, int rate) {
+  return static_cast<double>(bytes) * kBitsPerByte / rate;
+}
 
 struct Sample {
   double wall = 0;

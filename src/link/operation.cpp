@@ -1,6 +1,8 @@
 #include "link/operation.h"
 
 #include <QSettings>
+#include <QThread>
+#include <memory>
 
 #include "diag/trace.h"
 #include "image/field_names.h"
@@ -157,20 +159,17 @@ class Run {
   OperationResult result_;
 };
 
-// Fills in the device from the user's port mapping; a message when it cannot.
-std::optional<Message> ResolveDevice(OperationRequest& request) {
-  if (!request.device.empty()) return std::nullopt;
+}  // namespace
+
+std::optional<Message> ResolvePort(OperationRequest& request, const PortMap& ports) {
   const ListIndex comPort = request.document.cfg.ComPort;
   if (comPort < 0 || comPort >= kPortCount) return NoPortSelected();
   const int port = comPort + 1;
   request.port = PortName(port);
-  QSettings settings(QSettings::UserScope, "Kova Pro Configuration", "Kova Pro Configuration");
-  request.device = PortMap(settings).DeviceFor(port);
+  request.device = ports.DeviceFor(port);
   if (request.device.empty()) return PortNotMapped(request.port);
   return std::nullopt;
 }
-
-}  // namespace
 
 OperationResult RunOperation(const OperationRequest& request, SerialLine& line, Clock& clock,
                              const ProgressSink& progress) {
@@ -178,12 +177,26 @@ OperationResult RunOperation(const OperationRequest& request, SerialLine& line, 
 }
 
 OperationResult RunOperation(const OperationRequest& request, const ProgressSink& progress) {
-  OperationRequest resolved = request;
-  if (std::optional<Message> problem = ResolveDevice(resolved)) {
+  if (!QThread::currentThread()->eventDispatcher()) {
+    // The serial port watches its device with notifiers, which want a thread
+    // with an event dispatcher; a caller without an application object gets
+    // one for the operation and waits for it.
     OperationResult result;
-    result.kind = request.kind;
-    result.messages.push_back(*problem);
+    const std::unique_ptr<QThread> thread(
+        QThread::create([&] { result = RunOperation(request, progress); }));
+    thread->start();
+    thread->wait();
     return result;
+  }
+  OperationRequest resolved = request;
+  if (resolved.device.empty()) {
+    QSettings settings(QSettings::UserScope, "Kova Pro Configuration", "Kova Pro Configuration");
+    if (std::optional<Message> problem = ResolvePort(resolved, PortMap(settings))) {
+      OperationResult result;
+      result.kind = request.kind;
+      result.messages.push_back(*problem);
+      return result;
+    }
   }
   QtSerialLine line;
   SteadyClock clock;

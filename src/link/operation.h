@@ -13,6 +13,8 @@
 
 namespace kova {
 
+class PortMap;
+
 // The three things the PC does with a unit.
 enum class Operation { Get, Put, Reset };
 
@@ -63,13 +65,21 @@ struct OperationResult {
   long bytesReceived = 0;
 };
 
+// Fills in request.device and request.port ("COM3") from the document's
+// port number through the port mapping. Returns the message to show when the
+// port list has nothing selected or the port names no device.
+std::optional<Message> ResolvePort(OperationRequest& request, const PortMap& ports);
+
 // Runs the operation to its end on this line and clock; the line is closed
 // however it ends. request.device is opened as it is.
 OperationResult RunOperation(const OperationRequest& request, SerialLine& line, Clock& clock,
                              const ProgressSink& progress = {});
 
-// The same on the computer's serial port, for callers without an event loop.
-// An empty request.device is looked up in the user's port mapping.
+// The same on the computer's serial port and clock, blocking until the
+// operation has ended; for callers without an event loop (it needs no
+// application object either; progress then comes from a thread of its own
+// while the caller waits). An empty request.device is looked up in the
+// user's port mapping.
 OperationResult RunOperation(const OperationRequest& request, const ProgressSink& progress = {});
 
 }  // namespace kova

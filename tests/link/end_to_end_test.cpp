@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QSerialPort>
+#include <thread>
 
 #include "image/clear_form.h"
 #include "image/pack.h"
@@ -129,6 +130,26 @@ TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRate) {
   ASSERT_TRUE(sim.AwaitLog("reset")) << "a unit takes its time to restart" << sim.Stop();
   const OperationResult get = Run(Operation::Get, DocumentAt(k9600, k9600));
   EXPECT_TRUE(get.succeeded) << Messages(get) << sim.Stop();
+}
+
+std::vector<std::string> qtWarnings;
+
+// A command line may call the synchronous entry from a thread that Qt knows
+// nothing of; the serial port must still work there without complaint.
+TEST_F(EndToEndTest, RunsFromAThreadWithoutAnEventLoop) {
+  folder.WriteEEprom(ImageAt(k9600));
+  SimProcess sim(folder);
+  qtWarnings.clear();
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        qtWarnings.push_back(text.toStdString());
+      });
+  OperationResult result;
+  std::thread caller([&] { result = Run(Operation::Get, DocumentAt(k9600, k9600)); });
+  caller.join();
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(result.succeeded) << Messages(result);
+  EXPECT_EQ(qtWarnings, std::vector<std::string>{});
 }
 
 TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhy) {

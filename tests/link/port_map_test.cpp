@@ -5,7 +5,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "link/link_messages.h"
 #include "link/open_problem.h"
+#include "link/operation.h"
 
 namespace kova {
 namespace {
@@ -58,6 +60,28 @@ TEST_F(PortMapTest, PortsOutsideTheListNameNothing) {
   for (int port : {0, 17, -1}) {
     map.Choose(port, "/dev/null");
     EXPECT_EQ(map.DeviceFor(port), "") << port;
+  }
+}
+
+TEST_F(PortMapTest, AnOperationFindsItsDeviceThroughThePortNumber) {
+  struct Case {
+    ListIndex comPort;
+    std::string device, port;
+    std::optional<Message> message;
+  };
+  map.Choose(5, "/dev/ttyACM3");
+  const Case cases[] = {
+      {4, "/dev/ttyACM3", "COM5", std::nullopt},
+      {kNoSelection, "", "", NoPortSelected()},
+      {16, "", "", NoPortSelected()},
+      {9, "", "COM10", PortNotMapped("COM10")},
+  };
+  for (const Case& c : cases) {
+    OperationRequest request;
+    request.document.cfg.ComPort = c.comPort;
+    EXPECT_EQ(ResolvePort(request, map), c.message) << c.comPort;
+    EXPECT_EQ(request.device, c.device);
+    EXPECT_EQ(request.port, c.port);
   }
 }
 
