@@ -170,7 +170,7 @@ void frmMain::BuildCentral() {
   tabs_ = new TabGrid(kTabsPerRow);
   tabs_->setObjectName("SSTab1");
   BuildTabs(*tabs_);
-  tabs_->setLeaveGuard([this] { return ValidatePending(); });
+  tabs_->setLeaveGuard([this](int index) { return ReadyToAct(tabs_->tabButton(index)); });
   body->addWidget(tabs_, 1);
 
   auto* side = new QVBoxLayout;
@@ -244,14 +244,14 @@ void frmMain::ConnectButtons() {
   for (const StepButton& step : kStepButtons) {
     connect(qobject_cast<QPushButton*>(Control(step.name)), &QPushButton::clicked, this,
             [this, step] {
-              if (!ValidatePending()) return;
+              if (!ReadyToAct(Control(step.name))) return;
               Handle(std::string(step.name) + "_Click", [&] { StepFreq(doc_.cfg, step.step); });
             });
   }
   const auto onClick = [this](const char* name, auto body) {
     connect(qobject_cast<QPushButton*>(Control(name)), &QPushButton::clicked, this,
             [this, name, body] {
-              if (!ValidatePending()) return;
+              if (!ReadyToAct(Control(name))) return;
               Handle(std::string(name) + "_Click", body);
             });
   };
@@ -381,7 +381,7 @@ void frmMain::OnUserChange(std::size_t index) {
   if (b.kind == BindKind::CheckBox) value = CheckValue(qobject_cast<QCheckBox*>(widget));
   if (b.kind == BindKind::List) value = qobject_cast<QComboBox*>(widget)->currentIndex();
   if (b.kind == BindKind::OptionBox && !qobject_cast<QRadioButton*>(widget)->isChecked()) return;
-  if (!ValidatePending()) {
+  if (!ReadyToAct(widget)) {
     Refresh();  // the click is undone along with the focus move
     return;
   }
@@ -440,12 +440,27 @@ void frmMain::RepeaterOverlap() {
   });
 }
 
+bool frmMain::ReadyToAct(const QWidget* source) {
+  if (!ValidatePending()) return false;
+  // A button's shortcut clicks a moment after it took the focus; when that
+  // move was refused, the late click must not act either.
+  if (source && source == refusedMove_) {
+    refusedMove_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
 bool frmMain::ValidatePending() {
   if (!pending_) return true;
   QWidget* field = pending_;
   pending_ = nullptr;
-  if (ValidateField(bindingOf_.at(field))) return true;
+  if (ValidateField(bindingOf_.at(field))) {
+    refusedMove_ = nullptr;
+    return true;
+  }
   // The refused field takes the focus back; a list that was being opened stays shut.
+  refusedMove_ = QApplication::focusWidget();
   if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
   refocusing_ = true;
   field->setFocus(Qt::OtherFocusReason);

@@ -66,6 +66,8 @@ class frmMain : public QMainWindow {
   // yet. False when the field was refused: it has the focus back, and
   // whatever the user did next must not happen.
   bool ValidatePending();
+  // The same before the source's click or tab change acts. False: it must not.
+  bool ReadyToAct(const QWidget* source);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,7 +114,8 @@ class frmMain : public QMainWindow {
   std::string caption_ = kTitle;
   bool modified_ = false;
   bool unloaded_ = false;
-  QPointer<QWidget> pending_;  // left, not yet checked
+  QPointer<QWidget> pending_;      // left, not yet checked
+  QPointer<QWidget> refusedMove_;  // where the focus went when a field was refused
   bool refocusing_ = false;
 };
 

@@ -73,7 +73,7 @@ bool TabGrid::isTabEnabled(int index) const {
 }
 
 void TabGrid::onClicked(int index) {
-  if (!guard_ || guard_()) {
+  if (!guard_ || guard_(index)) {
     if (setCurrentIndex(index)) return;
   }
   // Refused: the pressed button must not look like the front tab.

@@ -33,8 +33,8 @@ class TabGrid : public QWidget {
   void setTabEnabled(int index, bool enabled);
   bool isTabEnabled(int index) const;
 
-  // Asked before the user's click changes the tab; false keeps the current one.
-  void setLeaveGuard(std::function<bool()> guard) { guard_ = std::move(guard); }
+  // Asked before the user's click brings the tab forward; false keeps the current one.
+  void setLeaveGuard(std::function<bool(int index)> guard) { guard_ = std::move(guard); }
 
  signals:
   void currentChanged(int index);
@@ -47,7 +47,7 @@ class TabGrid : public QWidget {
   QButtonGroup* group_;
   QStackedWidget* stack_;
   std::vector<QAbstractButton*> buttons_;
-  std::function<bool()> guard_;
+  std::function<bool(int)> guard_;
 };
 
 }  // namespace kova

@@ -8,127 +8,84 @@
 namespace kova::test {
 namespace {
 
-constexpr int kGeneralPage = 0;
 constexpr int kEngineeringTab = 1;
 constexpr int kSerialDataTab = 4;
 constexpr int kOptionsTab = 15;
-constexpr int kVerificationTab = 16;
 
 using DependentTest = WindowTest;
 
-bool Shown(QWidget* widget) {
-  return !widget->isHidden();
-}
-
 TEST_F(DependentTest, SubstitutionShowsOnlyWithOrvelProtocolAndSubTicked) {
   showTab(kSerialDataTab);
-  const char* subFields[] = {"txtAlphaSubRIC", "lstAlphaSubFunc", "Label26(11)", "Label16(11)"};
-  const auto fieldsShown = [&](bool shown) {
-    for (const char* name : subFields)
-      EXPECT_EQ(Shown(find(name)), shown) << name;
-  };
-  click("chkEnableAlphaCode");  // unticked
-  EXPECT_FALSE(Shown(find("chkEnableAlphaSub")));
-  fieldsShown(false);
-  click("chkEnableAlphaCode");  // ticked, Sub unticked: only the Sub box
-  EXPECT_TRUE(Shown(find("chkEnableAlphaSub")));
-  fieldsShown(false);
-  click("chkEnableAlphaSub");
-  fieldsShown(true);
-  click("chkEnableAlphaCode");
-  EXPECT_FALSE(Shown(find("chkEnableAlphaSub")));
-  fieldsShown(false);
-  click("chkEnableAlphaCode");
-  fieldsShown(true);
-  EXPECT_EQ(cfg().EnableAlphaSub, 1);  // hiding kept the value
-
-  // Values read from a unit or a file can tick Sub without Orvel: still hidden.
+  // Each click, then whether the Sub box and the substitution fields show.
+  const std::tuple<const char*, bool, bool> steps[] = {{"chkEnableAlphaCode", false, false},
+                                                       {"chkEnableAlphaCode", true, false},
+                                                       {"chkEnableAlphaSub", true, true},
+                                                       {"chkEnableAlphaCode", false, false},
+                                                       {"chkEnableAlphaCode", true, true}};
+  for (const auto& [control, subShown, fieldsShown] : steps) {
+    click(control);
+    EXPECT_EQ(!find("chkEnableAlphaSub")->isHidden(), subShown);
+    for (const char* name : {"txtAlphaSubRIC", "lstAlphaSubFunc", "Label26(11)", "Label16(11)"}) {
+      EXPECT_EQ(!find(name)->isHidden(), fieldsShown) << name;
+    }
+  }
+  // A unit or a file can tick Sub without Orvel: its RIC stays hidden all the same.
   cfg().EnableNumericCode = 0;
   cfg().EnableNumericSub = 1;
   window->Refresh();
   for (const char* name : {"chkEnableNumericSub", "txtNumericSubRIC", "lstNumericSubFunc",
                            "Label26(12)", "Label16(12)"}) {
-    EXPECT_FALSE(Shown(find(name))) << name;
+    EXPECT_TRUE(find(name)->isHidden()) << name;
   }
 }
 
 TEST_F(DependentTest, BaudRatePresetsClockJogAndOffersAutoPolarityBelow2400) {
-  showTab(kGeneralPage);
   click("optAutoPol");
-  click("opt2400");
-  EXPECT_EQ(cfg().ClkJog, "4");
-  EXPECT_FALSE(Shown(find("optAutoPol")));
-  EXPECT_TRUE(find<QRadioButton>("optNormal")->isChecked());
-  click("opt1200");
-  EXPECT_EQ(cfg().ClkJog, "8");
-  EXPECT_TRUE(Shown(find("optAutoPol")));
-  EXPECT_TRUE(find<QRadioButton>("optNormal")->isChecked());
-  click("opt512");
-  EXPECT_EQ(cfg().ClkJog, "16");
-  EXPECT_EQ(cfg().PocsagBaud, PocsagRate::R512);
+  const std::tuple<const char*, const char*, bool> steps[] = {
+      {"opt2400", "4", false}, {"opt1200", "8", true}, {"opt512", "16", true}};
+  for (const auto& [rate, jog, autoShown] : steps) {
+    click(rate);
+    EXPECT_EQ(text("txtClkJog"), jog);
+    EXPECT_EQ(!find("optAutoPol")->isHidden(), autoShown);
+    EXPECT_TRUE(find<QRadioButton>("optNormal")->isChecked());  // Auto went at 2400 for good
+  }
 }
 
-TEST_F(DependentTest, OptionGroupsInDifferentFramesNeverClearEachOther) {
+TEST_F(DependentTest, TimedShowsTheTimeAndRelaySettingsCopyToTheSounder) {
   showTab(kOptionsTab);
   click("optSndrTimed");
-  EXPECT_TRUE(find<QRadioButton>("optRlyWireOrd")->isChecked());
-  EXPECT_EQ(cfg().RlyMode, OutputMode::WireOrd);
-  EXPECT_EQ(cfg().SndrMode, OutputMode::Timed);
-  for (const char* name : {"Label28(10)", "txtSndrTime", "Label30"}) {
-    EXPECT_TRUE(Shown(find(name))) << name;
-  }
-  EXPECT_FALSE(Shown(find("txtRlyTime")));
+  EXPECT_TRUE(find<QRadioButton>("optRlyWireOrd")->isChecked());  // other frame, other group
+  EXPECT_FALSE(find("txtSndrTime")->isHidden());
   click("optSndrWireOrd");
-  EXPECT_FALSE(Shown(find("txtSndrTime")));
-}
-
-TEST_F(DependentTest, CopyRelaySettingsToSounder) {
-  showTab(kOptionsTab);
+  for (const char* name : {"Label28(10)", "txtSndrTime", "Label30", "txtRlyTime"}) {
+    EXPECT_TRUE(find(name)->isHidden()) << name;
+  }
   click("optRlyTimed");
   retype("txtRlyTime", "30");
-  click("chkRlyChan(1)");
-  click("chkRlyChan(3)");
-  click("chkSndrChan(5)");
-  click("cmdCpyRly2Sndr");
+  for (const char* name : {"chkRlyChan(1)", "chkRlyChan(3)", "chkSndrChan(5)", "cmdCpyRly2Sndr"}) {
+    click(name);
+  }
   EXPECT_TRUE(find<QRadioButton>("optSndrTimed")->isChecked());
-  EXPECT_TRUE(Shown(find("txtSndrTime")));
   EXPECT_EQ(text("txtSndrTime"), "30");
+  EXPECT_FALSE(find("Label28(10)")->isHidden());
   for (int zone = 0; zone < 10; ++zone) {
-    const bool ticked = zone == 1 || zone == 3;
-    EXPECT_EQ(find<QCheckBox>("chkSndrChan(" + std::to_string(zone) + ")")->isChecked(), ticked)
+    EXPECT_EQ(find<QCheckBox>("chkSndrChan(" + std::to_string(zone) + ")")->isChecked(),
+              zone == 1 || zone == 3)
         << zone;
   }
 }
 
-TEST_F(DependentTest, TestCallMonitorRenamesOnlyItsZonesTimeLabel) {
+TEST_F(DependentTest, TestCallMonitorAndSynthRxGovernTheirOwnControlsOnly) {
   showTab(kFirstZoneTab + 2);
   click("chkTxMonitor(2)");
   EXPECT_EQ(find<QLabel>("Label28(2)")->text(), "Timeout");
   EXPECT_EQ(find<QLabel>("Label28(3)")->text(), "TMax");
-  click("chkTxMonitor(2)");
-  EXPECT_EQ(find<QLabel>("Label28(2)")->text(), "TMax");
-}
-
-TEST_F(DependentTest, SynthFrameFollowsItsTickBoxAndKeepsItsValues) {
   showTab(kEngineeringTab);
-  EXPECT_FALSE(Shown(find("frmSynthRx")));
   click("chkSynthRx");
-  EXPECT_TRUE(Shown(find("frmSynthRx")));
   click("cmdFAdd");
   click("chkSynthRx");
-  EXPECT_FALSE(Shown(find("frmSynthRx")));
-  EXPECT_EQ(cfg().Freq, 459056250);
-  EXPECT_EQ(cfg().ChanSpace, 6250);
-}
-
-TEST_F(DependentTest, UntickingTheTickedSequenceFormatLeavesTheTextAlone) {
-  showTab(kVerificationTab);
-  click("chkAlphaVC");
-  type("txtVC", "AB CD");
-  click("chkAlphaVC");
-  EXPECT_EQ(cfg().AlphaVC, 0);
-  EXPECT_EQ(cfg().NumericVC, 0);
-  EXPECT_EQ(text("txtVC"), "AB CD");
+  EXPECT_TRUE(find("frmSynthRx")->isHidden());
+  EXPECT_EQ(cfg().Freq, 459056250);  // hidden, kept
 }
 
 }  // namespace

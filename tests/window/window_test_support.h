@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
-#include <QString>
+#include <QTest>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "window/frm_main.h"
 #include "window/prompter.h"
+#include "window/tab_grid.h"
+#include "window/window_hooks.h"
 
 namespace kova::test {
 
@@ -25,51 +29,73 @@ class RecordingPrompter : public Prompter {
     asked.push_back(question);
     return saveAnswer;
   }
-  std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
-    dialogs.push_back(request);
-    return fileAnswer;
-  }
-  std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override {
-    dialogs.push_back(request);
-    return fileAnswer;
-  }
+  std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return {}; }
+  std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return {}; }
 
-  std::vector<Message> shown;
-  std::vector<Message> asked;
-  std::vector<FileDialogRequest> dialogs;
+  std::vector<Message> shown, asked;
   bool askAnswer = true;
   SaveChoice saveAnswer = SaveChoice::Cancel;
-  std::optional<std::string> fileAnswer;
+};
+
+// Counts the hooks that ran; Save reports what it is told.
+struct RecordingHooks : WindowHooks {
+  bool Save(frmMain&) override {
+    ++saves;
+    return saved;
+  }
+  void Open(frmMain&) override { ++opens; }
+  void Get(frmMain&) override { ++gets; }
+  int saves = 0, opens = 0, gets = 0;
+  bool saved = true;
 };
 
 // A started window, shown and active so that the focus moves as for a user.
 class WindowTest : public testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    window = std::make_unique<frmMain>(prompter, &hooks);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
 
-  // A control by its documented object name; fails the test when missing.
+  // A control by its documented object name.
   template <class W = QWidget>
   W* find(const std::string& name) {
     auto* widget = window->findChild<W*>(QString::fromStdString(name));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
-
-  // Brings the tab holding the control to the front.
-  void showTab(int index);
-  // Types into a field as the user would, key by key, after its text.
-  void type(const std::string& field, const std::string& keys);
-  // Replaces a field's text by typing over it.
-  void retype(const std::string& field, const std::string& keys);
-  // Moves the focus to another control as the Tab key would, and lets the
-  // leave-field check run.
-  void leaveTo(QWidget* next);
-  void click(const std::string& name);
   QString text(const std::string& name) { return find<QLineEdit>(name)->text(); }
   Configuration& cfg() { return window->document().cfg; }
 
+  void showTab(int index) {
+    ASSERT_TRUE(window->tabs().setCurrentIndex(index));
+    QApplication::processEvents();
+  }
+  // Types after a field's text (Tab selects it all), or over it, key by key.
+  void type(const std::string& field, const std::string& keys, bool over = false) {
+    auto* edit = find<QLineEdit>(field);
+    edit->setFocus(Qt::TabFocusReason);
+    over ? edit->selectAll() : edit->end(false);
+    QTest::keyClicks(edit, QString::fromLatin1(keys));
+  }
+  void retype(const std::string& field, const std::string& keys) { type(field, keys, true); }
+  // Moves the focus on as the Tab key would and lets the leave-field check run.
+  void leaveTo(QWidget* next) {
+    next->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+  }
+  void click(const std::string& name) {
+    auto* button = find<QAbstractButton>(name);
+    // Near the left edge: a check box only takes clicks on its box and caption.
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      {std::min(8, button->width() / 2), button->height() / 2});
+    QApplication::processEvents();
+  }
+
   RecordingPrompter prompter;
+  RecordingHooks hooks;
   std::unique_ptr<frmMain> window;
 };
 
