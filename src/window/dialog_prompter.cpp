@@ -27,6 +27,7 @@ QMessageBox::Icon ToBoxIcon(MessageIcon icon) {
 int Run(QWidget* parent, const Message& message, QMessageBox::StandardButtons buttons) {
   QMessageBox box(ToBoxIcon(message.icon), FromLatin1(message.title), FromLatin1(message.text),
                   buttons, parent);
+  box.setTextFormat(Qt::PlainText);  // a field's text is shown as typed, never as markup
   return box.exec();
 }
 

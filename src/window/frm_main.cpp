@@ -204,8 +204,9 @@ void frmMain::BuildCentral() {
 
   for (const auto& rule : MakeVisibilityRules()) {
     Shown shown{{}, rule.shown};
-    for (const auto& name : rule.controls)
+    for (const auto& name : rule.controls) {
       shown.widgets.push_back(Control(name));
+    }
     visibility_.push_back(std::move(shown));
   }
   for (const auto& rule : MakeCaptionRules()) {
@@ -241,13 +242,6 @@ void frmMain::ConnectBindings() {
 }
 
 void frmMain::ConnectButtons() {
-  for (const StepButton& step : kStepButtons) {
-    connect(qobject_cast<QPushButton*>(Control(step.name)), &QPushButton::clicked, this,
-            [this, step] {
-              if (!ReadyToAct(Control(step.name))) return;
-              Handle(std::string(step.name) + "_Click", [&] { StepFreq(doc_.cfg, step.step); });
-            });
-  }
   const auto onClick = [this](const char* name, auto body) {
     connect(qobject_cast<QPushButton*>(Control(name)), &QPushButton::clicked, this,
             [this, name, body] {
@@ -255,8 +249,11 @@ void frmMain::ConnectButtons() {
               Handle(std::string(name) + "_Click", body);
             });
   };
+  for (const StepButton& step : kStepButtons) {
+    onClick(step.name, [this, step] { StepFreq(doc_.cfg, step.step); });
+  }
   onClick("cmdCpyRly2Sndr", [this] { CopyRelayToSounder(doc_.cfg); });
-  // The device link takes these over; it refreshes the window itself.
+  // The device link takes these over.
   onClick("cmdGet", [this] { hooks_->Get(*this); });
   onClick("cmdPut", [this] { hooks_->Put(*this); });
   onClick("cmdReset", [this] { hooks_->Reset(*this); });
