@@ -61,22 +61,6 @@ class EndToEndTest : public ::testing::Test {
   SimFolder folder;
 };
 
-TEST_F(EndToEndTest, GetReadsTheUnitAsItIs) {
-  Document onUnit = DocumentAt(k9600, k9600);
-  onUnit.cfg.Zones[9].ToggleRIC1 = "2097151";
-  PackEEprom(onUnit);
-  folder.WriteEEprom(onUnit.image);
-  SimProcess sim(folder, {"--ver1", "KOVA 10", "--ver2", "", "--ver3", "REV B"});
-
-  const OperationResult result = Run(Operation::Get, DocumentAt(k9600, k115200));
-  ASSERT_TRUE(result.succeeded) << Messages(result);
-  EXPECT_EQ(result.document->image, onUnit.image);
-  EXPECT_EQ(result.document->cfg.Ver, (std::array<std::string, 3>{"KOVA 10", "", "REV B"}));
-  EXPECT_EQ(result.document->cfg.Zones[9].ToggleRIC1, "2097151");
-  EXPECT_EQ(result.document->cfg.BaudKova, k9600);
-  EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
-}
-
 // One Put per rate of the list, each moving the unit to the next: every rate
 // carries a write and a read-back, and the PC follows the unit every time.
 TEST_F(EndToEndTest, PutFollowsTheUnitThroughEveryRate) {
@@ -135,21 +119,28 @@ TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRate) {
 std::vector<std::string> qtWarnings;
 
 // A command line may call the synchronous entry from a thread that Qt knows
-// nothing of; the serial port must still work there without complaint.
-TEST_F(EndToEndTest, RunsFromAThreadWithoutAnEventLoop) {
-  folder.WriteEEprom(ImageAt(k9600));
-  SimProcess sim(folder);
+// nothing of; the serial port must still work there, without complaint.
+TEST_F(EndToEndTest, GetReadsTheUnitAsItIsFromAThreadWithoutAnEventLoop) {
+  Document onUnit = DocumentAt(k9600, k9600);
+  onUnit.cfg.Zones[9].ToggleRIC1 = "2097151";
+  PackEEprom(onUnit);
+  folder.WriteEEprom(onUnit.image);
+  SimProcess sim(folder, {"--ver1", "KOVA 10", "--ver2", "", "--ver3", "REV B"});
   qtWarnings.clear();
   const QtMessageHandler previous =
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
         qtWarnings.push_back(text.toStdString());
       });
   OperationResult result;
-  std::thread caller([&] { result = Run(Operation::Get, DocumentAt(k9600, k9600)); });
+  std::thread caller([&] { result = Run(Operation::Get, DocumentAt(k9600, k115200)); });
   caller.join();
   qInstallMessageHandler(previous);
-  EXPECT_TRUE(result.succeeded) << Messages(result);
+  ASSERT_TRUE(result.succeeded) << Messages(result);
   EXPECT_EQ(qtWarnings, std::vector<std::string>{});
+  EXPECT_EQ(result.document->image, onUnit.image);
+  EXPECT_EQ(result.document->cfg.Ver, (std::array<std::string, 3>{"KOVA 10", "", "REV B"}));
+  EXPECT_EQ(result.document->cfg.Zones[9].ToggleRIC1, "2097151");
+  EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
 }
 
 TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhy) {

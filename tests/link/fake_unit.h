@@ -49,4 +49,31 @@ inline EEpromImage PatternImage(int rateIndex, int seed = 0) {
   return image;
 }
 
+// The simulator's faults, one at a time.
+inline sim::UnitFaults Silent() {
+  sim::UnitFaults f;
+  f.silent = true;
+  return f;
+}
+inline sim::UnitFaults NoAck(std::string commands) {
+  sim::UnitFaults f;
+  f.noAck = std::move(commands);
+  return f;
+}
+inline sim::UnitFaults StopAfter(int bytes) {
+  sim::UnitFaults f;
+  f.stopAfter = bytes;
+  return f;
+}
+inline sim::UnitFaults CorruptAt(int address) {
+  sim::UnitFaults f;
+  f.corruptAt = address;
+  return f;
+}
+inline sim::UnitFaults Stray(int bytes) {
+  sim::UnitFaults f;
+  f.stray = bytes;
+  return f;
+}
+
 }  // namespace kova::test

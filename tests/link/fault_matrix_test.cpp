@@ -47,9 +47,8 @@ Message Lost() {
 const FaultCase kCases[] = {
     {"get_silent", {"--silent"}, Operation::Get, CommunicationsError(), Taken::Nothing},
     {"put_silent", {"--silent"}, Operation::Put, CommunicationsError(), Taken::Nothing},
-    {"get_no_ack", {"--no-ack", "v#!"}, Operation::Get, CommunicationsError(), Taken::Nothing},
-    {"put_no_ack", {"--no-ack", "v#!"}, Operation::Put, CommunicationsError(), Taken::Nothing},
-    {"get_no_ack_read", {"--no-ack", "#"}, Operation::Get, CommunicationsError(), Taken::Nothing},
+    {"get_no_ack", {"--no-ack", "#"}, Operation::Get, CommunicationsError(), Taken::Nothing},
+    {"put_no_ack", {"--no-ack", "!"}, Operation::Put, CommunicationsError(), Taken::Nothing},
     {"put_no_ack_verify",
      {"--no-ack", "#"},
      Operation::Put,
