@@ -16,18 +16,18 @@ namespace {
 
 constexpr int kArrayPerRow = 5;
 
-QString MemberCaption(const ControlSpec& spec, int member) {
-  const QString caption = QString::fromUtf8(spec.caption);
-  if (spec.count == 1) return caption;
+QString MemberCaption(const ControlEntry& entry, int member) {
+  const QString caption = QString::fromUtf8(entry.caption);
+  if (entry.count == 1) return caption;
   if (caption.contains('|')) return caption.split('|').value(member);
   return QString(caption).replace('#', QString::number(member + 1));
 }
 
-QWidget* Create(const ControlSpec& spec, const QString& caption) {
-  switch (spec.kind) {
+QWidget* Create(const ControlEntry& entry, const QString& caption) {
+  switch (entry.kind) {
     case Kind::Label: {
       auto* label = new QLabel(caption);
-      label->setWordWrap((spec.flags & kWrap) != 0);
+      label->setWordWrap((entry.flags & kWrap) != 0);
       return label;
     }
     case Kind::Text:
@@ -66,22 +66,23 @@ void ApplyFlags(QWidget* widget, unsigned flags) {
 
 }  // namespace
 
-void BuildControls(QWidget* page, std::span<const ControlSpec> table, const NameResolver& resolve) {
+void BuildControls(QWidget* page, std::span<const ControlEntry> table,
+                   const NameResolver& resolve) {
   const auto name = [&](const char* text) { return resolve ? resolve(text) : std::string(text); };
   auto* pageGrid = new QGridLayout(page);
   std::map<std::string, QGridLayout*> grids{{"", pageGrid}};
-  for (const ControlSpec& spec : table) {
-    QGridLayout* grid = grids.at(name(spec.in));
-    for (int member = 0; member < spec.count; ++member) {
-      QWidget* widget = Create(spec, MemberCaption(spec, member));
-      std::string objectName = name(spec.name);
-      if (spec.count > 1) objectName += "(" + std::to_string(member) + ")";
+  for (const ControlEntry& entry : table) {
+    QGridLayout* grid = grids.at(name(entry.in));
+    for (int member = 0; member < entry.count; ++member) {
+      QWidget* widget = Create(entry, MemberCaption(entry, member));
+      std::string objectName = name(entry.name);
+      if (entry.count > 1) objectName += "(" + std::to_string(member) + ")";
       widget->setObjectName(QString::fromStdString(objectName));
-      widget->setToolTip(QString::fromUtf8(spec.tip));
-      ApplyFlags(widget, spec.flags);
-      grid->addWidget(widget, spec.row + member / kArrayPerRow, spec.col + member % kArrayPerRow, 1,
-                      spec.span);
-      if (spec.kind == Kind::Frame) grids[objectName] = new QGridLayout(widget);
+      widget->setToolTip(QString::fromUtf8(entry.tip));
+      ApplyFlags(widget, entry.flags);
+      grid->addWidget(widget, entry.row + member / kArrayPerRow, entry.col + member % kArrayPerRow,
+                      1, entry.span);
+      if (entry.kind == Kind::Frame) grids[objectName] = new QGridLayout(widget);
     }
   }
   // Controls gather at the top left; free space goes to the right and below.

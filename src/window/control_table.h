@@ -22,7 +22,7 @@ enum ControlFlag : unsigned {
   kWrap = 32,      // a long caption wraps
 };
 
-struct ControlSpec {
+struct ControlEntry {
   Kind kind;
   const char* name;  // the object name; "#" stands for the zone of a zone page
   const char* in;    // the enclosing frame's name, "" for the page itself
@@ -40,7 +40,7 @@ struct ControlSpec {
 using NameResolver = std::function<std::string(std::string_view)>;
 
 // Builds the table's controls onto the page (which gets a grid layout).
-void BuildControls(QWidget* page, std::span<const ControlSpec> table,
+void BuildControls(QWidget* page, std::span<const ControlEntry> table,
                    const NameResolver& resolve = {});
 
 }  // namespace kova

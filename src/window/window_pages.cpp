@@ -22,7 +22,7 @@ constexpr const char* kSubRic = "Cap code to be used for replacing incoming cap 
 constexpr const char* kHunting = "Turn Phase Locked Loop on/off";
 constexpr const char* kMonitored = "Common relay monitors the ticked channels.";
 
-const ControlSpec kGeneral[] = {
+const ControlEntry kGeneral[] = {
     {K::Label, "Label24", "", 0, 0, 1, "File Name"},
     {K::Text, "txtFileName", "", 0, 1, 3, "", "File to save/load configuration data to",
      kShownOnly},
@@ -44,7 +44,7 @@ const ControlSpec kGeneral[] = {
     {K::Label, "Label60", "frmVersion", 0, 0, 1, "For use with Kova firmware version 3.15"},
 };
 
-const ControlSpec kEngineering[] = {
+const ControlEntry kEngineering[] = {
     {K::Label, "Label43", "", 0, 0, 1, "Elapsed Time Counter"},
     {K::Text, "txtETI", "", 0, 1, 1, "", "Total running time of the system", kDisabled},
     {K::Label, "Label2", "", 0, 2, 1, "(hhh:mm) Read only"},
@@ -72,7 +72,7 @@ const ControlSpec kEngineering[] = {
      "Insert N/F/V into Orvel protocol output to indicate received baud rate"},
 };
 
-const ControlSpec kComms[] = {
+const ControlEntry kComms[] = {
     {K::Label, "Label25", "", 0, 0, 1, "Communications Port"},
     {K::List, "lstComPort", "", 0, 1, 1, "", "Selected comms port"},
     {K::Label, "Label34", "", 1, 0, 1, "PC Baud Rate"},
@@ -87,7 +87,7 @@ const ControlSpec kComms[] = {
      "", kWrap},
 };
 
-const ControlSpec kPll[] = {
+const ControlEntry kPll[] = {
     {K::Label, "Label5", "", 0, 0, 1, "Clock Jog Value"},
     {K::Text, "txtClkJog", "", 0, 1, 1, "",
      "Amount to jog clock by to regain the centre of the bit time"},
@@ -115,7 +115,7 @@ const ControlSpec kPll[] = {
     {K::Label, "Label14", "", 5, 2, 1, "Decimal", "", kHidden},
 };
 
-const ControlSpec kSerialData[] = {
+const ControlEntry kSerialData[] = {
     {K::Frame, "Frame6", "", 0, 0, 1, "Serial Data - Feed to Serial Sign (1)"},
     {K::CheckBox, "chkSign1Enable", "Frame6", 0, 0, 1, "Enable", "Enable Serial Data on RIC"},
     {K::Label, "Label19", "Frame6", 0, 1, 1, "RIC"},
@@ -161,7 +161,7 @@ const ControlSpec kSerialData[] = {
 };
 
 // One zone; "#" is the zone index, "Seconds" the zone's own seconds label.
-const ControlSpec kZone[] = {
+const ControlEntry kZone[] = {
     {K::Frame, "Frame8(#)", "", 0, 0, 1, "Close"},
     {K::CheckBox, "chkEnableClose(#)", "Frame8(#)", 0, 0, 1, "Enable", "Enable close on RIC"},
     {K::Label, "Label26(#)", "Frame8(#)", 0, 1, 1, "RIC"},
@@ -195,7 +195,7 @@ const ControlSpec kZone[] = {
     {K::List, "lstToggleFunc(#)", "Frame10(#)", 0, 6, 1},
 };
 
-const ControlSpec kOptions[] = {
+const ControlEntry kOptions[] = {
     {K::Frame, "Frame11", "", 0, 0, 3, "Reset"},
     {K::CheckBox, "chkResetEnable", "Frame11", 0, 0, 1, "Enable", "Enable Reset on RIC"},
     {K::Label, "Label31", "Frame11", 0, 1, 1, "RIC"},
@@ -235,7 +235,7 @@ const ControlSpec kOptions[] = {
     {K::Label, "Label39", "Frame14", 0, 2, 1, "S"},
 };
 
-const ControlSpec kVerification[] = {
+const ControlEntry kVerification[] = {
     {K::Label, "Label38", "", 0, 0, 1, "Verification Sequence"},
     {K::Text, "txtVC", "", 0, 1, 1},
     {K::CheckBox, "chkAlphaVC", "", 1, 0, 2,
@@ -248,7 +248,7 @@ constexpr std::array<const char*, 10> kSecondsLabels{"Label41", "Label42", "Labe
                                                      "Label49", "Label50", "Label51", "Label52",
                                                      "Label53", "Label54"};
 
-void AddPage(TabGrid& tabs, const QString& caption, std::span<const ControlSpec> table,
+void AddPage(TabGrid& tabs, const QString& caption, std::span<const ControlEntry> table,
              const NameResolver& resolve = {}) {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("page(%1)").arg(tabs.count()));
