@@ -2,7 +2,29 @@
 
 #include <cstdio>
 
+#include "files/file_session.h"
+#include "image/clear_form.h"
+
 namespace kova::ctl {
+
+Document StartupDocument() {
+  Document doc;
+  doc.cfg = StartupConfiguration();
+  return doc;
+}
+
+std::optional<Document> LoadFile(const QString& path) {
+  Document doc = StartupDocument();
+  FileSession session;
+  const FileOutcome open = session.Open(path, doc);
+  for (const auto& warning : open.warnings)
+    PrintError(path.toStdString() + ": " + warning);
+  if (!open.done) {
+    PrintMessage(open.message.value_or(Message{.text = "cannot read " + path.toStdString()}));
+    return std::nullopt;
+  }
+  return doc;
+}
 
 void PrintMessage(const Message& message) {
   std::fprintf(stderr, "%s: %s\n", message.title.c_str(), message.text.c_str());

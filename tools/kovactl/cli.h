@@ -3,10 +3,12 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "diag/message.h"
+#include "image/document.h"
 
 namespace kova::ctl {
 
@@ -29,6 +31,12 @@ struct Verb {
 
 std::vector<Verb> FileVerbs();
 std::vector<Verb> DeviceVerbs();
+
+// The window's state right after start-up, before any file or unit.
+Document StartupDocument();
+// A file read as the window's File Open reads it, over the start-up state.
+// Prints why when it cannot be read, and the warnings of reading it.
+std::optional<Document> LoadFile(const QString& path);
 
 // Messages go to stderr, results to stdout.
 void PrintMessage(const Message& message);

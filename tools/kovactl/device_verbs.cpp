@@ -68,7 +68,7 @@ std::optional<OperationRequest> Request(const QCommandLineParser& p, const char*
     });
   OperationRequest request;
   request.kind = kind;
-  request.document.cfg = StartupConfiguration();
+  request.document = StartupDocument();
   request.document.cfg.BaudPC = index;
   request.device = p.value(kPort).toStdString();
   request.port = request.device;
@@ -97,20 +97,6 @@ int ReadUnitInto(const OperationRequest& base, const QString& path) {
     return kFileError;
   }
   return kOk;
-}
-
-std::optional<Document> LoadFile(const QString& path) {
-  Document doc;
-  doc.cfg = StartupConfiguration();
-  FileSession session;
-  const FileOutcome open = session.Open(path, doc);
-  for (const auto& warning : open.warnings)
-    PrintError(path.toStdString() + ": " + warning);
-  if (!open.done) {
-    PrintMessage(open.message.value_or(Message{.text = "cannot read " + path.toStdString()}));
-    return std::nullopt;
-  }
-  return doc;
 }
 
 Verb Ports() {

@@ -16,27 +16,6 @@ namespace {
 
 const QCommandLineOption kOutput({"o", "output"}, "The .kova file to write.", "FILE");
 
-// The window's state right after start-up, before any file or unit.
-Document StartupDocument() {
-  Document doc;
-  doc.cfg = StartupConfiguration();
-  return doc;
-}
-
-// A file read as File Open reads it, over the start-up state. Prints why when it cannot be.
-std::optional<Document> Load(const QString& path) {
-  Document doc = StartupDocument();
-  FileSession session;
-  const FileOutcome open = session.Open(path, doc);
-  for (const auto& warning : open.warnings)
-    PrintError(path.toStdString() + ": " + warning);
-  if (!open.done) {
-    PrintMessage(open.message.value_or(Message{.text = "cannot read " + path.toStdString()}));
-    return std::nullopt;
-  }
-  return doc;
-}
-
 // Packs and writes the image layout; a refused value fails the operation, a
 // file that cannot be written is a file error.
 int Save(const QString& path, Document& doc) {
@@ -66,7 +45,7 @@ Verb Show() {
       },
       [](const QCommandLineParser& p) {
         if (const int usage = RequireArguments(p, "show", 1)) return usage;
-        const auto doc = Load(p.positionalArguments()[0]);
+        const auto doc = LoadFile(p.positionalArguments()[0]);
         if (!doc) return int{kFileError};
         if (p.isSet(json)) {
           PrintOut(QJsonDocument(ToJson(doc->cfg)).toJson(QJsonDocument::Indented).toStdString());
@@ -111,7 +90,7 @@ Verb Pack() {
               return int{kFileError};
             }
             std::optional<Document> doc = StartupDocument();
-            if (p.isSet(base)) doc = Load(p.value(base));
+            if (p.isSet(base)) doc = LoadFile(p.value(base));
             if (!doc) return int{kFileError};
             try {
               ApplyJson(json.object(), doc->cfg);
@@ -131,8 +110,8 @@ Verb Diff() {
           },
           [](const QCommandLineParser& p) {
             if (const int usage = RequireArguments(p, "diff", 2)) return usage;
-            const auto a = Load(p.positionalArguments()[0]);
-            const auto b = Load(p.positionalArguments()[1]);
+            const auto a = LoadFile(p.positionalArguments()[0]);
+            const auto b = LoadFile(p.positionalArguments()[1]);
             if (!a || !b) return int{kFileError};
             const auto lines = Differences(a->cfg, b->cfg);
             for (const auto& line : lines)
@@ -150,7 +129,7 @@ Verb Convert() {
           [](const QCommandLineParser& p) {
             if (const int usage = RequireArguments(p, "convert", 1)) return usage;
             if (!p.isSet(kOutput)) return UsageError("convert", "-o FILE is required");
-            auto doc = Load(p.positionalArguments()[0]);
+            auto doc = LoadFile(p.positionalArguments()[0]);
             if (!doc) return int{kFileError};
             return Save(p.value(kOutput), *doc);
           }};
