@@ -7,7 +7,7 @@ constexpr const char* kCommunicationsTitle = "Communications Error";
 
 // "COM3 (/dev/ttyUSB0)", or just the device when it was named directly.
 std::string PortLabel(const std::string& port, const std::string& device) {
-  if (port.empty()) return device;
+  if (port.empty() || port == device) return device;
   return port + " (" + device + ")";
 }
 

@@ -1,7 +1,6 @@
 #include "link/qt_serial_line.h"
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QSerialPort>
 
 #include "link/open_problem.h"
