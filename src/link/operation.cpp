@@ -190,7 +190,7 @@ OperationResult RunOperation(const OperationRequest& request, const ProgressSink
   }
   OperationRequest resolved = request;
   if (resolved.device.empty()) {
-    QSettings settings(QSettings::UserScope, "Kova Pro Configuration", "Kova Pro Configuration");
+    QSettings settings(QSettings::UserScope, "Kova Pro Configuration");
     if (std::optional<Message> problem = ResolvePort(resolved, PortMap(settings))) {
       OperationResult result;
       result.kind = request.kind;
