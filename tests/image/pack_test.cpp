@@ -6,7 +6,6 @@
 
 #include "image/clear_form.h"
 #include "image/field_names.h"
-#include "image/interpret.h"
 
 namespace kova {
 namespace {
@@ -24,148 +23,102 @@ Document Packed(const std::function<void(Configuration&)>& edit) {
   return doc;
 }
 
-TEST(Pack, ByteFiveFromRateModesAndUnitBaud) {
-  const Document doc = Packed([](Configuration& cfg) {
-    cfg.PocsagBaud = PocsagRate::R512;
-    cfg.BaudKova = 4;
-    cfg.RlyMode = OutputMode::Timed;
-  });
-  EXPECT_EQ(doc.image[5], 1 + 32 + 64);
-}
+struct Bytes {
+  int address;
+  std::vector<int> values;
+};
 
-TEST(Pack, TheClockJogIsForcedFromTheRate) {
-  struct Case {
-    PocsagRate rate;
-    std::string jog;
+struct PackCase {
+  std::string what;
+  std::function<void(Configuration&)> edit;
+  std::vector<Bytes> expected;
+};
+
+// The worked bytes of the bit map, each from a configuration one edit away from start-up.
+TEST(Pack, FieldsLandOnTheirBits) {
+  const std::vector<PackCase> cases{
+      {"512, unit at 9600, relay timed",
+       [](Configuration& c) {
+         c.PocsagBaud = PocsagRate::R512, c.BaudKova = 4, c.RlyMode = OutputMode::Timed;
+       },
+       {{5, {1 + 32 + 64}}}},
+      {"Orvel codes stored inverted",
+       [](Configuration& c) { c.EnableAlphaCode = 0; },
+       {{6, {32 | 4}}}},
+      {"Auto polarity is byte 232, not byte 5",
+       [](Configuration& c) { c.Polarity = PolarityMode::Auto; },
+       {{5, {32}}, {232, {1}}}},
+      {"zone 1 Close range and time",
+       [](Configuration& c) {
+         c.Zones[0].CloseRIC1 = "1000", c.Zones[0].CloseFunc = 4, c.Zones[0].CloseRIC2 = "1999";
+         c.Zones[0].EnableClose = 1, c.Zones[0].CloseTMax = "3600";
+       },
+       {{29, {0xE8, 0x03, 0x80, 0xCF, 0x07, 0x80, 0x68, 0x01}}}},
+      {"TMax in tens rounded down, TxMonitor on top",
+       [](Configuration& c) {
+         c.Zones[1].CloseTMax = "15", c.Zones[2].CloseTMax = "327670", c.Zones[2].TxMonitor = 1;
+       },
+       {{55, {1, 0}}, {75, {0xFF, 0xFF}}}},
+      {"synthesizer at 6.25 kHz", [](Configuration&) {}, {{229, {0x21, 0x0B, 0x94}}}},
+      {"synthesizer at 5 kHz",
+       [](Configuration& c) {
+         c.ChanSpaceOption = 0, c.ChanSpace = 5000, c.Freq = 45000000 + 704 * 5000;
+       },
+       {{229, {0x01, 0x0B, 0x10}}}},
+      {"masks over two bytes; greyed stays in its own bit",
+       [](Configuration& c) {
+         c.Zones[0].SndrChan = 1, c.Zones[9].SndrChan = 1, c.Zones[8].RlyChan = 2;
+       },
+       {{27, {1, 2}}, {246, {0, 1}}}},
+      {"numeric sequence",
+       [](Configuration& c) { c.NumericVC = 1, c.VC = "123"; },
+       {{4, {12}}, {7, {0x84, 0xC0}}, {232, {0}}}},
+      {"alpha sequence",
+       [](Configuration& c) { c.AlphaVC = 1, c.VC = "A"; },
+       {{4, {7}}, {7, {0x82}}, {232, {4}}}},
+      {"alpha format without a sequence leaves the format bit clear",
+       [](Configuration& c) { c.AlphaVC = 1, c.VC = "   "; },
+       {{4, {0}}, {232, {0}}}},
+      {"values at their limits",
+       [](Configuration& c) {
+         c.ResetRIC = "2097151", c.SndrTime = "255", c.Zones[0].CloseTMax = "327670";
+         c.Freq = 45000000 + 262143.0 * 6250, c.AlphaVC = 1, c.VC = "ABCDEFGHIJK   ";
+       },
+       {{4, {77}}, {10, {0xFF, 0xFF, 0x1F}}, {19, {255}}, {35, {0xFF, 0x7F}}}},
   };
-  for (const Case& c :
-       {Case{PocsagRate::R1200, "4"}, Case{PocsagRate::R512, "4"}, Case{PocsagRate::R2400, "1"}}) {
-    const Document doc = Packed([&](Configuration& cfg) {
-      cfg.PocsagBaud = c.rate;
-      cfg.ClkJog = "9";
-    });
-    EXPECT_EQ(doc.image[6] & 15, std::stoi(c.jog));
-    EXPECT_EQ(doc.cfg.ClkJog, c.jog);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Document doc = Packed(c.edit);
+    for (const auto& [address, values] : c.expected) {
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(doc.image[address + i], values[i]) << "byte " << address + i;
+      }
+    }
   }
 }
 
-TEST(Pack, OrvelCodeOptionsAreStoredInverted) {
-  const Document doc = Packed([](Configuration& cfg) {
-    cfg.EnableAlphaCode = 0;
-    cfg.EnableNumericCode = 1;
-  });
-  EXPECT_EQ(doc.image[6] & 0xF0, 32);
-}
-
-TEST(Pack, AutoPolarityIsByte232NotByteFive) {
-  const Document doc = Packed([](Configuration& cfg) { cfg.Polarity = PolarityMode::Auto; });
-  EXPECT_EQ(doc.image[232] & 1, 1);
-  EXPECT_EQ(doc.image[5] & 4, 0);
-}
-
-TEST(Pack, ZoneOneCloseRangeAndTime) {
-  const Document doc = Packed([](Configuration& cfg) {
-    Zone& zone = cfg.Zones[0];
-    zone.CloseRIC1 = "1000";
-    zone.CloseFunc = 4;
-    zone.CloseRIC2 = "1999";
-    zone.EnableClose = 1;
-    zone.CloseTMax = "3600";
-  });
-  const std::vector<std::uint8_t> expected{0xE8, 0x03, 0x80, 0xCF, 0x07, 0x80, 0x68, 0x01};
-  EXPECT_EQ(std::vector<std::uint8_t>(doc.image.begin() + 29, doc.image.begin() + 37), expected);
-}
-
-TEST(Pack, CloseTMaxIsTensOfSecondsRoundedDownWithTxMonitorOnTop) {
-  const Document doc = Packed([](Configuration& cfg) {
-    cfg.Zones[1].CloseTMax = "15";
-    cfg.Zones[2].CloseTMax = "327670";
-    cfg.Zones[2].TxMonitor = 1;
-  });
-  EXPECT_EQ(doc.image[49 + 6], 1);
-  EXPECT_EQ(doc.image[49 + 7], 0);
-  EXPECT_EQ(doc.image[69 + 6], 0xFF);
-  EXPECT_EQ(doc.image[69 + 7], 0xFF);
-}
-
-TEST(Pack, SynthesizerWord) {
-  const Document doc = Startup();
-  Document packed = doc;
-  PackEEprom(packed);
-  EXPECT_EQ(packed.image[229], 0x21);
-  EXPECT_EQ(packed.image[230], 0x0B);
-  EXPECT_EQ(packed.image[231], 0x94);
-  InterpretEEprom(packed);
-  EXPECT_EQ(packed.cfg.SynthN, 66248);
-
-  const Document five = Packed([](Configuration& cfg) {
-    cfg.ChanSpaceOption = 0;
-    cfg.ChanSpace = 5000;
-    cfg.Freq = 45000000 + 704 * 5000;
-  });
-  EXPECT_EQ(five.image[229], 0x01);
-  EXPECT_EQ(five.image[230], 0x0B);
-  EXPECT_EQ(five.image[231], 0x10);
-}
-
-TEST(Pack, ChannelMasksSpreadOverTwoBytes) {
-  const Document doc = Packed([](Configuration& cfg) {
-    cfg.Zones[0].SndrChan = 1;
-    cfg.Zones[9].SndrChan = 1;
-    cfg.Zones[8].RlyChan = 2;  // greyed counts as ticked and stays in its own bit
-  });
-  EXPECT_EQ(doc.image[27], 1);
-  EXPECT_EQ(doc.image[28], 2);
-  EXPECT_EQ(doc.image[246], 0);
-  EXPECT_EQ(doc.image[247], 1);
+TEST(Pack, TheClockJogIsForcedFromTheRate) {
+  for (const auto& [rate, jog] : std::vector<std::pair<PocsagRate, std::string>>{
+           {PocsagRate::R1200, "4"}, {PocsagRate::R512, "4"}, {PocsagRate::R2400, "1"}}) {
+    const Document doc = Packed([&](Configuration& cfg) {
+      cfg.PocsagBaud = rate;
+      cfg.ClkJog = "9";
+    });
+    EXPECT_EQ(doc.image[6] & 15, std::stoi(jog));
+    EXPECT_EQ(doc.cfg.ClkJog, jog);
+  }
 }
 
 TEST(Pack, WithoutASequenceFormatTheAreaKeepsItsBytes) {
   Document doc = Startup();
-  for (int address : {7, 8, 9, 248, 254})
+  for (int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
     doc.image[address] = 0xA5;
   doc.image[4] = 33;
   doc.cfg.VC = "IGNORED";
   PackEEprom(doc);
   EXPECT_EQ(doc.image[4], 0);
-  for (int address : {7, 8, 9, 248, 254})
+  for (int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
     EXPECT_EQ(doc.image[address], 0xA5);
-}
-
-TEST(Pack, SequencesInBothFormats) {
-  const Document numeric = Packed([](Configuration& cfg) {
-    cfg.NumericVC = 1;
-    cfg.VC = "123";
-  });
-  EXPECT_EQ(numeric.image[4], 12);
-  EXPECT_EQ(numeric.image[7], 0x84);
-  EXPECT_EQ(numeric.image[232] & 4, 0);
-
-  const Document alpha = Packed([](Configuration& cfg) {
-    cfg.AlphaVC = 1;
-    cfg.VC = "A";
-  });
-  EXPECT_EQ(alpha.image[4], 7);
-  EXPECT_EQ(alpha.image[7], 0x82);
-  EXPECT_EQ(alpha.image[232] & 4, 4);
-}
-
-TEST(Pack, AnAlphaFormatWithoutASequenceLeavesTheFormatBitClear) {
-  const Document doc = Packed([](Configuration& cfg) {
-    cfg.AlphaVC = 1;
-    cfg.VC = "   ";
-  });
-  EXPECT_EQ(doc.image[4], 0);
-  EXPECT_EQ(doc.image[232] & 4, 0);
-}
-
-TEST(Pack, NeverWritesTheElapsedCounterOrByte255) {
-  Document doc = Startup();
-  for (int address : {0, 1, 2, 3, 255})
-    doc.image[address] = 0x5A;
-  PackEEprom(doc);
-  for (int address : {0, 1, 2, 3, 255})
-    EXPECT_EQ(doc.image[address], 0x5A);
 }
 
 struct Refusal {
@@ -227,22 +180,6 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
     EXPECT_EQ(doc.bits, before.bits);
     EXPECT_EQ(doc.cfg, before.cfg);
   }
-}
-
-TEST(Pack, ValuesAtTheLimitsPack) {
-  const Document doc = Packed([](Configuration& cfg) {
-    cfg.ResetRIC = "2097151";
-    cfg.SndrTime = "255";
-    cfg.Zones[0].CloseTMax = "327670";
-    cfg.Freq = 45000000 + 262143.0 * 6250;
-    cfg.AlphaVC = 1;
-    cfg.VC = "ABCDEFGHIJK   ";
-  });
-  EXPECT_EQ(doc.image[12] & 31, 31);
-  EXPECT_EQ(doc.image[19], 255);
-  EXPECT_EQ(doc.image[4], 77);
-  EXPECT_EQ(doc.image[29 + 6], 0xFF);
-  EXPECT_EQ(doc.image[29 + 7], 0x7F);
 }
 
 TEST(Pack, TheReporterGetsTheRefusalUnderPackEEprom) {

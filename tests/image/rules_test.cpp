@@ -202,21 +202,5 @@ TEST(ClearForm, ResetsValuesAndKeepsTheUsersChoices) {
   EXPECT_EQ(cfg.BaudKova, 2);
 }
 
-TEST(StartupConfiguration, ListsAtTheirFirstItemsAndRatesAt9600) {
-  const Configuration cfg = StartupConfiguration();
-  EXPECT_EQ(cfg.ComPort, 0);
-  EXPECT_EQ(kBaudRates[cfg.BaudPC], 9600);
-  EXPECT_EQ(kBaudRates[cfg.BaudKova], 9600);
-  EXPECT_EQ(cfg.ResetFunc, 0);
-  EXPECT_EQ(cfg.AlphaRepeatFunc, 0);
-  EXPECT_EQ(cfg.Zones[9].ToggleFunc, 0);
-  EXPECT_EQ(cfg.SndrMode, OutputMode::WireOrd);
-  EXPECT_EQ(cfg.RlyMode, OutputMode::WireOrd);
-  EXPECT_EQ(cfg.EnableAlphaCode, 1);
-  EXPECT_EQ(cfg.EnableNumericCode, 1);
-  EXPECT_EQ(cfg.Hunting, HuntingMode::Off);
-  EXPECT_EQ(cfg.ClkInc, "4");
-}
-
 }  // namespace
 }  // namespace kova
