@@ -63,7 +63,7 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
        1,
        "Chan 3 Close RIC: 'abc' is not a number"},
       {{"pack", Path("unknown.json"), "-o", Path("x.kova")}, 1, "Colour: unknown field"},
-      {{"show", "--help"}, 0, ""},
+      {{"ports"}, 0, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -72,6 +72,18 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
     EXPECT_TRUE(run.err.contains(c.stderrHas)) << run.err.toStdString();
   }
   EXPECT_FALSE(QFile::exists(Path("x.kova")));  // nothing is written when a value is refused
+}
+
+TEST_F(CliTest, EveryVerbExplainsItself) {
+  const Outcome program = Kovactl({"--help"});
+  EXPECT_EQ(program.status, 0);
+  for (const char* verb :
+       {"ports", "get", "put", "verify", "reset", "show", "pack", "diff", "convert"}) {
+    EXPECT_TRUE(program.out.contains(QString("  ") + verb + " ")) << verb;
+    const Outcome help = Kovactl({verb, "--help"});
+    EXPECT_EQ(help.status, 0) << verb;
+    EXPECT_TRUE(help.out.startsWith(QString("Usage: kovactl ") + verb)) << help.out.toStdString();
+  }
 }
 
 TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {

@@ -57,10 +57,15 @@ int main(int argc, char** argv) {
     parser.addOption(help);
     verb.declare(parser);
     args.removeAt(1);
-    args[0] = QString("kovactl ") + verb.name;
     if (!parser.parse(args)) return kova::ctl::UsageError(verb.name, parser.errorText());
     if (parser.isSet(help)) {
-      std::printf("%s", qPrintable(parser.helpText()));
+      // The parser names the executable's path; users type "kovactl VERB".
+      QString text = parser.helpText();
+      const auto options = text.indexOf(" [options]");
+      if (text.startsWith("Usage: ") && options > 0) {
+        text.replace(7, options - 7, QString("kovactl ") + verb.name);
+      }
+      std::printf("%s", qPrintable(text));
       return kova::ctl::kOk;
     }
     return verb.run(parser);
