@@ -5,8 +5,6 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include "window/latin1.h"
-
 namespace kova {
 namespace {
 
@@ -25,19 +23,20 @@ QMessageBox::Icon ToBoxIcon(MessageIcon icon) {
 }
 
 int Run(QWidget* parent, const Message& message, QMessageBox::StandardButtons buttons) {
-  QMessageBox box(ToBoxIcon(message.icon), FromLatin1(message.title), FromLatin1(message.text),
-                  buttons, parent);
+  QMessageBox box(ToBoxIcon(message.icon), QString::fromStdString(message.title),
+                  QString::fromStdString(message.text), buttons, parent);
   box.setTextFormat(Qt::PlainText);  // a field's text is shown as typed, never as markup
   return box.exec();
 }
 
 QString StartPath(const FileDialogRequest& request) {
-  return QDir(FromLatin1(request.folder)).filePath(FromLatin1(request.name));
+  return QDir(QString::fromStdString(request.folder))
+      .filePath(QString::fromStdString(request.name));
 }
 
 std::optional<std::string> Chosen(const QString& path) {
   if (path.isEmpty()) return std::nullopt;
-  return ToLatin1(path);
+  return path.toStdString();
 }
 
 }  // namespace
@@ -62,18 +61,18 @@ SaveChoice DialogPrompter::AskSave(const Message& question) {
 }
 
 std::optional<std::string> DialogPrompter::ChooseOpenFile(const FileDialogRequest& request) {
-  return Chosen(QFileDialog::getOpenFileName(parent_, FromLatin1(request.title), StartPath(request),
-                                             ToDialogFilter(request.filter)));
+  return Chosen(QFileDialog::getOpenFileName(parent_, QString::fromStdString(request.title),
+                                             StartPath(request), ToDialogFilter(request.filter)));
 }
 
 std::optional<std::string> DialogPrompter::ChooseSaveFile(const FileDialogRequest& request) {
   // The dialog asks before overwriting; no extension is added to a bare name.
-  return Chosen(QFileDialog::getSaveFileName(parent_, FromLatin1(request.title), StartPath(request),
-                                             ToDialogFilter(request.filter)));
+  return Chosen(QFileDialog::getSaveFileName(parent_, QString::fromStdString(request.title),
+                                             StartPath(request), ToDialogFilter(request.filter)));
 }
 
 QString ToDialogFilter(const std::string& filter) {
-  const QStringList parts = FromLatin1(filter).split('|');
+  const QStringList parts = QString::fromStdString(filter).split('|');
   QStringList entries;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString description = parts[i];

@@ -1,10 +1,14 @@
 #include "window/dialog_reporter.h"
 
+#include "window/latin1.h"
+
 namespace kova {
 
 std::string DialogReporter::Describe(const Failure& failure, std::string_view procedure) const {
   return "Error " + std::to_string(failure.number()) + " in " + module_ + "." +
-         std::string(procedure) + ":\n" + failure.description();
+         std::string(procedure) + ":\n" +
+         // A conversion quotes the field's text, which is Latin-1.
+         FromLatin1(failure.description()).toStdString();
 }
 
 void DialogReporter::Report(const Failure& failure, std::string_view procedure) {

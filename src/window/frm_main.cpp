@@ -11,25 +11,27 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <stdexcept>
 
 #include "diag/trace.h"
+#include "files/program_identity.h"
 #include "image/clear_form.h"
 #include "image/field_names.h"
 #include "image/frequency.h"
 #include "image/value_rules.h"
+#include "window/backups.h"
 #include "window/field_checks.h"
 #include "window/latin1.h"
+#include "window/port_device_box.h"
 #include "window/tab_grid.h"
 #include "window/window_pages.h"
 
 namespace kova {
 namespace {
-
-constexpr int kPortCount = 16;
 
 struct StepButton {
   const char* name;
@@ -103,30 +105,42 @@ void ShowOption(QRadioButton* option, bool selected) {
   option->setAutoExclusive(true);
 }
 
-}  // namespace
-
-std::string WindowCaption() {
-  return std::string(kTitle) + " " + std::to_string(kVersionMajor) + "." +
-         std::to_string(kVersionMinor);
-}
-
+// "v 3.1.0".
 std::string VersionCaption() {
   return "v " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
          std::to_string(kVersionRevision);
 }
 
-frmMain::frmMain(Prompter& prompter, WindowHooks* hooks, QWidget* parent)
+}  // namespace
+
+frmMain::frmMain(const WindowContext& context, QWidget* parent)
     : QMainWindow(parent),
-      prompter_(prompter),
-      reporter_(prompter),
-      hooks_(hooks ? hooks : &noHooks_),
-      bindings_(MakeBindings()) {
+      prompter_(context.prompter),
+      reporter_(context.prompter),
+      settings_(context.settings),
+      ports_(context.ports),
+      backupFolder_(context.backupFolder.isEmpty() ? DefaultBackupFolder() : context.backupFolder),
+      programFolder_(context.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                     : context.programFolder),
+      timings_(context.timings),
+      bindings_(MakeBindings()),
+      caption_(kProgramTitle),
+      worker_(context.runner ? std::make_unique<OperationWorker>(context.runner)
+                             : std::make_unique<OperationWorker>()) {
   setObjectName("frmMain");
-  setWindowTitle(kTitle);
+  setWindowTitle(kProgramTitle);
   BuildMenu();
   BuildCentral();
+  portDevice_ = new PortDeviceBox(*qobject_cast<QComboBox*>(Control("lstPortDevice")), ports_,
+                                  context.devices, this);
   ConnectBindings();
   ConnectButtons();
+  connect(worker_.get(), &OperationWorker::progress, this, &frmMain::OnProgress);
+  connect(worker_.get(), &OperationWorker::finished, this, &frmMain::OnFinished);
+  // A device plugged in since the Comms tab was last in front is offered there.
+  connect(tabs_, &TabGrid::currentChanged, this, [this](int index) {
+    if (index == kCommsTab) portDevice_->Rescan();
+  });
   Form_Load();
 }
 
@@ -149,6 +163,7 @@ void frmMain::BuildMenu() {
   };
   add("MenuFileNew", "&New", "Ctrl+N", &frmMain::MenuFileNew_Click);
   add("MenuFileOpen", "&Open", "Ctrl+O", &frmMain::MenuFileOpen_Click);
+  add("MenuFileOpenBackup", "Open &Backup...", "", &frmMain::MenuFileOpenBackup_Click);
   add("MenuFileSave", "&Save", "Ctrl+S", &frmMain::MenuFileSave_Click);
   add("MenuFileSaveAs", "Save &As", "Ctrl+A", &frmMain::MenuFileSaveAs_Click);
   file->addSeparator()->setObjectName("Seperator");
@@ -197,6 +212,12 @@ void frmMain::BuildCentral() {
   lblBusy_->setFont(busyFont);
   lblBusy_->hide();
   side->addWidget(lblBusy_);
+  progress_ = new QProgressBar;
+  progress_->setObjectName("prgBusy");
+  progress_->setFormat("%v / %m");
+  progress_->setToolTip("Bytes exchanged with the Kova Pro");
+  progress_->hide();
+  side->addWidget(progress_);
   side->addStretch(1);
   body->addLayout(side);
   layout->addLayout(body, 1);
@@ -253,10 +274,17 @@ void frmMain::ConnectButtons() {
     onClick(step.name, [this, step] { StepFreq(doc_.cfg, step.step); });
   }
   onClick("cmdCpyRly2Sndr", [this] { CopyRelayToSounder(doc_.cfg); });
-  // The device link takes these over.
-  onClick("cmdGet", [this] { hooks_->Get(*this); });
-  onClick("cmdPut", [this] { hooks_->Put(*this); });
-  onClick("cmdReset", [this] { hooks_->Reset(*this); });
+  const std::pair<const char*, void (frmMain::*)()> device[] = {
+      {"cmdGet", &frmMain::cmdGet_Click},
+      {"cmdPut", &frmMain::cmdPut_Click},
+      {"cmdReset", &frmMain::cmdReset_Click}};
+  for (const auto& [name, handler] : device) {
+    QWidget* button = Control(name);
+    connect(qobject_cast<QPushButton*>(button), &QPushButton::clicked, this,
+            [this, button, handler] {
+              if (ReadyToAct(button)) (this->*handler)();
+            });
+  }
 }
 
 void frmMain::FillLists() {
@@ -293,11 +321,11 @@ void frmMain::Form_Load() {
   const std::function<void()> steps[] = {
       [] { log("+++ Program started", 1); },
       [this] {
-        caption_ = WindowCaption();
+        caption_ = ProgramCaption();
         UpdateTitle();
         qobject_cast<QGroupBox*>(Control("frmVersion"))->setTitle(VersionCaption().c_str());
       },
-      [this] { hooks_->Loaded(*this); },
+      [this] { RestoreSettings(); },
       [this] { doc_.cfg = StartupConfiguration(); },
       [this] {
         tabs_->setCurrentIndex(kGeneralTab);
@@ -308,13 +336,15 @@ void frmMain::Form_Load() {
   for (const auto& step : steps) {
     if (!RunHandler(reporter_, "Form_Load", step)) break;
   }
+  // What start-up shows is nobody's unsaved work.
+  session_.MarkSaved(doc_);
   Refresh();
 }
 
 void frmMain::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
-  RunProcedure(reporter_, "Form_Unload", [this] { hooks_->Unloading(*this); });
+  RunProcedure(reporter_, "Form_Unload", [this] { StoreSettings(); });
   log("+++ Program finished", 1);
 }
 
@@ -347,27 +377,21 @@ void frmMain::Refresh() {
   }
   for (const auto& [label, rule] : captions_)
     label->setText(QString::fromStdString(rule.caption(cfg)));
-}
-
-void frmMain::setModified(bool modified) {
-  modified_ = modified;
+  portDevice_->Show(cfg.ComPort);
   UpdateTitle();
 }
 
 void frmMain::UpdateTitle() {
-  setWindowTitle(QString::fromStdString(caption_) + (modified_ ? " *" : ""));
+  setWindowTitle(QString::fromStdString(caption_) + (isModified() ? " *" : ""));
 }
 
-// A user's action as the named handler: a failure is reported with the
-// question whether to go on, any change of the model marks the document
-// modified, and the view follows the model.
-template <class Body>
-bool frmMain::Handle(std::string_view procedure, Body&& body) {
-  const Configuration before = doc_.cfg;
-  const bool finished = RunHandler(reporter_, procedure, std::forward<Body>(body));
-  if (doc_.cfg != before) setModified(true);
-  Refresh();
-  return finished;
+void frmMain::GoToControl(const std::string& control) {
+  auto* widget = findChild<QWidget*>(QString::fromStdString(control));
+  if (!widget) return;
+  for (int tab = 0; tab < tabs_->count(); ++tab) {
+    if (tabs_->widget(tab)->isAncestorOf(widget)) tabs_->setCurrentIndex(tab);
+  }
+  widget->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::OnUserChange(std::size_t index) {
@@ -423,7 +447,7 @@ bool frmMain::ValidateField(std::size_t index) {
     b.setText(doc_.cfg, verdict.text);
     if (verdict.refusal) {
       accepted = false;
-      prompter_.Show(*verdict.refusal);
+      prompter_.Show(Latin1Message(*verdict.refusal));
       return;
     }
     if (b.rule == FieldRule::RepeaterRic) RepeaterOverlap();
@@ -485,48 +509,14 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-bool frmMain::ConfirmDiscard() {
-  if (!modified_) return true;
-  const Message question{.text =
-                             "The configuration has changes that are not saved.\n\n"
-                             "Do you want to save them?",
-                         .icon = MessageIcon::Warning};
-  switch (prompter_.AskSave(question)) {
-    case SaveChoice::Save:
-      return hooks_->Save(*this);
-    case SaveChoice::Discard:
-      return true;
-    case SaveChoice::Cancel:
-      break;
-  }
-  return false;
-}
-
-void frmMain::MenuFileNew_Click() {
-  if (!ConfirmDiscard()) return;
-  RunHandler(reporter_, "MenuFileNew_Click", [this] { ClearForm(doc_.cfg); });
-  setModified(false);
-  Refresh();
-}
-
-void frmMain::MenuFileOpen_Click() {
-  if (!ConfirmDiscard()) return;
-  RunHandler(reporter_, "MenuFileOpen_Click", [this] { hooks_->Open(*this); });
-}
-
-void frmMain::MenuFileSave_Click() {
-  RunHandler(reporter_, "MenuFileSave_Click", [this] { hooks_->Save(*this); });
-}
-
-void frmMain::MenuFileSaveAs_Click() {
-  RunHandler(reporter_, "MenuFileSaveAs_Click", [this] { hooks_->SaveAs(*this); });
-}
-
-void frmMain::MenuFileExit_Click() {
-  close();
-}
-
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    // The unit is halfway through an exchange; the window waits for it.
+    event->ignore();
+    prompter_.Show({.text = "The Kova Pro is still busy (" + lblBusy_->text().toStdString() +
+                            "). Close the window once it has finished."});
+    return;
+  }
   if (!ConfirmDiscard()) {
     event->ignore();
     return;

@@ -2,32 +2,29 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "diag/error_reporter.h"
+#include "files/file_session.h"
 #include "image/document.h"
+#include "link/operation.h"
 #include "window/dialog_reporter.h"
 #include "window/prompter.h"
 #include "window/view_bindings.h"
-#include "window/window_hooks.h"
+#include "window/window_context.h"
 
 class QKeyEvent;
 class QLabel;
+class QProgressBar;
 
 namespace kova {
 
+class PortDeviceBox;
 class TabGrid;
-
-constexpr const char* kTitle = "Kova Pro Configuration";
-constexpr int kVersionMajor = 3;
-constexpr int kVersionMinor = 1;
-constexpr int kVersionRevision = 0;
-
-// "Kova Pro Configuration 3.1" and "v 3.1.0".
-std::string WindowCaption();
-std::string VersionCaption();
 
 // The main window. It owns the Document; its controls show the
 // configuration through the binding table, and every user action changes
@@ -36,31 +33,45 @@ class frmMain : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Runs the start-up of the window (captions, lists, selections). Without
-  // hooks the files, settings and device commands do nothing.
-  explicit frmMain(Prompter& prompter, WindowHooks* hooks = nullptr, QWidget* parent = nullptr);
+  // Runs the start-up of the window: captions, the place and the last file
+  // location from the settings, lists and selections.
+  explicit frmMain(const WindowContext& context, QWidget* parent = nullptr);
   ~frmMain() override;
 
   Document& document() { return doc_; }
+  const FileSession& session() const { return session_; }
   Prompter& prompter() { return prompter_; }
   ErrorReporter& reporter() { return reporter_; }
   TabGrid& tabs() { return *tabs_; }
   QLabel& busyLabel() { return *lblBusy_; }
+  QProgressBar& progressBar() { return *progress_; }
 
   // Shows the model: every control's value, what is shown or hidden, the
-  // captions that follow values. Call it after changing document() directly.
+  // captions that follow values, the title. Call it after changing
+  // document() directly.
   void Refresh();
 
-  // Unsaved changes: the title carries a "*" while there are any.
-  bool isModified() const { return modified_; }
-  void setModified(bool modified);
+  // Unsaved changes: the document differs from what was last opened, saved
+  // or started anew. The title carries a "*" while it does.
+  bool isModified() const { return session_.IsModified(doc_); }
 
   // The File menu. New, Open and Exit ask before dropping unsaved changes.
   void MenuFileNew_Click();
   void MenuFileOpen_Click();
+  void MenuFileOpenBackup_Click();
   void MenuFileSave_Click();
   void MenuFileSaveAs_Click();
   void MenuFileExit_Click();
+
+  // The device buttons. An operation runs on a thread of its own; until it
+  // has ended the device buttons, the File menu and the pages are disabled.
+  void cmdGet_Click();
+  void cmdPut_Click();
+  void cmdReset_Click();
+  bool isBusy() const { return busy_; }
+
+  // Brings the control's tab to the front and gives it the focus.
+  void GoToControl(const std::string& control);
 
   // Runs the check of the field the user has just left, if it has not run
   // yet. False when the field was refused: it has the focus back, and
@@ -81,6 +92,8 @@ class frmMain : public QMainWindow {
   void FillLists();
   void Form_Load();
   void Form_Unload();
+  void RestoreSettings();
+  void StoreSettings();
 
   template <class Body>
   bool Handle(std::string_view procedure, Body&& body);
@@ -89,15 +102,31 @@ class frmMain : public QMainWindow {
   bool OnKeyPress(std::size_t binding, const QKeyEvent& key);
   bool ValidateField(std::size_t binding);
   void RepeaterOverlap();
-  bool ConfirmDiscard();
   void UpdateTitle();
   QWidget* Control(const std::string& name) const;
 
+  // The File menu's work once a path is known (file_menu.cpp).
+  bool ConfirmDiscard();
+  bool SaveDocument();
+  bool SaveDocumentAs();
+  void ShowOutcome(const FileOutcome& outcome);
+  void ShowWarnings(const std::vector<std::string>& warnings);
+
+  // The device operations (device_buttons.cpp).
+  void StartOperation(Operation kind);
+  void OnProgress(int done, int expected, const QString& phase);
+  void OnFinished(const OperationResult& result);
+  void SetBusy(bool busy, const QString& phase = {});
+
   Prompter& prompter_;
   DialogReporter reporter_;
-  WindowHooks noHooks_;
-  WindowHooks* hooks_;
+  SettingsStore& settings_;
+  QSettings& ports_;
+  QString backupFolder_;
+  QString programFolder_;
+  LinkTimings timings_;
   Document doc_;
+  FileSession session_;
 
   std::vector<Binding> bindings_;
   std::vector<QWidget*> bound_;
@@ -111,12 +140,26 @@ class frmMain : public QMainWindow {
 
   TabGrid* tabs_ = nullptr;
   QLabel* lblBusy_ = nullptr;
-  std::string caption_ = kTitle;
-  bool modified_ = false;
+  QProgressBar* progress_ = nullptr;
+  PortDeviceBox* portDevice_ = nullptr;
+  std::string caption_;
+  bool busy_ = false;
   bool unloaded_ = false;
   QPointer<QWidget> pending_;      // left, not yet checked
   QPointer<QWidget> refusedMove_;  // where the focus went when a field was refused
   bool refocusing_ = false;
+  // Declared last so that it goes first: a running operation has ended
+  // before anything it reports to is gone.
+  std::unique_ptr<OperationWorker> worker_;
 };
+
+// A user's action as the named handler: a failure is reported with the
+// question whether to go on, and the view follows the model.
+template <class Body>
+bool frmMain::Handle(std::string_view procedure, Body&& body) {
+  const bool finished = RunHandler(reporter_, procedure, std::forward<Body>(body));
+  Refresh();
+  return finished;
+}
 
 }  // namespace kova

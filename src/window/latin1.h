@@ -3,6 +3,8 @@
 #include <QString>
 #include <string>
 
+#include "diag/message.h"
+
 // The model keeps texts as Latin-1 bytes, the widgets as QString.
 namespace kova {
 
@@ -12,6 +14,13 @@ inline QString FromLatin1(const std::string& text) {
 
 inline std::string ToLatin1(const QString& text) {
   return text.toLatin1().toStdString();
+}
+
+// Messages reach the user as UTF-8; those that quote a field carry its
+// Latin-1 bytes until they are shown.
+inline Message Latin1Message(Message message) {
+  message.text = FromLatin1(message.text).toStdString();
+  return message;
 }
 
 }  // namespace kova

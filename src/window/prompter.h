@@ -6,7 +6,8 @@
 #include "diag/message.h"
 
 // Everything modal the window asks of the user goes through here, so that a
-// test can answer instead of a person and nothing ever blocks it.
+// test can answer instead of a person and nothing ever blocks it. Texts and
+// paths are UTF-8.
 namespace kova {
 
 enum class SaveChoice { Save, Discard, Cancel };

@@ -75,6 +75,8 @@ const ControlEntry kEngineering[] = {
 const ControlEntry kComms[] = {
     {K::Label, "Label25", "", 0, 0, 1, "Communications Port"},
     {K::List, "lstComPort", "", 0, 1, 1, "", "Selected comms port"},
+    {K::List, "lstPortDevice", "", 0, 2, 1, "",
+     "The device this port opens: the default, one from the list, or a path typed in"},
     {K::Label, "Label34", "", 1, 0, 1, "PC Baud Rate"},
     {K::List, "lstBaudPC", "", 1, 1, 1},
     {K::Label, "Label33", "", 2, 0, 1, "Kova Baud Rate"},

@@ -10,6 +10,7 @@ class TabGrid;
 // The seventeen tabs in their order: "General", "Engineering", "Comms",
 // "PLL", "Serial Data", "Chan 1" .. "Chan 10", "Options", "Verification".
 constexpr int kGeneralTab = 0;
+constexpr int kCommsTab = 2;
 constexpr int kPllTab = 3;
 constexpr int kFirstZoneTab = 5;
 constexpr int kTabCount = 17;

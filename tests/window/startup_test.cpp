@@ -23,14 +23,15 @@ TEST_F(StartupTest, CaptionsAndTheFileMenu) {
   const QList<QAction*> actions = find<QMenu>("MenuFile")->actions();
   const char* expected[][3] = {{"MenuFileNew", "&New", "Ctrl+N"},
                                {"MenuFileOpen", "&Open", "Ctrl+O"},
+                               {"MenuFileOpenBackup", "Open &Backup...", ""},
                                {"MenuFileSave", "&Save", "Ctrl+S"},
                                {"MenuFileSaveAs", "Save &As", "Ctrl+A"},
                                {"Seperator", "", ""},
                                {"MenuFileExit", "E&xit", "Ctrl+X"}};
-  ASSERT_EQ(actions.size(), 6);
-  for (int i = 0; i < 6; ++i) {
+  ASSERT_EQ(actions.size(), 7);
+  for (int i = 0; i < 7; ++i) {
     EXPECT_EQ(actions[i]->objectName(), expected[i][0]);
-    EXPECT_EQ(actions[i]->isSeparator(), i == 4);
+    EXPECT_EQ(actions[i]->isSeparator(), i == 5);
     EXPECT_EQ(actions[i]->text(), expected[i][1]);
     EXPECT_EQ(actions[i]->shortcut(), QKeySequence(expected[i][2]));
   }

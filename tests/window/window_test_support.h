@@ -5,15 +5,28 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "files/user_settings.h"
 #include "window/frm_main.h"
 #include "window/prompter.h"
 #include "window/tab_grid.h"
-#include "window/window_hooks.h"
+
+namespace kova {
+
+// Failures show the dialog asked for, not its bytes.
+inline void PrintTo(const FileDialogRequest& r, std::ostream* out) {
+  *out << '"' << r.title << "\" in \"" << r.folder << "\" at \"" << r.name << "\" for \""
+       << r.filter << '"';
+}
+
+}  // namespace kova
 
 namespace kova::test {
 
@@ -29,35 +42,64 @@ class RecordingPrompter : public Prompter {
     asked.push_back(question);
     return saveAnswer;
   }
-  std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return {}; }
-  std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return {}; }
+  std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
+    opened.push_back(request);
+    return openPath;
+  }
+  std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override {
+    saved.push_back(request);
+    return savePath;
+  }
 
   std::vector<Message> shown, asked;
+  std::vector<FileDialogRequest> opened, saved;  // the dialogs shown
   bool askAnswer = true;
   SaveChoice saveAnswer = SaveChoice::Cancel;
+  std::optional<std::string> openPath, savePath;  // nothing: the user cancels
 };
 
-// Counts the hooks that ran; Save reports what it is told.
-struct RecordingHooks : WindowHooks {
-  bool Save(frmMain&) override {
-    ++saves;
-    return saved;
-  }
-  void Open(frmMain&) override { ++opens; }
-  void Get(frmMain&) override { ++gets; }
-  int saves = 0, opens = 0, gets = 0;
-  bool saved = true;
-};
+// The serial devices the tests' computer offers: ports 1 and 2 by default.
+inline std::vector<SerialDevice> TestDevices() {
+  return {{"/dev/ttyS0", "", false}, {"/dev/ttyUSB0", "FT232R USB UART", true}};
+}
 
-// A started window, shown and active so that the focus moves as for a user.
+// A started window, shown and active so that the focus moves as for a user,
+// over settings, port mapping and backups of its own in a temporary folder.
+// Operations reach no unit: `unit` answers them, on the worker's thread.
 class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    window = std::make_unique<frmMain>(prompter, &hooks);
+    ASSERT_TRUE(dir.isValid());
+    Start();
+  }
+  void TearDown() override {
+    if (window) waitIdle();
+  }
+
+  // A run of the program: a new window over the same settings.
+  void Start() {
+    window = std::make_unique<frmMain>(
+        WindowContext{.prompter = prompter,
+                      .settings = *settings,
+                      .ports = ports,
+                      .backupFolder = path("backups"),
+                      .programFolder = dir.path(),
+                      .runner =
+                          [this](const OperationRequest& request, const ProgressSink& progress) {
+                            {
+                              std::lock_guard lock(requestsMutex);
+                              requests.push_back(request);
+                            }
+                            return unit(request, progress);
+                          },
+                      .devices = TestDevices});
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
+
+  QString path(const QString& name) const { return dir.filePath(name); }
+  std::string file(const char* name) const { return path(name).toStdString(); }
 
   // A control by its documented object name.
   template <class W = QWidget>
@@ -93,9 +135,29 @@ class WindowTest : public testing::Test {
                       {std::min(8, button->width() / 2), button->height() / 2});
     QApplication::processEvents();
   }
+  // Lets a running operation end and its result arrive.
+  void waitIdle() {
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->isBusy(); }, 20000));
+  }
+  std::size_t requestCount() {
+    std::lock_guard lock(requestsMutex);
+    return requests.size();
+  }
 
+  QTemporaryDir dir;
+  std::unique_ptr<SettingsStore> settings =
+      std::make_unique<SettingsStore>(dir.filePath("settings.ini"));
+  QSettings ports{dir.filePath("ports.ini"), QSettings::IniFormat};
   RecordingPrompter prompter;
-  RecordingHooks hooks;
+  // Answers every operation at once with an empty success.
+  OperationWorker::Runner unit = [](const OperationRequest& request, const ProgressSink&) {
+    OperationResult result;
+    result.kind = request.kind;
+    result.succeeded = true;
+    return result;
+  };
+  std::mutex requestsMutex;
+  std::vector<OperationRequest> requests;
   std::unique_ptr<frmMain> window;
 };
 

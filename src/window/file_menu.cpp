@@ -1,0 +1,129 @@
+// The File menu: which configuration file is current, and the dialogs that
+// choose one. The files layer does the reading and writing.
+#include <QDir>
+
+#include "window/frm_main.h"
+
+namespace kova {
+namespace {
+
+constexpr const char* kFilter = "Kova (*.kova)|*.kova|All Files (*.*)|*.*";
+
+FileDialogRequest Dialog(const char* title, const QString& folder, const QString& name) {
+  return {title, kFilter, folder.toStdString(), name.toStdString()};
+}
+
+std::optional<QString> Chosen(const std::optional<std::string>& path) {
+  if (!path || path->empty()) return std::nullopt;
+  return QString::fromStdString(*path);
+}
+
+}  // namespace
+
+bool frmMain::ConfirmDiscard() {
+  if (!isModified()) return true;
+  const Message question{.text =
+                             "The configuration has changes that are not saved.\n\n"
+                             "Do you want to save them?",
+                         .icon = MessageIcon::Warning};
+  switch (prompter_.AskSave(question)) {
+    case SaveChoice::Save:
+      return SaveDocument();
+    case SaveChoice::Discard:
+      return true;
+    case SaveChoice::Cancel:
+      break;
+  }
+  return false;
+}
+
+void frmMain::ShowWarnings(const std::vector<std::string>& warnings) {
+  if (warnings.empty()) return;
+  std::string text = "The image holds values the window cannot show as they are:";
+  for (const auto& warning : warnings)
+    text += "\n" + warning;
+  prompter_.Show({.text = text, .icon = MessageIcon::Warning});
+}
+
+void frmMain::ShowOutcome(const FileOutcome& outcome) {
+  Refresh();
+  if (outcome.message) prompter_.Show(*outcome.message);
+  ShowWarnings(outcome.warnings);
+  if (!outcome.control.empty()) GoToControl(outcome.control);
+}
+
+void frmMain::MenuFileNew_Click() {
+  if (!ConfirmDiscard()) return;
+  Handle("MenuFileNew_Click", [this] { session_.New(doc_); });
+}
+
+void frmMain::MenuFileOpen_Click() {
+  if (!ConfirmDiscard()) return;
+  // Cancel, or a dialog that fails, changes nothing and says nothing.
+  const auto path = Chosen(prompter_.ChooseOpenFile(
+      Dialog("Open Configuration File", session_.LastPath(), session_.LastFileName())));
+  if (!path) return;
+  RunHandler(reporter_, "MenuFileOpen_Click", [&] { ShowOutcome(session_.Open(*path, doc_)); });
+}
+
+void frmMain::MenuFileOpenBackup_Click() {
+  if (!ConfirmDiscard()) return;
+  QDir().mkpath(backupFolder_);  // the dialog starts there even before the first copy
+  const auto path = Chosen(prompter_.ChooseOpenFile(
+      Dialog("Open Configuration File", QDir(backupFolder_).absolutePath() + "/", {})));
+  if (!path) return;
+  RunHandler(reporter_, "MenuFileOpenBackup_Click", [&] {
+    const FileSession before = session_;
+    const FileOutcome outcome = session_.Open(*path, doc_);
+    if (outcome.done) {
+      // A copy is not a file to work on: saving into the backups folder would
+      // change the record and lose the work to pruning. Save asks where to,
+      // starting where the user's own files are.
+      session_ = before;
+      doc_.cfg.FileName.clear();
+      session_.MarkSaved(doc_);
+    }
+    ShowOutcome(outcome);
+  });
+}
+
+bool frmMain::SaveDocument() {
+  bool saved = false;
+  RunHandler(reporter_, "MenuFileSave_Click", [&] {
+    const FileOutcome outcome = session_.Save(doc_);
+    if (outcome.needsFileName) {
+      saved = SaveDocumentAs();
+      return;
+    }
+    saved = outcome.done;
+    ShowOutcome(outcome);
+  });
+  return saved;
+}
+
+bool frmMain::SaveDocumentAs() {
+  const auto path = Chosen(prompter_.ChooseSaveFile(
+      Dialog("Save Configuration File", session_.LastPath(), session_.LastFileName())));
+  if (!path) return false;
+  bool saved = false;
+  RunHandler(reporter_, "MenuFileSaveAs_Click", [&] {
+    const FileOutcome outcome = session_.SaveAs(*path, doc_);
+    saved = outcome.done;
+    ShowOutcome(outcome);
+  });
+  return saved;
+}
+
+void frmMain::MenuFileSave_Click() {
+  SaveDocument();
+}
+
+void frmMain::MenuFileSaveAs_Click() {
+  SaveDocumentAs();
+}
+
+void frmMain::MenuFileExit_Click() {
+  close();
+}
+
+}  // namespace kova

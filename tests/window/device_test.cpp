@@ -1,0 +1,185 @@
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSemaphore>
+
+#include "files/profile.h"
+#include "image/interpret.h"
+#include "link/link_messages.h"
+#include "window/backups.h"
+#include "window/window_pages.h"
+#include "window_test_support.h"
+
+namespace kova::test {
+namespace {
+
+constexpr int k19200 = 3;
+
+class DeviceTest : public WindowTest {
+ protected:
+  QStringList backups(const char* what) {
+    return QDir(path("backups")).entryList({QStringLiteral("*_%1.kova").arg(what)});
+  }
+  // What the user can still do, beyond looking at other tabs.
+  std::vector<std::string> usable() {
+    std::vector<std::string> names;
+    for (const char* button : {"cmdGet", "cmdPut"}) {
+      if (find(button)->isEnabled()) names.push_back(button);
+    }
+    for (QAction* action : find<QMenu>("MenuFile")->actions()) {
+      if (action->isEnabled() && !action->isSeparator())
+        names.push_back(action->objectName().toStdString());
+    }
+    for (int tab = 0; tab < window->tabs().count(); ++tab) {
+      if (window->tabs().widget(tab)->isEnabled()) names.push_back("page " + std::to_string(tab));
+    }
+    return names;
+  }
+};
+
+TEST_F(DeviceTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChangesNothingElse) {
+  QSemaphore step;  // the test lets the unit on, one phase at a time
+  unit = [&](const OperationRequest& request, const ProgressSink& progress) {
+    progress({"PUT", 10, 252});
+    step.tryAcquire(1, 10000);
+    progress({"VERIFY", 200, 256});
+    step.tryAcquire(1, 10000);
+    OperationResult result;
+    result.kind = request.kind;
+    result.document = request.document;
+    result.document->cfg.BaudPC = request.document.cfg.BaudKova;
+    result.messages = {VerificationError(), UnexpectedResponse()};
+    return result;
+  };
+  cfg().BaudKova = k19200;
+  window->Refresh();
+  window->cmdPut_Click();
+  for (const auto& [caption, done, expected] :
+       {std::tuple{"PUT", 10, 252}, std::tuple{"VERIFY", 200, 256}}) {
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          return window->busyLabel().text() == caption && window->progressBar().value() == done;
+        },
+        10000));
+    EXPECT_TRUE(window->busyLabel().isVisible());
+    EXPECT_EQ(window->progressBar().maximum(), expected);
+    EXPECT_EQ(usable(), std::vector<std::string>{});
+    window->cmdGet_Click();
+    window->cmdPut_Click();
+    EXPECT_FALSE(window->close());
+    step.release();
+  }
+  waitIdle();
+  EXPECT_EQ(requestCount(), 1u);  // one at a time
+  EXPECT_EQ(backups("put").size(), 1u);
+  ASSERT_EQ(prompter.shown.size(), 4u);  // two refused closes, then the result's messages in order
+  EXPECT_EQ(prompter.shown[2], VerificationError());
+  EXPECT_EQ(prompter.shown[3], UnexpectedResponse());
+  EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentText(), "19200");
+  EXPECT_FALSE(window->busyLabel().isVisible());
+  EXPECT_FALSE(window->progressBar().isVisible());
+  EXPECT_EQ(usable().size(), 2u + 6u + 17u);  // buttons, File commands, pages
+  prompter.saveAnswer = SaveChoice::Discard;
+  EXPECT_TRUE(window->close());
+}
+
+TEST_F(DeviceTest, AGetTakesTheWholeAnswerOnlyAndKeepsACopyOfTheImageAsRead) {
+  // An image with function codes the lists cannot show: interpreting it
+  // warns, and packing it again would change it.
+  EEpromImage read{};
+  read.fill(0xFF);
+  struct Case {
+    bool whole;  // the unit's whole answer came
+    std::vector<Message> messages;
+  };
+  const Case cases[] = {{false, {CommunicationsError()}}, {true, {}}};
+  for (const auto& c : cases) {
+    prompter.shown.clear();
+    cfg().Zones[0].CloseRIC1 = "5";
+    window->Refresh();
+    unit = [&](const OperationRequest& request, const ProgressSink&) {
+      OperationResult result;
+      result.kind = request.kind;
+      result.succeeded = c.whole;
+      result.messages = c.messages;
+      if (c.whole) {
+        Document doc = request.document;
+        doc.image = read;
+        doc.cfg.Ver = {"3.15", "Jan 10 2006", "2"};
+        result.warnings = InterpretEEprom(doc);
+        result.document = doc;
+      }
+      return result;
+    };
+    window->cmdGet_Click();
+    waitIdle();
+    EXPECT_EQ(window->document().image == read, c.whole);
+    EXPECT_EQ(text("txtCloseRIC1(0)") != "5", c.whole);
+    EXPECT_EQ(text("txtVer(0)"), c.whole ? "3.15" : "");
+    EXPECT_EQ(backups("get").size(), c.whole ? 1u : 0u);
+    // The result's messages, then one box for everything interpreting noticed.
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    if (c.whole) {
+      EXPECT_NE(prompter.shown[0].text.find("shown as ALL"), std::string::npos);
+    } else {
+      EXPECT_EQ(prompter.shown[0], CommunicationsError());
+    }
+  }
+  const ProfileLoad copy =
+      ReadProfile(path("backups/") + backups("get").value(0), window->document());
+  ASSERT_TRUE(copy.ok());
+  EXPECT_EQ(copy.document->image, read);
+  EXPECT_EQ(copy.document->cfg.Ver[1], "Jan 10 2006");
+}
+
+TEST_F(DeviceTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {
+  auto* device = find<QComboBox>("lstPortDevice");
+  const auto choose = [&](int listIndex) { emit device->activated(listIndex); };
+  const auto typeIn = [&](const char* path) {
+    device->lineEdit()->setText(path);
+    QTest::keyClick(device->lineEdit(), Qt::Key_Return);
+  };
+  struct Step {
+    int port;  // 1..16
+    std::function<void()> change;
+    const char* shown;   // in the device list
+    const char* opened;  // "" when the Get is refused
+  };
+  const Step steps[] = {
+      {1, {}, "Default: /dev/ttyUSB0", "/dev/ttyUSB0"},  // USB adapters first
+      {2, {}, "Default: /dev/ttyS0", "/dev/ttyS0"},
+      {3, {}, "Default: no device", ""},
+      {3, [&] { typeIn("/dev/ttyACM7"); }, "/dev/ttyACM7", "/dev/ttyACM7"},
+      {1, [&] { choose(2); }, "/dev/ttyS0", "/dev/ttyS0"},
+      {1, [&] { choose(0); }, "Default: /dev/ttyUSB0", "/dev/ttyUSB0"},
+  };
+  showTab(kCommsTab);
+  for (const auto& s : steps) {
+    SCOPED_TRACE(std::to_string(s.port) + " " + s.shown);
+    cfg().ComPort = s.port - 1;
+    window->Refresh();
+    if (s.change) s.change();
+    EXPECT_EQ(device->currentText(), s.shown);
+    prompter.shown.clear();
+    const std::size_t before = requestCount();
+    window->cmdGet_Click();
+    waitIdle();
+    if (*s.opened) {
+      ASSERT_EQ(requestCount(), before + 1);
+      EXPECT_EQ(requests.back().device, s.opened);
+      EXPECT_EQ(requests.back().port, "COM" + std::to_string(s.port));
+    } else {
+      EXPECT_EQ(requestCount(), before);
+      EXPECT_EQ(prompter.shown, std::vector<Message>{PortNotMapped("COM3")});
+    }
+  }
+  // Kept where kovactl finds them too; the default keeps no entry.
+  EXPECT_EQ(ports.value("Ports/COM3").toString(), "/dev/ttyACM7");
+  EXPECT_FALSE(ports.contains("Ports/COM1"));
+}
+
+}  // namespace
+}  // namespace kova::test
