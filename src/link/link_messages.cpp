@@ -1,5 +1,7 @@
 #include "link/link_messages.h"
 
+#include <QString>
+
 namespace kova {
 namespace {
 
@@ -51,6 +53,14 @@ Message PortNotMapped(const std::string& port) {
   return {kCommunicationsTitle, port +
                                     " does not name a serial device on this computer; choose "
                                     "its device on the Comms tab."};
+}
+
+Message NothingSent(const std::string& refusal) {
+  return {.text = "Nothing was sent to the Kova Pro.\n" +
+                  QString::fromLatin1(refusal.data(), static_cast<qsizetype>(refusal.size()))
+                      .toStdString() +
+                  ".",
+          .icon = MessageIcon::Warning};
 }
 
 }  // namespace kova

@@ -24,5 +24,8 @@ Message PortLostError(const std::string& port, const std::string& device,
 Message NoPortSelected();
 Message NoRateSelected();
 Message PortNotMapped(const std::string& port);
+// Packing refused a value, so nothing went to the unit. `refusal` names the
+// field and quotes its text in Latin-1, as the configuration holds it.
+Message NothingSent(const std::string& refusal);
 
 }  // namespace kova

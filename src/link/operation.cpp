@@ -117,7 +117,7 @@ class Run {
     try {
       PackEEprom(doc);
     } catch (const FieldFailure& refusal) {
-      Show({.text = refusal.what()});
+      Show(NothingSent(refusal.what()));
       result_.refusedControl = refusal.control();
       return;
     }

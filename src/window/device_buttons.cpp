@@ -10,6 +10,7 @@
 
 #include "image/field_names.h"
 #include "image/pack.h"
+#include "link/link_messages.h"
 #include "window/backups.h"
 #include "window/frm_main.h"
 #include "window/latin1.h"
@@ -52,9 +53,7 @@ void frmMain::cmdPut_Click() {
     try {
       PackEEprom(packed);
     } catch (const FieldFailure& refusal) {
-      prompter_.Show(Latin1Message(
-          {.text = std::string("Nothing was sent to the Kova Pro.\n") + refusal.what() + ".",
-           .icon = MessageIcon::Warning}));
+      prompter_.Show(NothingSent(refusal.what()));
       GoToControl(refusal.control());
       return;
     }
