@@ -13,7 +13,6 @@
 #include "link/link_messages.h"
 #include "window/backups.h"
 #include "window/frm_main.h"
-#include "window/latin1.h"
 #include "window/port_device_box.h"
 #include "window/tab_grid.h"
 
