@@ -98,30 +98,24 @@ TEST(Hex2, TwoUpperCaseDigits) {
   EXPECT_EQ(Hex2(255), "FF");
 }
 
-TEST(BitArray, ElementZeroIsTheTopBitOfByteSeven) {
-  EEpromImage image{};
-  image[7] = 128;
-  BitArray bits{};
-  UnpackEEpromIntoBitArray(image, bits);
-  EXPECT_EQ(bits[0], 1);
-  for (int k = 1; k < 85; ++k)
-    EXPECT_EQ(bits[k], 0) << k;
-  EEpromImage packed{};
-  PackBitArrayIntoEEprom(bits, packed);
-  EXPECT_EQ(packed[7], 128);
-}
-
-TEST(BitArray, AreaOrderIsSevenToNineThen248To254) {
-  EEpromImage image{};
-  image[9] = 0x01;    // element 23
-  image[248] = 0x80;  // element 24
-  image[254] = 0x01;  // element 79
-  BitArray bits{};
-  UnpackEEpromIntoBitArray(image, bits);
-  EXPECT_EQ(bits[23], 1);
-  EXPECT_EQ(bits[24], 1);
-  EXPECT_EQ(bits[79], 1);
-  EXPECT_EQ(std::count(bits.begin(), bits.end(), 1), 3);
+TEST(BitArray, AreaBytesInOrderEachFromItsTopBit) {
+  struct Case {
+    int address;
+    std::uint8_t bit;
+    int element;
+  };
+  for (const Case& c :
+       {Case{7, 0x80, 0}, Case{9, 0x01, 23}, Case{248, 0x80, 24}, Case{254, 0x01, 79}}) {
+    EEpromImage image{};
+    image[c.address] = c.bit;
+    BitArray bits{};
+    UnpackEEpromIntoBitArray(image, bits);
+    for (int k = 0; k < 85; ++k)
+      EXPECT_EQ(bits[k], k == c.element) << c.address << " " << k;
+    EEpromImage packed{};
+    PackBitArrayIntoEEprom(bits, packed);
+    EXPECT_EQ(packed, image);
+  }
 }
 
 TEST(BitArray, PackingRestoresAnyAreaAndTouchesNothingElse) {
