@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "files/profile.h"
 #include "image/clear_form.h"
 #include "image/document.h"
 
@@ -38,13 +39,11 @@ inline Document StartupDocument() {
   return doc;
 }
 
-class TempFolder {
- public:
-  QString Path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
-  QString Folder() const { return dir_.path() + QLatin1Char('/'); }
-
- private:
-  QTemporaryDir dir_;
-};
+// A release-1 file "x.kova" holding these sections after its caption.
+inline ProfileLoad ReadLegacy(const std::string& sections,
+                              const Document& current = StartupDocument()) {
+  return ReadProfileText("[Version]\nKova Pro=Kova Pro Configuration 1.1\n" + sections, "x.kova",
+                         current);
+}
 
 }  // namespace kova::test

@@ -4,35 +4,27 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kova {
 namespace {
 
-struct FindCase {
-  std::string text;
-  const char* section;
-  const char* key;
-  std::optional<std::string> expected;
-};
-
 TEST(IniDocument, FindsValuesByTheProfileRules) {
-  const std::vector<FindCase> cases{
-      {"[COMMS]\r\nport=3\r\n", "Comms", "Port", "3"},            // names ignore case
-      {"[\xC9tat]\nCl\xC9=1\n", "\xE9tat", "cl\xE9", "1"},        // Latin-1 letters too
-      {"[S]\nK=a=b\n", "S", "K", "a=b"},                          // the first = splits
-      {"[ S ]\n\t K  =  v w \n", "S", "K", "v w"},                // blanks around do not count
-      {"[S]\nK=\n", "S", "K", ""},                                // empty value
-      {"[S]\nOther=1\n[T]\nK=1\nK=2\n", "S", "K", std::nullopt},  // another section's key
-      {"K=1\n[S]\n", "S", "K", std::nullopt},                     // before any section
-      {"[S]\n;K=1\n  ; K=2\nK\nK=3\n", "S", "K", "3"},            // comments, a line without =
-      {"[S]\nA=1\n[s]\nK=2\n", "S", "K", std::nullopt},           // the first section counts
-      {"[S]\nK=1\nK=2", "S", "K", "1"},                           // the first key counts
-      {"\xEF\xBB\xBF[S]\r\r\nK=\xE9\x80\x01z\r\r\n", "S", "K",
-       "\xE9\x80\x01z"},  // bytes as they are
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(IniDocument(c.text).Find(c.section, c.key), c.expected) << c.text;
+  const std::vector<std::tuple<std::string, const char*, const char*, std::optional<std::string>>>
+      cases{
+          {"[\xC9tat]\nCl\xC9=1\n", "\xE9tat", "cl\xE9", "1"},  // names ignore case, Latin-1 too
+          {"[S]\nK=a=b\n", "S", "K", "a=b"},                    // the first = splits
+          {"[ S ]\n\t K  =  v w \n", "S", "K", "v w"},          // blanks around do not count
+          {"[S]\nOther=1\n[T]\nK=1\nK=2\n", "S", "K", std::nullopt},  // another section's key
+          {"K=1\n[S]\n", "S", "K", std::nullopt},                     // before any section
+          {"[S]\n;K=1\n  ; K=2\nK\nK=3\n", "S", "K", "3"},            // comments, a line without =
+          {"[S]\nA=1\n[s]\nK=2\n", "S", "K", std::nullopt},           // the first section counts
+          {"[S]\nK=1\nK=2", "S", "K", "1"},                           // the first key counts
+          {"\xEF\xBB\xBF[S]\r\r\nK=\xE9\x80\x01z\r\r\n", "S", "K", "\xE9\x80\x01z"},  // bytes as is
+      };
+  for (const auto& [text, section, key, expected] : cases)
+    EXPECT_EQ(IniDocument(text).Find(section, key), expected) << text;
 
   const IniDocument ini("[S]\nLong=" + std::string(3000, 'x') + "\nEmpty=\n");
   EXPECT_EQ(ProfileValue(ini, "S", "Long", ""), std::string(2047, 'x'));
@@ -40,35 +32,24 @@ TEST(IniDocument, FindsValuesByTheProfileRules) {
   EXPECT_EQ(ProfileValue(ini, "S", "Missing", "4"), "4");
 }
 
-struct SetCase {
-  std::string before;
-  const char* section;
-  const char* key;
-  const char* value;
-  std::string after;
-};
-
 TEST(IniDocument, WritesInPlaceOrAtTheEndOfTheSectionOrFileAndKeepsTheRest) {
-  const std::vector<SetCase> cases{
-      {"[s]\r\n; c\r\n  KEY \t=  old  \r\nK=2\r\n[T]\r\n", "S", "Key", "new",
-       "[s]\r\n; c\r\n  KEY \t=  new\r\nK=2\r\n[T]\r\n"},
-      {"[S]\nA=1\n; about T\n\n[T]\nB=2\n", "S", "C", "3",
-       "[S]\nA=1\nC=3\n; about T\n\n[T]\nB=2\n"},
-      {"[S]\n\n[T]\n", "S", "K", "v", "[S]\nK=v\n\n[T]\n"},
-      {"[S]\nA=1", "S", "B", "2", "[S]\nA=1\nB=2\n"},
-      {"; x\n[S]\nA=1\r\n", "T", "K", "v",
-       "; x\n[S]\nA=1\r\n[T]\nK=v\n"},  // the first line's ending
-      {"[S]\r\nA=1", "T", "K", "v", "[S]\r\nA=1\r\n[T]\r\nK=v\r\n"},
-      {"", "S", "K", "a\nb", "[S]\r\nK=a b\r\n"},  // a new file is CR LF; a value is one line
-  };
-  for (const auto& c : cases) {
-    IniDocument ini(c.before);
-    ini.Set(c.section, c.key, c.value);
-    EXPECT_EQ(ini.Text(), c.after) << c.before;
+  const std::vector<std::tuple<std::string, const char*, const char*, const char*, std::string>>
+      cases{
+          {"[S]\nA=1\n; about T\n\n[T]\nB=2\n", "S", "C", "3",
+           "[S]\nA=1\nC=3\n; about T\n\n[T]\nB=2\n"},
+          {"[S]\n\n[T]\n", "S", "K", "v", "[S]\nK=v\n\n[T]\n"},
+          {"[S]\nA=1", "S", "B", "2", "[S]\nA=1\nB=2\n"},
+          {"; x\n[S]\nA=1\r\n", "T", "K", "v", "; x\n[S]\nA=1\r\n[T]\nK=v\n"},  // first line's end
+          {"[S]\r\nA=1", "T", "K", "v", "[S]\r\nA=1\r\n[T]\r\nK=v\r\n"},
+          {"", "S", "K", "a\nb", "[S]\r\nK=a b\r\n"},  // a new file is CR LF; a value is one line
+      };
+  for (const auto& [before, section, key, value, after] : cases) {
+    IniDocument ini(before);
+    ini.Set(section, key, value);
+    EXPECT_EQ(ini.Text(), after) << before;
   }
-  for (const std::string text : {"", "\r\n\n", "\xEF\xBB\xBF[S]\nK=1", "a\rb\r\n[\n]\n=x\n[T]\r"}) {
+  for (const std::string text : {"", "\r\n\n", "\xEF\xBB\xBF[S]\nK=1", "a\rb\r\n[\n]\n=x\n[T]\r"})
     EXPECT_EQ(IniDocument(text).Text(), text);
-  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/profile.h"
@@ -11,110 +13,180 @@ namespace {
 
 using namespace test;
 
-std::string Reason(const Message& message) {
-  return message.text.substr(message.text.find('\n') + 1);
-}
-
 TEST(ReadProfile, LoadsTheImageWhateverTheCaseSpacingOrExtraDigits) {
   const std::string text = Bytes(Fixture("image_layout.kova"));
   const std::string hex = text.substr(text.find("Contents=") + 9, 512);
-  for (const char* name : {"image_layout.kova", "image_lowercase.kova", "image_long_contents.kova",
-                           "commented.kova"}) {
+  for (const auto& [name, port, pcBaud] :
+       std::vector<std::tuple<const char*, int, int>>{{"image_layout.kova", 2, 1},
+                                                      {"image_lowercase.kova", 2, 1},
+                                                      {"image_long_contents.kova", 2, 1},
+                                                      {"commented.kova", 1, 4}}) {
     const ProfileLoad load = ReadProfile(Fixture(name), StartupDocument());
     ASSERT_TRUE(load.ok()) << name;
     EXPECT_TRUE(load.warnings.empty());
+    const Configuration& cfg = load.document->cfg;
     EXPECT_EQ(Hex(load.document->image), hex) << name;
-    EXPECT_EQ(load.document->cfg.Ver, (std::array<std::string, 3>{"3.15", "Jan 10 2006", "2"}));
-    EXPECT_EQ(load.document->cfg.Zones[0].CloseRIC1, "123456");  // the image was interpreted
+    EXPECT_EQ(cfg.Ver, (std::array<std::string, 3>{"3.15", "Jan 10 2006", "2"}));
+    EXPECT_EQ(cfg.Zones[0].CloseRIC1, "123456");  // the image was interpreted
+    EXPECT_EQ(std::pair(cfg.ComPort, cfg.BaudPC), std::pair(port, pcBaud)) << name;
   }
-  const Configuration cfg =
-      ReadProfile(Fixture("image_layout.kova"), StartupDocument()).document->cfg;
-  EXPECT_EQ(cfg.ComPort, 2);
-  EXPECT_EQ(cfg.BaudPC, 1);
 }
 
-TEST(ReadProfile, ABrokenFileIsRefusedWithOneMessageAndChangesNothing) {
-  const std::vector<std::pair<const char*, const char*>> cases{
-      {"image_bad_hex.kova", "[EEprom] Contents: byte 17 is 'G1', not two hexadecimal digits."},
-      {"image_short_contents.kova",
-       "[EEprom] Contents: the value holds 300 characters, not 512 hexadecimal digits (byte 150 "
-       "is missing)."},
-      {"no_version.kova", "[EEprom] Contents: the key is missing."},
-      {"legacy_port20.kova", "[Comms] Port: 20 is not an item of its list (0 to 15)."},
-      {"legacy_bad_check.kova", "[Chan 4] Open Enable: 3 is not a check box value (0, 1 or 2)."},
-      {"does_not_exist.kova", "The file cannot be opened: the file does not exist."},
-  };
-  const Document current = StartupDocument();
-  for (const auto& [file, reason] : cases) {
-    const ProfileLoad load = ReadProfile(Fixture(file), current);
-    ASSERT_FALSE(load.ok()) << file;
+TEST(ReadProfile, ABrokenFileIsRefusedWithOneMessageNamingTheKeyAndTheValue) {
+  const auto refused = [](const ProfileLoad& load, const std::string& file, const char* reason) {
+    ASSERT_FALSE(load.ok()) << file << " " << reason;
     EXPECT_EQ(load.failure->text,
-              "Could not read \"" + std::string(file) + "\"; nothing was loaded.\n" + reason);
-  }
+              "Could not read \"" + file + "\"; nothing was loaded.\n" + reason);
+  };
+  using Cases = std::vector<std::pair<const char*, const char*>>;
+  for (const auto& [file, reason] : Cases{
+           {"image_bad_hex.kova",
+            "[EEprom] Contents: byte 17 is 'G1', not two hexadecimal digits."},
+           {"image_short_contents.kova",
+            "[EEprom] Contents: the value holds 300 characters, not 512 hexadecimal digits (byte "
+            "150 is missing)."},
+           {"no_version.kova", "[EEprom] Contents: the key is missing."},
+           {"legacy_port20.kova", "[Comms] Port: 20 is not an item of its list (0 to 15)."},
+           {"legacy_bad_check.kova",
+            "[Chan 4] Open Enable: 3 is not a check box value (0, 1 or 2)."},
+           {"does_not_exist.kova", "The file cannot be opened: the file does not exist."},
+       })
+    refused(ReadProfile(Fixture(file), StartupDocument()), file, reason);
+  for (const auto& [text, reason] : Cases{
+           {"[Comms]\nPort=abc", "[Comms] Port: 'abc' is not a number."},
+           {"[Comms]\nPort=", "[Comms] Port: '' is not a number."},
+           {"[Comms]\nPort=70000",
+            "[Comms] Port: '70000' is outside the range of a 16-bit number."},
+           {"[General]\nBaud512=maybe",
+            "[General] Baud512: 'maybe' is not True, False or a number."},
+           {"[Serial Data]\nRIC 1 Beep=4",
+            "[Serial Data] RIC 1 Beep: 4 is not an item of its list (0 to 3)."},
+           {"[Options]\nReset Enable=\x01\x02",
+            "[Options] Reset Enable: '?"
+            "?' is not a number."},
+       })
+    refused(ReadLegacy(text), "x.kova", reason);
 }
 
-TEST(ReadProfile, EachConversionNamesTheKeyAndTheValue) {
-  const std::vector<std::pair<const char*, const char*>> cases{
-      {"[Comms]\nPort=abc", "[Comms] Port: 'abc' is not a number."},
-      {"[Comms]\nPort=", "[Comms] Port: '' is not a number."},
-      {"[Comms]\nPort=70000", "[Comms] Port: '70000' is outside the range of a 16-bit number."},
-      {"[General]\nBaud512=maybe", "[General] Baud512: 'maybe' is not True, False or a number."},
-      {"[Serial Data]\nRepeat Numeric=x", "[Serial Data] Repeat Numeric: 'x' is not a number."},
-      {"[Serial Data]\nRIC 1 Beep=4",
-       "[Serial Data] RIC 1 Beep: 4 is not an item of its list (0 to 3)."},
-      {"[Chan 10]\nClose Beep=5", "[Chan 10] Close Beep: 5 is not an item of its list (0 to 4)."},
-      {"[Options]\nReset Enable=\x01\x02",
-       "[Options] Reset Enable: '?"
-       "?' is not a number."},
-  };
-  const std::string legacy = "[Version]\nKova Pro=Kova Pro Configuration 1.3\n";
-  for (const auto& [text, reason] : cases) {
-    const ProfileLoad load = ReadProfileText(legacy + text, "x.kova", StartupDocument());
-    ASSERT_FALSE(load.ok()) << text;
-    EXPECT_EQ(Reason(*load.failure), reason);
-  }
-  // Nothing selected, a half rounded to even, hexadecimal, a greyed check box.
-  const ProfileLoad load = ReadProfileText(
-      legacy + "[Comms]\nPort=-1\nPC Baud Rate=2.5\nKova Baud Rate=&H3\n[Chan 1]\nLinkToCommon=2",
-      "x.kova", StartupDocument());
+TEST(ReadProfile, ConversionsTakeNegativesHalvesToEvenHexAndGreyedBoxes) {
+  const ProfileLoad load = ReadLegacy(
+      "[Comms]\nPort=-1\nPC Baud Rate=2.5\nKova Baud Rate=&H3\n[Chan 1]\nLinkToCommon=2");
   ASSERT_TRUE(load.ok());
-  EXPECT_EQ(load.document->cfg.ComPort, -1);
-  EXPECT_EQ(load.document->cfg.BaudPC, 2);
-  EXPECT_EQ(load.document->cfg.BaudKova, 3);
-  EXPECT_EQ(load.document->cfg.Zones[0].RlyChan, 2);
+  const Configuration& cfg = load.document->cfg;
+  EXPECT_EQ(std::tuple(cfg.ComPort, cfg.BaudPC, cfg.BaudKova, cfg.Zones[0].RlyChan),
+            std::tuple(-1, 2, 3, 2));
 }
 
+// Without "Contents" only the legacy layout loads.
 TEST(ReadProfile, OnlyAReleaseOneCaptionSelectsTheLegacyLayout) {
-  const std::vector<std::pair<const char*, bool>> cases{
-      {"Kova Pro Configuration 1.", true},
-      {"Kova Pro Configuration 1.2 beta", true},
-      {"  Kova Pro Configuration 1.0  ", true},
-      {"kova pro configuration 1.2", false},
-      {"Kova Pro Configuration 2.0", false},
-      {"Kova Pro Configuration 10", false},
-      {"", false},
+  const auto loads = [](const char* caption) {
+    return ReadProfileText("[Version]\nKova Pro=" + std::string(caption), "x", StartupDocument())
+        .ok();
   };
-  for (const auto& [caption, legacy] : cases) {
-    // Without "Contents" only the legacy layout loads.
-    const std::string text = "[Version]\nKova Pro=" + std::string(caption);
-    EXPECT_EQ(ReadProfileText(text, "x.kova", StartupDocument()).ok(), legacy) << caption;
-  }
+  EXPECT_TRUE(loads("  Kova Pro Configuration 1.2 beta  "));
+  for (const char* caption :
+       {"kova pro configuration 1.2", "Kova Pro Configuration 2.0", "Kova Pro Configuration 10"})
+    EXPECT_FALSE(loads(caption)) << caption;
 }
 
 TEST(ReadProfile, HandsBackWhatInterpretingTheImageWarnsAbout) {
-  std::string contents(512, '0');
-  contents[2 * 31] = 'A';  // Chan 1 Close function code 5
-  const ProfileLoad load =
+  const std::string contents = std::string(62, '0') + 'A' + std::string(449, '0');
+  const ProfileLoad load =  // Chan 1 Close function code 5
       ReadProfileText("[EEprom]\nContents=" + contents, "x", StartupDocument());
-  ASSERT_TRUE(load.ok());
   ASSERT_EQ(load.warnings.size(), 1u);
   EXPECT_NE(load.warnings[0].find("Chan 1 Close beep"), std::string::npos) << load.warnings[0];
 }
 
 TEST(ProfileGetItem, ReadsOneValueOrTheDefault) {
   EXPECT_EQ(ProfileGetItem("VERSION", "kova", "", Fixture("commented.kova")), "3.15");
-  EXPECT_EQ(ProfileGetItem("Comms", "Missing", "d", Fixture("commented.kova")), "d");
   EXPECT_EQ(ProfileGetItem("Comms", "Port", "d", Fixture("nowhere.kova")), "d");
+}
+
+Configuration Load(const char* fixture, const Document& current) {
+  const ProfileLoad load = ReadProfile(Fixture(fixture), current);
+  if (!load.ok()) throw std::runtime_error(load.failure->text);
+  EXPECT_EQ(load.document->image, current.image);  // a legacy file leaves the image alone
+  return load.document->cfg;
+}
+
+TEST(LegacyLayout, LoadsEachFixtureIntoItsFieldsAndKeepsThoseItDoesNotName) {
+  Document current = StartupDocument();
+  current.cfg.Zones[2].CloseRIC1 = "999";
+  current.cfg.Zones[2].ToggleFunc = 3;
+  current.cfg.Zones[4].TxMonitor = 1;
+  current.cfg.VC = "KEEP";
+  current.cfg.SynthRx = 1;
+  current.cfg.Freq = 1;
+  current.cfg.RepeatRIC1 = "1";
+  current.cfg.AlphaRepeatFunc = 3;
+
+  const Configuration full = Load("legacy_full.kova", current);
+  EXPECT_EQ(full.Ver,
+            (std::array<std::string, 3>{"2.07", "Mar  3 2001", "EEprom Layout Version 1"}));
+  EXPECT_EQ(full.PocsagBaud, PocsagRate::R2400);
+  EXPECT_EQ(full.Polarity, PolarityMode::Inverted);
+  EXPECT_EQ(full.ClkJog, "5");  // the file's, not the "4" that 2400 baud presets
+  EXPECT_EQ(full.Sign1RIC, "654321");
+  EXPECT_EQ(full.AlphaRepeatFunc, 4);
+  EXPECT_EQ(full.EnableAlphaCode, 0);
+  EXPECT_EQ(full.ResetRIC, "2000000");
+  EXPECT_EQ(full.Zones[0].CloseTMax, "60");
+  EXPECT_EQ(full.Zones[9].ToggleRIC2, "1000");
+  EXPECT_EQ(full.SndrMode, OutputMode::Timed);  // the sounder copies the relay
+  EXPECT_EQ(full.SndrTime, "30");
+  for (const auto& zone : full.Zones)
+    EXPECT_EQ(zone.SndrChan, zone.RlyChan);
+  EXPECT_EQ(full.SynthRx, 0);  // the synthesizer is off at the default frequency
+  EXPECT_EQ(full.Freq, 459050000);
+
+  const Configuration sparse = Load("legacy_missing_sections.kova", current);
+  // "Baud1200=false" and "Polarity Normal=0" clear their buttons, and both
+  // relay buttons default to false: the groups end with nothing selected.
+  EXPECT_EQ(sparse.PocsagBaud, PocsagRate::None);
+  EXPECT_EQ(sparse.Polarity, PolarityMode::None);
+  EXPECT_EQ(sparse.SndrMode, OutputMode::None);
+  EXPECT_EQ(sparse.Zones[0].CloseRIC1, "42");
+  Zone chan3;  // a missing section gives every key its default
+  chan3.CloseFunc = chan3.OpenFunc = chan3.ToggleFunc = 0;
+  EXPECT_TRUE(sparse.Zones[2] == chan3);
+  EXPECT_EQ(sparse.Zones[4].TxMonitor, 1);
+  EXPECT_EQ(sparse.VC, "KEEP");
+
+  const Configuration numeric = Load("legacy_numeric_repeater.kova", current);
+  EXPECT_EQ(numeric.RepeatRIC4, "500099");
+  EXPECT_EQ(numeric.NumericRepeatFunc, 2);
+  EXPECT_EQ(numeric.EnableNumericCode, 0);
+  EXPECT_EQ(numeric.RepeatRIC1, "1");  // the alpha repeater is left alone
+  EXPECT_EQ(numeric.AlphaRepeatFunc, 3);
+}
+
+TEST(LegacyLayout, ANumericRepeaterNeedsRepeatNumericExactlyOne) {
+  for (const auto& [value, numeric] : std::vector<std::pair<std::string, bool>>{
+           {"1.0", true}, {"&H1", true}, {"2", false}, {"0.5", false}, {"1.4", false}}) {
+    const ProfileLoad load =
+        ReadLegacy("[Serial Data]\nRepeat Numeric=" + value + "\nRepeat RIC1=321\n");
+    ASSERT_TRUE(load.ok()) << value;
+    EXPECT_EQ(load.document->cfg.RepeatRIC3, numeric ? "321" : "0") << value;
+  }
+}
+
+TEST(LegacyLayout, RateButtonsClickBeforeThePolarityButtonsAreSet) {
+  Document current = StartupDocument();
+  current.cfg.Polarity = PolarityMode::Auto;
+  for (const auto& [general, rate, polarity] :
+       std::vector<std::tuple<const char*, PocsagRate, PolarityMode>>{
+           // 2400 moves Auto to Normal, which "Polarity Normal=False" then clears.
+           {"Baud2400=1\nPolarity Normal=False", PocsagRate::R2400, PolarityMode::None},
+           {"Baud512=TRUE\nBaud1200=0\nPolarity Normal=0", PocsagRate::R512, PolarityMode::Auto},
+           {"Baud512=1\nBaud2400=1\nPolarity Inverted=-1", PocsagRate::R2400,
+            PolarityMode::Inverted},
+       }) {
+    const ProfileLoad load = ReadLegacy("[General]\n" + std::string(general), current);
+    ASSERT_TRUE(load.ok()) << general;
+    EXPECT_EQ(load.document->cfg.PocsagBaud, rate) << general;
+    EXPECT_EQ(load.document->cfg.Polarity, polarity) << general;
+    EXPECT_EQ(load.document->cfg.ClkJog, "8") << general;  // the file's default replaces the preset
+  }
 }
 
 }  // namespace
