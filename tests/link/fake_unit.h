@@ -1,27 +1,26 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 
 #include "image/configuration.h"
 #include "link/fake_line.h"
+#include "link/serial_link.h"
 #include "unit_model.h"
 
 namespace kova::test {
 
 // The simulator's unit model behind a fake line: what the PC writes at the
 // unit's rate reaches the model, and its answer comes back one byte per
-// character time (plus `extraDelay` per byte).
+// character time.
 class FakeUnit {
  public:
-  FakeUnit(FakeLine& line, FakeClock& clock, const EEpromImage& eeprom, sim::UnitFaults faults = {},
-           Clock::duration extraDelay = {})
-      : clock_(clock),
-        unit_(eeprom, {"KOVA PRO", "V3.10", "SIM"}, std::move(faults)),
-        extraDelay_(extraDelay) {
+  FakeUnit(FakeLine& line, FakeClock& clock, const EEpromImage& eeprom, sim::UnitFaults faults = {})
+      : clock_(clock), unit_(eeprom, {"KOVA PRO", "V3.10", "SIM"}, std::move(faults)) {
     line.SetResponder([this](std::uint8_t byte, FakeLine& l) { Hear(byte, l); });
   }
 
-  sim::UnitModel& model() { return unit_; }
   int Rate() const { return kBaudRates[unit_.RateIndex()]; }
 
  private:
@@ -31,12 +30,11 @@ class FakeUnit {
         std::chrono::duration_cast<std::chrono::milliseconds>(clock_.Now().time_since_epoch());
     const sim::UnitModel::Answer answer = unit_.Receive(byte, now);
     const Clock::duration charTime = std::chrono::nanoseconds(std::chrono::seconds(10)) / Rate();
-    line.Deliver(answer.bytes, charTime + extraDelay_, charTime + extraDelay_);
+    line.Deliver(answer.bytes, charTime, charTime);
   }
 
   FakeClock& clock_;
   sim::UnitModel unit_;
-  Clock::duration extraDelay_;
 };
 
 // An image whose every byte differs from its neighbours and whose byte 5
@@ -49,31 +47,17 @@ inline EEpromImage PatternImage(int rateIndex, int seed = 0) {
   return image;
 }
 
-// The simulator's faults, one at a time.
-inline sim::UnitFaults Silent() {
-  sim::UnitFaults f;
-  f.silent = true;
-  return f;
-}
-inline sim::UnitFaults NoAck(std::string commands) {
-  sim::UnitFaults f;
-  f.noAck = std::move(commands);
-  return f;
-}
-inline sim::UnitFaults StopAfter(int bytes) {
-  sim::UnitFaults f;
-  f.stopAfter = bytes;
-  return f;
-}
-inline sim::UnitFaults CorruptAt(int address) {
-  sim::UnitFaults f;
-  f.corruptAt = address;
-  return f;
-}
-inline sim::UnitFaults Stray(int bytes) {
-  sim::UnitFaults f;
-  f.stray = bytes;
-  return f;
-}
+// A link on a fake line and clock, reopened at 9600 bit/s for each case.
+class LinkTest : public ::testing::Test {
+ protected:
+  void Reopen() {
+    line.Close();
+    link.ComOpen({"ttyFAKE", 9600});
+  }
+
+  FakeClock clock;
+  FakeLine line{clock};
+  SerialLink link{line, clock};
+};
 
 }  // namespace kova::test

@@ -1,12 +1,15 @@
 #include "link/operation.h"
 
-#include <gtest/gtest.h>
+#include <QTest>
+#include <QThread>
 
 #include "fake_unit.h"
 #include "image/clear_form.h"
 #include "image/pack.h"
 #include "link/link_messages.h"
+#include "link/operation_worker.h"
 #include "link/unit_protocol.h"
+#include "qt_app.h"
 
 namespace kova {
 namespace {
@@ -16,7 +19,6 @@ using test::FakeUnit;
 using test::PatternImage;
 
 constexpr int k9600 = 4, k19200 = 3;
-constexpr Operation kAll[] = {Operation::Get, Operation::Put, Operation::Reset};
 
 // The window's document after start-up: 9600 bit/s both ways.
 Document Window() {
@@ -34,11 +36,8 @@ EEpromImage Packed(Document doc) {
 class OperationTest : public ::testing::Test {
  protected:
   OperationResult Run(Operation kind, const Document& doc) {
-    OperationRequest request;
-    request.kind = kind;
-    request.document = doc;
-    request.device = "/dev/ttyUSB0";
-    request.port = "COM3";
+    const OperationRequest request{
+        .kind = kind, .document = doc, .device = "/dev/ttyUSB0", .port = "COM3"};
     return RunOperation(request, line, clock, [this](const Progress& p) {
       if (phases.empty() || phases.back() != p.phase) phases.push_back(p.phase);
       last = p;
@@ -54,24 +53,21 @@ class OperationTest : public ::testing::Test {
 TEST_F(OperationTest, GetTakesVersionsAndImageAndInterpretsThem) {
   Document onUnit = Window();
   onUnit.cfg.Zones[2].CloseRIC1 = "1234";
-  EEpromImage held = Packed(onUnit);
-  held[0] = 5;  // 1234 hours and 5 minutes on the unit's clock
-  held[1] = 0xD2;
-  held[2] = 0x04;
+  const EEpromImage held = Packed(onUnit);
   FakeUnit unit(line, clock, held);
 
   const OperationResult result = Run(Operation::Get, Window());
   ASSERT_TRUE(result.succeeded);
+  EXPECT_EQ(line.SentText(), "v#");
   EXPECT_EQ(result.document->image, held) << "the image exactly as read";
   EXPECT_EQ(result.document->cfg.Ver, (VersionTexts{"KOVA PRO", "V3.10", "SIM"}));
   EXPECT_EQ(result.document->cfg.Zones[2].CloseRIC1, "1234");
-  EXPECT_EQ(result.document->cfg.ETI, "1234:05");
   EXPECT_FALSE(line.IsOpen());
   EXPECT_EQ(phases, std::vector<std::string>{"GET"});
   EXPECT_EQ(last, (Progress{"GET", 256, 256}));
 }
 
-TEST_F(OperationTest, PutWritesWaitsClosedFollowsTheNewRateAndVerifies) {
+TEST_F(OperationTest, PutWritesPacedWaitsClosedFollowsTheNewRateAndVerifies) {
   Document doc = Window();
   doc.cfg.BaudKova = k19200;
   doc.cfg.ClkJog = "9";
@@ -82,14 +78,19 @@ TEST_F(OperationTest, PutWritesWaitsClosedFollowsTheNewRateAndVerifies) {
   EXPECT_EQ(result.document->cfg.ClkJog, "4") << "the jog that packing forces";
   EXPECT_EQ(result.document->image, Packed(doc));
   EXPECT_EQ(unit.Rate(), 19200);
-  ASSERT_EQ(line.opens().size(), 2u);
-  EXPECT_EQ(line.opens()[0].rate, 9600);
-  EXPECT_EQ(line.opens()[1].rate, 19200);
+  EXPECT_EQ(line.opens(),
+            (std::vector<LineSettings>{{"/dev/ttyUSB0", 9600}, {"/dev/ttyUSB0", 19200}}));
+  // The write command, bytes 4 to 255 each starting at the earliest 10 ms
+  // after the previous one left, then the read-back.
+  const EEpromImage& image = result.document->image;
+  ASSERT_EQ(line.SentText(), "!" + std::string(image.begin() + 4, image.end()) + "#");
+  const auto& sent = line.sent();
+  for (std::size_t i = 2; i < 253; ++i) {
+    ASSERT_GE(sent[i].left - sent[i - 1].left, 10ms + 10s / 9600) << i;
+  }
   // Between the last image byte and the read command the port was closed
   // for the whole pause.
-  const auto& sent = line.sent();
-  EXPECT_EQ(sent.back().byte, '#');
-  const Clock::duration gap = sent.back().left - sent[sent.size() - 2].left;
+  const Clock::duration gap = sent[253].left - sent[252].left;
   EXPECT_GE(gap, 10ms + 3500ms);
   EXPECT_LT(gap, 10ms + 3500ms + 5ms);
   EXPECT_FALSE(line.IsOpen());
@@ -107,48 +108,72 @@ TEST_F(OperationTest, PutRefusedByPackingDoesNotTouchThePort) {
   EXPECT_TRUE(line.opens().empty());
 }
 
-TEST_F(OperationTest, PutWithoutAcknowledgeStopsThere) {
-  Document doc = Window();
-  doc.cfg.BaudKova = k19200;
-  FakeUnit unit(line, clock, PatternImage(k9600), test::NoAck("!"));
-  const OperationResult result = Run(Operation::Put, doc);
-  EXPECT_EQ(result.messages, std::vector<Message>{CommunicationsError()});
-  EXPECT_FALSE(result.document) << "the PC rate stays: the unit was told nothing";
-  EXPECT_EQ(line.SentText(), "!");
-  EXPECT_EQ(line.opens().size(), 1u) << "no reopening, no read-back";
-  EXPECT_LT(clock.Now().time_since_epoch(), 1s) << "no settling pause";
-  EXPECT_FALSE(line.IsOpen());
-}
-
-TEST_F(OperationTest, APortThatFailsIsNamedWithItsReasonAndLeftClosed) {
+// Each way the unit can fail a Get, and a write it does not acknowledge:
+// one message, nothing taken over (never a mix of old and new bytes), the
+// port closed. The Put stops there: no pause, no new rate, no read-back.
+TEST_F(OperationTest, WhatTheUnitFailsEndsInOneMessageAndNothingTaken) {
   struct Case {
-    std::function<void()> breakIt;
-    std::string text;
+    Operation kind;
+    sim::UnitFaults faults;
+    std::string sent;
+    Message message;
   };
   const Case cases[] = {
+      {Operation::Get, {.silent = true}, "v", CommunicationsError()},
+      {Operation::Get, {.noAck = "#"}, "v#", CommunicationsError()},
+      {Operation::Get, {.stopAfter = 100}, "v#", CommunicationsError()},
+      {Operation::Get, {.stray = 3}, "v#", UnexpectedResponse()},  // noise ahead of each answer
+      {Operation::Put, {.noAck = "!"}, "!", CommunicationsError()},
+  };
+  Document doc = Window();
+  doc.cfg.BaudKova = k19200;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    FakeUnit unit(line, clock, PatternImage(k9600), c.faults);
+    const std::size_t sent = line.sent().size(), opens = line.opens().size();
+    const Clock::time_point start = clock.Now();
+    const OperationResult result = Run(c.kind, doc);
+    EXPECT_EQ(result.messages, std::vector<Message>{c.message});
+    EXPECT_FALSE(result.document);
+    EXPECT_EQ(line.SentText().substr(sent), c.sent);
+    EXPECT_EQ(line.opens().size(), opens + 1);
+    EXPECT_LT(clock.Now() - start, 1s);
+    EXPECT_FALSE(line.IsOpen());
+  }
+}
+
+TEST_F(OperationTest, NoRateOrAPortThatFailsIsOneMessageAndLeavesThePortClosed) {
+  Document noRate = Window();
+  noRate.cfg.BaudPC = kNoSelection;
+  struct Case {
+    std::function<void()> breakIt;
+    Document doc;
+    Message message;
+    std::size_t opens;  // lines opened so far: none before the rate is known
+  };
+  const Case cases[] = {
+      {[] {}, noRate, NoRateSelected(), 0},
       {[&] { line.RefuseNextOpen("the device is in use by another program"); },
-       "Could not open COM3 (/dev/ttyUSB0): the device is in use by another program."},
+       Window(),
+       {"Communications Error",
+        "Could not open COM3 (/dev/ttyUSB0): the device is in use by another program."},
+       0},
       {[&] { line.DropAfterWrites(0); },
-       "The connection through COM3 (/dev/ttyUSB0) was lost: the device stopped working."},
+       Window(),
+       {"Communications Error",
+        "The connection through COM3 (/dev/ttyUSB0) was lost: the device stopped working."},
+       3},
   };
   for (const Case& c : cases) {
-    for (Operation kind : kAll) {
+    for (Operation kind : {Operation::Get, Operation::Put, Operation::Reset}) {
       c.breakIt();
-      const OperationResult result = Run(kind, Window());
-      EXPECT_EQ(result.messages, (std::vector<Message>{{"Communications Error", c.text}}));
+      const OperationResult result = Run(kind, c.doc);
+      EXPECT_EQ(result.messages, std::vector<Message>{c.message});
       EXPECT_FALSE(result.document);
       EXPECT_FALSE(line.IsOpen());
     }
+    EXPECT_EQ(line.opens().size(), c.opens);
   }
-}
-
-TEST_F(OperationTest, NoRateSelectedIsSaidBeforeTouchingThePort) {
-  Document doc = Window();
-  doc.cfg.BaudPC = kNoSelection;
-  for (Operation kind : kAll) {
-    EXPECT_EQ(Run(kind, doc).messages, std::vector<Message>{NoRateSelected()});
-  }
-  EXPECT_TRUE(line.opens().empty());
 }
 
 TEST_F(OperationTest, ResetSendsROnlyAndClosesWithoutWaiting) {
@@ -160,6 +185,32 @@ TEST_F(OperationTest, ResetSendsROnlyAndClosesWithoutWaiting) {
   EXPECT_FALSE(line.IsOpen());
   EXPECT_LT(clock.Now().time_since_epoch(), 2ms);
   EXPECT_EQ(phases, std::vector<std::string>{"RESET"});
+}
+
+// One operation at a time, and always a result on the window's thread, even
+// when the run throws. (That it runs off the window's thread and reports its
+// progress there, the window's own tests show.)
+TEST(OperationWorker, RunsOneAtATimeAndAlwaysFinishesEvenWhenTheRunThrows) {
+  test::QtApp();
+  std::atomic<bool> release{false};
+  OperationWorker worker([&](const OperationRequest&, const ProgressSink&) -> OperationResult {
+    while (!release)
+      QThread::msleep(1);
+    throw std::runtime_error("out of memory");
+  });
+  std::vector<OperationResult> heard;
+  QObject::connect(&worker, &OperationWorker::finished, &worker, [&](const OperationResult& r) {
+    if (QThread::currentThread() == worker.thread()) heard.push_back(r);
+  });
+  ASSERT_TRUE(worker.Start({}));
+  EXPECT_FALSE(worker.Start({}));
+  release = true;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return heard.size() == 1; }, 10000));
+  EXPECT_FALSE(heard[0].succeeded);
+  ASSERT_EQ(heard[0].messages.size(), 1u);
+  EXPECT_NE(heard[0].messages[0].text.find("out of memory"), std::string::npos);
+  EXPECT_TRUE(worker.Start({})) << "free again once it has finished";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return heard.size() == 2; }, 10000));
 }
 
 }  // namespace

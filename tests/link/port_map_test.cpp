@@ -12,66 +12,35 @@
 namespace kova {
 namespace {
 
-std::vector<std::string> Paths(const std::vector<SerialDevice>& devices) {
-  std::vector<std::string> paths;
-  for (const SerialDevice& d : devices)
-    paths.push_back(d.path);
-  return paths;
-}
-
-TEST(DefaultPortOrder, PutsUsbAdaptersFirstEachInNaturalOrder) {
-  const std::vector<SerialDevice> found{{"/dev/ttyS1", "", false},  {"/dev/ttyUSB10", "", true},
-                                        {"/dev/ttyS0", "", false},  {"/dev/ttyUSB2", "", true},
-                                        {"/dev/ttyACM0", "", true}, {"/dev/ttyS10", "", false},
-                                        {"/dev/ttyS9", "", false}};
-  EXPECT_EQ(Paths(DefaultPortOrder(found)),
-            (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyS0",
-                                      "/dev/ttyS1", "/dev/ttyS9", "/dev/ttyS10"}));
-}
-
-class PortMapTest : public ::testing::Test {
- protected:
+// Port n names the n-th device, USB adapters first, each group in natural
+// order, unless the user chose another; an operation finds its device
+// through the port number.
+TEST(PortMap, AnOperationFindsItsDeviceThroughThePortNumber) {
   QTemporaryDir dir;
-  QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
-  PortMap map{settings, {{"/dev/ttyS0", "", false}, {"/dev/ttyUSB0", "", true}}};
-};
-
-TEST_F(PortMapTest, PortNTakesTheNthDeviceUnlessTheUserChoseOne) {
-  EXPECT_EQ(PortName(3), "COM3");
-#ifndef Q_OS_WIN
-  EXPECT_EQ(map.DeviceFor(1), "/dev/ttyUSB0");
-  EXPECT_EQ(map.DeviceFor(2), "/dev/ttyS0");
-  EXPECT_EQ(map.DeviceFor(3), "") << "more ports than devices";
-#endif
-  map.Choose(3, "/tmp/kova-sim");
-  EXPECT_EQ(map.DeviceFor(3), "/tmp/kova-sim");
-  EXPECT_TRUE(map.IsChosen(3));
-  EXPECT_FALSE(map.IsChosen(2));
-  settings.sync();
-  QSettings reread(dir.filePath("settings.ini"), QSettings::IniFormat);
-  EXPECT_EQ(reread.value("Ports/COM3").toString(), "/tmp/kova-sim") << "kept per user";
-
-  map.Choose(3, "");
-  EXPECT_FALSE(map.IsChosen(3));
-  EXPECT_EQ(map.DeviceFor(3), map.DefaultDeviceFor(3));
-  for (int port : {0, 17}) {
-    map.Choose(port, "/dev/null");
-    EXPECT_EQ(map.DeviceFor(port), "") << port;
-  }
-}
-
-TEST_F(PortMapTest, AnOperationFindsItsDeviceThroughThePortNumber) {
+  QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
+  PortMap map(settings, {{"/dev/ttyS10", "", false},
+                         {"/dev/ttyUSB10", "", true},
+                         {"/dev/ttyS9", "", false},
+                         {"/dev/ttyACM0", "", true},
+                         {"/dev/ttyUSB2", "", true}});
+  map.Choose(7, "/dev/ttyACM3");
+  map.Choose(2, "/dev/ttyACM9");
+  map.Choose(2, "");  // back to its default
   struct Case {
     ListIndex comPort;
     std::string device, port;
     std::optional<Message> message;
   };
-  map.Choose(5, "/dev/ttyACM3");
   const Case cases[] = {
-      {4, "/dev/ttyACM3", "COM5", std::nullopt},
+      {0, "/dev/ttyACM0", "COM1", std::nullopt},
+      {1, "/dev/ttyUSB2", "COM2", std::nullopt},
+      {2, "/dev/ttyUSB10", "COM3", std::nullopt},
+      {3, "/dev/ttyS9", "COM4", std::nullopt},
+      {4, "/dev/ttyS10", "COM5", std::nullopt},
+      {5, "", "COM6", PortNotMapped("COM6")},  // more ports than devices
+      {6, "/dev/ttyACM3", "COM7", std::nullopt},
       {kNoSelection, "", "", NoPortSelected()},
       {16, "", "", NoPortSelected()},
-      {9, "", "COM10", PortNotMapped("COM10")},
   };
   for (const Case& c : cases) {
     OperationRequest request;

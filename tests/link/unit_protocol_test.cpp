@@ -1,8 +1,8 @@
 #include "link/unit_protocol.h"
 
-#include <gtest/gtest.h>
-
+#include "diag/trace.h"
 #include "fake_unit.h"
+#include "link/byte_trace.h"
 #include "link/link_messages.h"
 
 namespace kova {
@@ -14,59 +14,70 @@ using test::PatternImage;
 
 constexpr int k9600 = 4;  // index of 9600 in the rate list
 
-class UnitProtocolTest : public ::testing::Test {
- protected:
-  void Reopen() {
-    line.Close();
-    link.ComOpen({"ttyFAKE", 9600});
-  }
+using SerialLinkTest = test::LinkTest;
 
-  FakeClock clock;
-  FakeLine line{clock};
-  SerialLink link{line, clock};
-  VersionTexts ver{"old 0", "old 1", "old 2"};
-  EEpromImage image = PatternImage(k9600, 99);
-};
-
-TEST_F(UnitProtocolTest, GetReadsVersionsAndTheWholeImage) {
-  FakeUnit unit(line, clock, PatternImage(k9600));
-  Reopen();
-  int done = -1;
-  EXPECT_EQ(GetEEprom(link, ver, image, [&](int d, int) { done = d; }), std::nullopt);
-  EXPECT_EQ(ver, (VersionTexts{"KOVA PRO", "V3.10", "SIM"}));
-  EXPECT_EQ(image, PatternImage(k9600));
-  EXPECT_EQ(line.SentText(), "v#");
-  EXPECT_EQ(done, 256);
-}
-
-// Each way a Get can fail: one message, and versions and image exactly as
-// they were, never a mix of old and new bytes.
-TEST_F(UnitProtocolTest, AFailedGetChangesNothing) {
+TEST_F(SerialLinkTest, ComRxWaitsWhileAtMost250msHavePassed) {
   struct Case {
-    const char* name;
-    sim::UnitFaults faults;
-    std::string sent;
-    Message message;
+    std::string_view byte;
+    Clock::duration arrival;
+    int expected;
   };
-  const Case cases[] = {
-      {"no unit", test::Silent(), "v", CommunicationsError()},
-      {"no acknowledge of the read", test::NoAck("#"), "v#", CommunicationsError()},
-      {"stops after 100 bytes", test::StopAfter(100), "v#", CommunicationsError()},
-      {"noise ahead of each answer", test::Stray(3), "v#", UnexpectedResponse()},
-  };
+  const Case cases[] = {{"\xFF", 0ms, 255}, {std::string_view("\0", 1), 0ms, 0},
+                        {"x", 249ms, 'x'},  {"x", 250ms, 'x'},
+                        {"x", 251ms, -1},   {"x", 2s, -1}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeUnit unit(line, clock, PatternImage(k9600), c.faults);
-    const VersionTexts verBefore = ver;
-    const EEpromImage imageBefore = image;
+    SCOPED_TRACE(std::chrono::duration_cast<std::chrono::milliseconds>(c.arrival).count());
     Reopen();
-    const std::size_t sentBefore = line.sent().size();
-    EXPECT_EQ(GetEEprom(link, ver, image), c.message);
-    EXPECT_EQ(ver, verBefore);
-    EXPECT_EQ(image, imageBefore);
-    EXPECT_EQ(line.SentText().substr(sentBefore), c.sent);
+    line.Deliver(c.byte, c.arrival);
+    const Clock::time_point t0 = clock.Now();
+    EXPECT_EQ(link.ComRx(), c.expected);
+    if (c.expected == -1) {
+      EXPECT_GT(clock.Now() - t0, 250ms);
+      EXPECT_LT(clock.Now() - t0, 252ms);
+    }
   }
 }
+
+TEST_F(SerialLinkTest, ComRxStringStopsAtCarriageReturnOrSilence) {
+  struct Case {
+    std::string_view input;
+    std::string text;
+    Clock::duration elapsed;  // at least
+    std::size_t left;         // bytes still waiting
+  };
+  const Case cases[] = {{"AB\rC", "AB", 0ms, 1},
+                        {"AB", "AB", 250ms, 0},
+                        {"", "", 250ms, 0},
+                        {"A\nB\r", "A\nB", 0ms, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.input));
+    Reopen();
+    line.Deliver(c.input);
+    const Clock::time_point t0 = clock.Now();
+    EXPECT_EQ(link.ComRxString(), c.text);
+    EXPECT_GE(clock.Now() - t0, c.elapsed);
+    EXPECT_EQ(line.Pending(), c.left);
+  }
+}
+
+TEST_F(SerialLinkTest, ByteTraceIsOffUntilSwitchedOnThenTimesEveryByte) {
+  std::vector<std::string> lines;
+  SetTraceSink([&](std::string_view l) { lines.emplace_back(l); });
+  link.ComOpen({"ttyFAKE", 9600});
+  link.Send('v');
+  EXPECT_TRUE(lines.empty());
+  SetByteTrace(true);
+  clock.Advance(10ms);
+  link.Send('!');
+  line.Deliver(std::string_view("\x06", 1), 2ms);
+  link.ComRx();
+  SetByteTrace(false);
+  SetTraceSink(nullptr);
+  // 'v' and '!' each take 1.042 ms on the wire at 9600 bit/s.
+  EXPECT_EQ(lines, (std::vector<std::string>{"    12.083 ms > 21 '!'", "    14.083 ms < 06"}));
+}
+
+using UnitProtocolTest = test::LinkTest;
 
 TEST_F(UnitProtocolTest, MissingVersionLinesBecomeEmptyAndTheReadGoesOn) {
   line.SetResponder([](std::uint8_t byte, FakeLine& l) {
@@ -74,30 +85,13 @@ TEST_F(UnitProtocolTest, MissingVersionLinesBecomeEmptyAndTheReadGoesOn) {
     if (byte == '#') l.Deliver(PatternImage(k9600, 5), 1ms, 1ms);
   });
   Reopen();
+  VersionTexts ver{"old 0", "old 1", "old 2"};
+  EEpromImage image{};
   const Clock::time_point t0 = clock.Now();
   EXPECT_EQ(GetEEprom(link, ver, image), std::nullopt);
   EXPECT_EQ(ver, (VersionTexts{"", "", ""}));
   EXPECT_EQ(image, PatternImage(k9600, 5));
   EXPECT_GE(clock.Now() - t0, 3 * 250ms) << "each line waits on its own";
-}
-
-TEST_F(UnitProtocolTest, PutSendsExactly252BytesPacedFromWhenEachLeft) {
-  FakeUnit unit(line, clock, PatternImage(k9600));
-  Reopen();
-  EXPECT_EQ(PutEEprom(link, image), std::nullopt);
-  ASSERT_EQ(line.sent().size(), 253u);
-  EXPECT_EQ(line.sent()[0].byte, '!');
-  const Clock::duration wire = 10s / 9600;
-  for (int i = 4; i < 256; ++i) {
-    const FakeLine::Sent& sent = line.sent()[i - 3];
-    ASSERT_EQ(sent.byte, image[i]) << i;
-    // Each byte starts at the earliest 10 ms after the previous one left.
-    if (i > 4) {
-      ASSERT_GE(sent.left - line.sent()[i - 4].left, 10ms + wire) << i;
-    }
-  }
-  EXPECT_EQ(clock.Now() - line.sent().back().left, 10ms) << "the last byte is paced too";
-  EXPECT_TRUE(std::equal(image.begin() + 4, image.end(), unit.model().eeprom().begin() + 4));
 }
 
 TEST_F(UnitProtocolTest, VerifyComparesOnlyBytes4To255AndStopsAtTheFirstDifference) {
@@ -106,8 +100,8 @@ TEST_F(UnitProtocolTest, VerifyComparesOnlyBytes4To255AndStopsAtTheFirstDifferen
     std::optional<Message> message;
     int compared;  // bytes found equal before it stopped
   };
+  const EEpromImage image = PatternImage(k9600, 99);
   const Case cases[] = {{-1, std::nullopt, 256},
-                        {0, std::nullopt, 256},
                         {3, std::nullopt, 256},
                         {4, VerificationError(), 4},
                         {200, VerificationError(), 200}};

@@ -1,0 +1,96 @@
+// kova-sim's parts: the unit model, its options and its EEPROM file. The
+// model's answers and faults are met through every protocol test (FakeUnit)
+// and, in kova-sim itself, through the end-to-end tests and the fault matrix.
+#include <fstream>
+
+#include "eeprom_file.h"
+#include "fake_unit.h"
+#include "sim_options.h"
+
+namespace kova::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using test::PatternImage;
+
+const EEpromImage kImage = PatternImage(4);
+
+TEST(UnitModel, AnInterruptedWriteKeepsWhatCameAndTheOldRateUntilReset) {
+  for (const bool dropped : {true, false}) {  // the PC closed the line, or the next byte is late
+    UnitModel unit(kImage, {"A", "BB", ""});
+    unit.Receive('!', 0ms);
+    for (int i = 0; i < 10; ++i)
+      unit.Receive(0x08, 10ms * (i + 1));  // byte 5 selects 57600
+    const auto late = 110ms + UnitModel::kWriteGap + 1ms;
+    if (dropped) {
+      EXPECT_EQ(unit.LineDropped(), UnitModel::Event::WriteAbandoned);
+    }
+    const UnitModel::Answer answer = unit.Receive('v', late);
+    EXPECT_EQ(answer.event, dropped ? UnitModel::Event::None : UnitModel::Event::WriteAbandoned);
+    EXPECT_EQ(answer.bytes, (std::vector<std::uint8_t>{0x06, 'A', '\r', 'B', 'B', '\r', '\r'}))
+        << "commands are heard again";
+    EXPECT_EQ(unit.eeprom()[13], 0x08);
+    EXPECT_EQ(unit.eeprom()[14], kImage[14]);
+    EXPECT_EQ(unit.RateIndex(), 4);
+    EXPECT_EQ(unit.Receive('R', late).event, UnitModel::Event::Reset);
+    EXPECT_EQ(unit.RateIndex(), 1) << "a restart reads the rate from the EEPROM";
+  }
+}
+
+TEST(UnitModel, ElapsedCounterCarriesMinutesIntoHours) {
+  struct Case {
+    std::array<std::uint8_t, 4> before;
+    long minutes;
+    std::array<std::uint8_t, 4> after;
+  };
+  const Case cases[] = {{{59, 0, 0, 0}, 1, {0, 1, 0, 0}},
+                        {{30, 0xFF, 0, 0}, 30, {0, 0, 1, 0}},
+                        {{59, 0xFF, 0xFF, 0xFF}, 1, {0, 0, 0, 0}},
+                        {{10, 2, 0, 0}, 125, {15, 4, 0, 0}}};
+  for (const Case& c : cases) {
+    EEpromImage image{};
+    std::copy(c.before.begin(), c.before.end(), image.begin());
+    UnitModel unit(image, {});
+    unit.AdvanceMinutes(c.minutes);
+    EXPECT_TRUE(std::equal(c.after.begin(), c.after.end(), unit.eeprom().begin()))
+        << int(c.before[0]) << "+" << c.minutes;
+  }
+}
+
+TEST(SimOptions, RefusesWhatItCannotUseNamingTheOption) {
+  const std::vector<std::string> cases[] = {
+      {"--bogus"},         {"--rate", "9601"}, {"--rate"},     {"--stop-after", "256"},
+      {"--corrupt", "-1"}, {"--no-ack", "x"},  {"--silent=1"}, {"--exit-on-idle", "soon"},
+      {"--stray", "3x"}};
+  for (const auto& args : cases) {
+    const std::string named = args[0].substr(0, args[0].find('='));
+    try {
+      ParseSimOptions(args);
+      ADD_FAILURE() << named << " accepted";
+    } catch (const UsageError& error) {
+      EXPECT_NE(std::string(error.what()).find(named), std::string::npos) << error.what();
+    }
+  }
+}
+
+TEST(SimOptions, HelpDocumentsEveryOption) {
+  const std::string help = SimHelp();
+  for (const char* name : {"--eeprom", "--link", "--rate", "--ver1", "--silent", "--no-ack",
+                           "--stop-after", "--corrupt", "--byte-delay", "--stray", "--hangup-after",
+                           "--exit-on-idle", "--die-with-parent"}) {
+    EXPECT_NE(help.find(name), std::string::npos) << name;
+  }
+}
+
+TEST(EEpromFile, KeepsExactly256BytesAndRefusesOtherSizes) {
+  const std::string path = ::testing::TempDir() + "kova_sim_eeprom.bin";
+  SaveEEprom(path, kImage);
+  EXPECT_EQ(LoadEEprom(path), kImage);
+  { std::ofstream(path, std::ios::binary | std::ios::trunc) << "short"; }
+  EXPECT_THROW(LoadEEprom(path), EEpromFileError);
+  EXPECT_THROW(LoadEEprom(path + ".missing"), EEpromFileError);
+  EXPECT_EQ((FactoryEEprom()[5] >> 3) & 7, 4) << "a new unit listens at 9600";
+}
+
+}  // namespace
+}  // namespace kova::sim
