@@ -1,16 +1,7 @@
-#include <QCheckBox>
-#include <QLabel>
-#include <QRadioButton>
-
-#include "window/window_pages.h"
 #include "window_test_support.h"
 
 namespace kova::test {
 namespace {
-
-constexpr int kEngineeringTab = 1;
-constexpr int kSerialDataTab = 4;
-constexpr int kOptionsTab = 15;
 
 using DependentTest = WindowTest;
 
@@ -34,9 +25,8 @@ TEST_F(DependentTest, SubstitutionShowsOnlyWithOrvelProtocolAndSubTicked) {
   cfg().EnableNumericSub = 1;
   window->Refresh();
   for (const char* name : {"chkEnableNumericSub", "txtNumericSubRIC", "lstNumericSubFunc",
-                           "Label26(12)", "Label16(12)"}) {
+                           "Label26(12)", "Label16(12)"})
     EXPECT_TRUE(find(name)->isHidden()) << name;
-  }
 }
 
 TEST_F(DependentTest, BaudRatePresetsClockJogAndOffersAutoPolarityBelow2400) {
@@ -47,45 +37,51 @@ TEST_F(DependentTest, BaudRatePresetsClockJogAndOffersAutoPolarityBelow2400) {
     click(rate);
     EXPECT_EQ(text("txtClkJog"), jog);
     EXPECT_EQ(!find("optAutoPol")->isHidden(), autoShown);
-    EXPECT_TRUE(find<QRadioButton>("optNormal")->isChecked());  // Auto went at 2400 for good
+    EXPECT_TRUE(find<QAbstractButton>("optNormal")->isChecked());  // Auto went at 2400 for good
   }
 }
 
 TEST_F(DependentTest, TimedShowsTheTimeAndRelaySettingsCopyToTheSounder) {
   showTab(kOptionsTab);
-  click("optSndrTimed");
-  EXPECT_TRUE(find<QRadioButton>("optRlyWireOrd")->isChecked());  // other frame, other group
-  EXPECT_FALSE(find("txtSndrTime")->isHidden());
-  click("optSndrWireOrd");
-  for (const char* name : {"Label28(10)", "txtSndrTime", "Label30", "txtRlyTime"}) {
-    EXPECT_TRUE(find(name)->isHidden()) << name;
-  }
   click("optRlyTimed");
+  EXPECT_TRUE(find<QAbstractButton>("optSndrWireOrd")->isChecked());  // other frame, other group
   retype("txtRlyTime", "30");
-  for (const char* name : {"chkRlyChan(1)", "chkRlyChan(3)", "chkSndrChan(5)", "cmdCpyRly2Sndr"}) {
+  for (const char* name : {"chkRlyChan(1)", "chkRlyChan(3)", "chkSndrChan(5)", "cmdCpyRly2Sndr"})
     click(name);
-  }
-  EXPECT_TRUE(find<QRadioButton>("optSndrTimed")->isChecked());
+  EXPECT_TRUE(find<QAbstractButton>("optSndrTimed")->isChecked());
   EXPECT_EQ(text("txtSndrTime"), "30");
-  EXPECT_FALSE(find("Label28(10)")->isHidden());
-  for (int zone = 0; zone < 10; ++zone) {
-    EXPECT_EQ(find<QCheckBox>("chkSndrChan(" + std::to_string(zone) + ")")->isChecked(),
+  for (const char* name : {"Label28(10)", "txtSndrTime", "Label30"})
+    EXPECT_FALSE(find(name)->isHidden()) << name;
+  for (int zone = 0; zone < 10; ++zone)
+    EXPECT_EQ(find<QCheckBox>(ControlName("chkSndrChan", zone))->isChecked(),
               zone == 1 || zone == 3)
         << zone;
-  }
 }
 
-TEST_F(DependentTest, TestCallMonitorAndSynthRxGovernTheirOwnControlsOnly) {
-  showTab(kFirstZoneTab + 2);
-  click("chkTxMonitor(2)");
-  EXPECT_EQ(find<QLabel>("Label28(2)")->text(), "Timeout");
-  EXPECT_EQ(find<QLabel>("Label28(3)")->text(), "TMax");
+TEST_F(DependentTest, FrequencyStepsAndRasterChangesShowInMegahertz) {
   showTab(kEngineeringTab);
   click("chkSynthRx");
+  const std::pair<const char*, const char*> steps[] = {
+      {"cmdFAdd", "459.056 250"},          // one 6.25 kHz channel
+      {"optChanSpace(0)", "459.055 000"},  // down onto the 5 kHz raster
+      {"cmdFAdd", "459.060 000"},          // one 5 kHz channel
+      {"cmdFSub", "459.055 000"},
+      {"cmdFAdd2", "459.080 000"},
+      {"cmdFSub2", "459.055 000"},
+      {"cmdFAdd3", "459.155 000"},
+      {"cmdFSub3", "459.055 000"},
+      {"cmdFAdd4", "460.055 000"},
+      {"cmdFSub4", "459.055 000"},
+      {"optChanSpace(1)", "459.050 000"}};  // back onto the 6.25 kHz raster
+  for (const auto& [control, shown] : steps) {
+    click(control);
+    EXPECT_EQ(text("txtFreq"), shown) << control;
+  }
+  EXPECT_EQ(cfg().ChanSpace, 6250);
   click("cmdFAdd");
-  click("chkSynthRx");
+  click("chkSynthRx");  // hidden, the frequency is kept
   EXPECT_TRUE(find("frmSynthRx")->isHidden());
-  EXPECT_EQ(cfg().Freq, 459056250);  // hidden, kept
+  EXPECT_EQ(cfg().Freq, 459056250);
 }
 
 }  // namespace

@@ -1,14 +1,9 @@
-#include <QAbstractButton>
-#include <QAction>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
+#include <QGuiApplication>
+#include <QScreen>
 #include <functional>
+#include <map>
 
-#include "files/profile.h"
 #include "window/backups.h"
-#include "window/window_pages.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -16,48 +11,46 @@ namespace {
 
 constexpr const char* kFilter = "Kova (*.kova)|*.kova|All Files (*.*)|*.*";
 
-using FileMenuTest = WindowTest;
+class FileMenuTest : public WindowTest {
+ protected:
+  // What every named control shows, and whether it is hidden.
+  std::map<std::string, std::string> view() {
+    std::map<std::string, std::string> shown;
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+      QString value = w->property("text").toString() + w->property("currentText").toString();
+      if (w->property("checked").toBool()) value += " ticked";
+      if (w->isHidden()) value += " hidden";
+      if (!w->objectName().isEmpty()) shown[w->objectName().toStdString()] = value.toStdString();
+    }
+    return shown;
+  }
+};
 
 TEST_F(FileMenuTest, NewClearsTheFormButKeepsTheUsersChoices) {
+  const auto started = view();
   Configuration& c = cfg();
-  c.FileName = "site.kova";
-  c.Zones[6].CloseFunc = 2;
+  c.FileName = "site.kova";  // cleared, as the next three
   c.Zones[6].CloseRIC1 = "1234";
-  c.Zones[6].TxMonitor = 1;
-  c.EnableAlphaSub = 1;
   c.SynthRx = 1;
-  c.Polarity = PolarityMode::Inverted;
   c.PocsagBaud = PocsagRate::R2400;
+  c.Zones[6].CloseFunc = 2;  // kept, as the next two
+  c.Zones[6].TxMonitor = 1;
   c.RlyMode = OutputMode::Timed;
-  c.RlyTime = "30";
   window->Refresh();
   prompter.saveAnswer = SaveChoice::Discard;
   find<QAction>("MenuFileNew")->trigger();
-
-  for (const auto& [field, shown] : {std::pair{"txtFileName", ""},
-                                     {"txtCloseRIC1(6)", "0"},
-                                     {"txtFreq", "459.050 000"},
-                                     {"txtClkJog", "8"},
-                                     {"txtRlyTime", "0"}}) {
-    EXPECT_EQ(text(field), shown) << field;
-  }
-  for (const auto& [control, ticked] : {std::pair{"optChanSpace(1)", true},
-                                        {"chkSynthRx", false},
-                                        {"chkEnableAlphaSub", false},
-                                        {"opt1200", true},
-                                        {"optNormal", true},
-                                        {"optRlyTimed", true}}) {
-    EXPECT_EQ(find<QAbstractButton>(control)->isChecked(), ticked) << control;
-  }
-  for (const auto& [control, hidden] : {std::pair{"frmSynthRx", true},
-                                        {"chkEnableAlphaSub", false},
-                                        {"txtAlphaSubRIC", true},
-                                        {"optAutoPol", false},
-                                        {"txtRlyTime", false}}) {
-    EXPECT_EQ(find(control)->isHidden(), hidden) << control;
-  }
-  EXPECT_EQ(find<QComboBox>("lstCloseFunc(6)")->currentText(), "C");
-  EXPECT_EQ(find<QLabel>("Label28(6)")->text(), "Timeout");
+  std::map<std::string, std::string> changed;  // all that differs from a fresh start
+  for (const auto& [name, shown] : view())
+    if (started.at(name) != shown) changed[name] = shown;
+  EXPECT_EQ(changed, (std::map<std::string, std::string>{
+                         {"chkTxMonitor(6)", "Test Call Monitor ticked"},
+                         {"Label28(6)", "Timeout"},  // the test call monitor's caption
+                         {"lstCloseFunc(6)", "C"},
+                         {"optRlyTimed", "Timed ticked"},
+                         {"optRlyWireOrd", "Fixed"},
+                         {"txtRlyTime", "0"},  // shown, for a timed relay
+                         {"Label28(12)", "Time"},
+                         {"Label56", "S"}}));
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");  // a new form is not unsaved
 }
 
@@ -104,21 +97,18 @@ TEST_F(FileMenuTest, UnsavedChangesAreKeptUnlessTheUserLetsThemGo) {
   EXPECT_EQ(prompter.asked.size(), 8u);
 }
 
-TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogs) {
-  const std::string folder = dir.path().toStdString() + "/";
+TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogsAndTheNextRunGoesOnFromThere) {
   cfg().Zones[4].CloseRIC1 = "4242";
   window->Refresh();
-  // Save right after start-up asks for a name, in the program's folder; Cancel is silent.
+  // Save right after a first start asks for a name, in the program's folder; Cancel is silent.
   window->MenuFileSave_Click();
   ASSERT_EQ(prompter.saved.size(), 1u);
   EXPECT_EQ(prompter.saved[0],
             (FileDialogRequest{"Save Configuration File", kFilter, dir.path().toStdString(), ""}));
   EXPECT_TRUE(window->isModified());
-  // A name without an extension is used as typed.
-  prompter.savePath = file("site");
+  prompter.savePath = file("unit 7.kova");
   window->MenuFileSaveAs_Click();
-  EXPECT_TRUE(QFile::exists(path("site")));
-  EXPECT_EQ(text("txtFileName"), "site");
+  EXPECT_EQ(text("txtFileName"), "unit 7.kova");
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
   // Save with a current file writes there without asking.
   cfg().Zones[4].CloseRIC1 = "4343";
@@ -126,17 +116,33 @@ TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogs) {
   window->MenuFileSave_Click();
   EXPECT_EQ(prompter.saved.size(), 2u);
   EXPECT_FALSE(window->isModified());
-  // Open brings the saved configuration back, with nothing unsaved.
+
+  // The next run opens where this one was closed, with no file open but the
+  // dialogs starting at the last one.
+  const QPoint place(48, 36);
+  const QSize size = window->size() + QSize(30, 20);
+  window->move(place);
+  window->resize(size);
+  Start();
+  EXPECT_EQ(window->pos(), place);
+  EXPECT_EQ(window->size(), size);
+  EXPECT_EQ(text("txtFileName"), "");
   cfg().Zones[4].CloseRIC1 = "1";
   window->Refresh();
   prompter.saveAnswer = SaveChoice::Discard;
-  prompter.openPath = file("site");
+  prompter.openPath = file("unit 7.kova");
   window->MenuFileOpen_Click();
   ASSERT_EQ(prompter.opened.size(), 1u);
-  EXPECT_EQ(prompter.opened[0],
-            (FileDialogRequest{"Open Configuration File", kFilter, folder, "site"}));
+  EXPECT_EQ(prompter.opened[0], (FileDialogRequest{"Open Configuration File", kFilter,
+                                                   dir.path().toStdString() + "/", "unit 7.kova"}));
   EXPECT_EQ(text("txtCloseRIC1(4)"), "4343");
   EXPECT_FALSE(window->isModified());
+  // A window closed minimised leaves the last place it had.
+  window->move(place + QPoint(100, 100));
+  window->showMinimized();
+  Start();
+  EXPECT_EQ(window->pos(), place);
+  EXPECT_EQ(window->size(), size);
 }
 
 TEST_F(FileMenuTest, ARefusedValueTakesTheUserToItAndNothingIsWrittenOrSent) {
@@ -181,6 +187,18 @@ TEST_F(FileMenuTest, ABackupOpensFromItsFolderAndIsNeverSavedOver) {
   window->MenuFileSave_Click();
   ASSERT_EQ(prompter.saved.size(), 1u);
   EXPECT_EQ(prompter.saved[0].folder, dir.path().toStdString());
+}
+
+TEST_F(FileMenuTest, StoredPlacesThatCannotBeUsedAreNamedAndReplaced) {
+  Start("[Settings]\nMainLeft=left\nMainTop=720\n");  // twips
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_NE(prompter.shown[0].text.find("MainLeft"), std::string::npos);
+  const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+  EXPECT_EQ(window->pos(), QPoint(0, TwipsToPixels(720, dpi)));
+  // A screen unplugged since: the window comes back within reach.
+  Start("[Settings]\nMainLeft=9000000\nMainTop=9000000\n");
+  EXPECT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(window->pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
 }
 
 }  // namespace

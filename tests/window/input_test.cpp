@@ -1,57 +1,145 @@
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QTest>
+#include <tuple>
 
+#include "diag/failure.h"
 #include "window/field_checks.h"
-#include "window/tab_grid.h"
-#include "window/window_pages.h"
 #include "window_test_support.h"
 
 namespace kova::test {
 namespace {
 
-constexpr int kSerialDataTab = 4;
-constexpr int kOptionsTab = 15;
-constexpr int kVerificationTab = 16;
+TEST(Ric, RefusesOutsideTheValidSetWithTheFixedSentence) {
+  // Beyond 32 bits, or not a number at all (pasted): refused too, not a failure.
+  const std::pair<const char*, bool> cases[] = {
+      {"0", false},       {"2097151", false}, {"2007663", false},   {"2007672", false},
+      {"2045055", false}, {"2045064", false}, {" 42 ", false},      {"2097152", true},
+      {"2007664", true},  {"2007671", true},  {"2045056", true},    {"2045063", true},
+      {"-1", true},       {"12abc", true},    {"99999999999", true}};
+  for (const auto& [typed, refused] : cases) {
+    const FieldVerdict verdict = RICinvalid(typed);
+    EXPECT_EQ(verdict.text, typed);
+    EXPECT_EQ(verdict.refusal,
+              refused ? std::optional(Message{.text = RicInvalidText(typed)}) : std::nullopt)
+        << typed;
+  }
+  EXPECT_EQ(RICinvalid("").text, "0");
+  EXPECT_EQ(RicInvalidText("2097152"),
+            "2097152 may not be a valid RIC. Valid RICs are in the range 0-2097151, and exclude "
+            "the ranges 2007664-2007671 and 2045056-2045063.");
+}
+
+TEST(CloseTMax, RoundsToTensHalvesUpAndRefusesOutsideTheRange) {
+  struct LeaveCase {
+    const char* typed;
+    const char* kept;
+    bool refused;
+  };
+  // clang-format off
+  const LeaveCase cases[] = {
+      {"", "0", false},              {"4", "0", false},              {"5", "10", false},
+      {"14", "10", false},           {"15", "20", false},            {"327670", "327670", false},
+      {"327674", "327670", false},   {"327675", "327680", true},     {"327680", "327680", true},
+      {"-4", "0", false},            {"-15", "-10", true},           {"abc", "abc", true},
+      {"2147483647", "2147483650", true}};  // no overflow while rounding
+  // clang-format on
+  for (const auto& c : cases) {
+    const FieldVerdict verdict = CheckCloseTMax(c.typed);
+    EXPECT_EQ(verdict.text, c.kept) << c.typed;
+    EXPECT_EQ(verdict.refusal,
+              c.refused ? std::optional(Message{.text = TimeInvalidText(c.kept)}) : std::nullopt)
+        << c.typed;
+  }
+  EXPECT_EQ(TimeInvalidText("327680"),
+            "327680 is not a valid time in this context. Valid times are in the range 0-327670.");
+}
+
+TEST(RepeaterOverlap, WarnsOnlyForEnabledRangesThatMayDriveTheSameFunction) {
+  struct Case {
+    const char *alpha1, *alpha2, *numeric1, *numeric2;
+    int alphaFunc, numericFunc;
+    Check alphaOn, numericOn;
+    bool warned;
+  };
+  const Case cases[] = {{"100", "200", "200", "300", 0, 0, 1, 1, true},   // touching ranges overlap
+                        {"100", "200", "200", "300", 0, 1, 1, 1, false},  // different functions
+                        {"100", "200", "200", "300", 0, 4, 1, 1, true},  // ALL meets every function
+                        {"100", "200", "200", "300", 4, 2, 1, 1, true},
+                        {"200", "100", "300", "200", 0, 0, 1, 1, true},   // bounds in either order
+                        {"100", "199", "200", "300", 0, 0, 1, 1, false},  // disjoint
+                        {"300", "400", "100", "299", 0, 0, 1, 1, false},
+                        {"100", "200", "150", "160", 0, 0, 1, 1, true},   // one inside the other
+                        {"100", "200", "200", "300", 0, 0, 0, 1, false},  // a range disabled
+                        {"100", "200", "200", "300", 0, 0, 1, 0, false}};
+  for (const auto& c : cases) {
+    Configuration cfg;
+    std::tie(cfg.RepeatRIC1, cfg.RepeatRIC2, cfg.RepeatRIC3, cfg.RepeatRIC4) =
+        std::tie(c.alpha1, c.alpha2, c.numeric1, c.numeric2);
+    std::tie(cfg.AlphaRepeatFunc, cfg.NumericRepeatFunc) = std::tie(c.alphaFunc, c.numericFunc);
+    std::tie(cfg.EnableAlphaRepeat, cfg.EnableNumericRepeat) = std::tie(c.alphaOn, c.numericOn);
+    const auto warning = RepeaterOverlap(cfg);
+    EXPECT_EQ(warning.has_value(), c.warned)
+        << c.alpha1 << ".." << c.alpha2 << " " << c.numeric1 << ".." << c.numeric2;
+    EXPECT_EQ(warning.value_or(OverlapWarning()), OverlapWarning());
+  }
+  EXPECT_EQ(OverlapWarning(), (Message{"Warning: Potential overlap",
+                                       "Warning: Overlap in Alpha/Numeric message ranges ... "
+                                       "potentially confusing operation",
+                                       MessageIcon::Information}));
+
+  Configuration notANumber;
+  notANumber.EnableAlphaRepeat = notANumber.EnableNumericRepeat = 1;
+  notANumber.RepeatRIC1 = "x";
+  EXPECT_THROW(RepeaterOverlap(notANumber), Failure);
+}
+
+TEST(SequenceKeys, FollowTheTickedFormat) {
+  struct Case {
+    Check numeric, alpha;
+    std::string text;
+    int code;
+    bool pass;
+    std::optional<std::string> cut;
+  };
+  // The numeric format's own keys, a full field and a pasted one are typed in the window below.
+  const std::string twenty(20, '1'), eleven(11, 'x');
+  // clang-format off
+  const Case cases[] = {
+      {1, 0, "", 'B', false, {}},  {1, 0, twenty, 8, true, {}},
+      {0, 1, "", ' ', true, {}},   {0, 1, "", 127, true, {}},   {0, 1, "", 128, false, {}},
+      {0, 1, "", 9, false, {}},    {0, 1, eleven, 'a', false, {}},
+      {0, 1, eleven + "y", 'a', false, eleven},                 {0, 1, eleven + "y", 8, true, {}},
+      {0, 0, twenty + twenty, 200, true, {}}};  // neither format: free text
+  // clang-format on
+  for (const auto& c : cases) {
+    Configuration cfg;
+    std::tie(cfg.NumericVC, cfg.AlphaVC, cfg.VC) = std::tie(c.numeric, c.alpha, c.text);
+    const KeyVerdict verdict = txtVC_KeyPress(cfg, c.code);
+    EXPECT_EQ(verdict.pass, c.pass) << c.numeric << c.alpha << " " << c.text << " " << c.code;
+    EXPECT_EQ(verdict.text, c.cut) << c.text << " " << c.code;
+  }
+}
 
 using InputTest = WindowTest;
 
-TEST_F(InputTest, DigitFieldsDropEverythingButDigitsAndBackspace) {
-  showTab(kFirstZoneTab + 3);
-  for (const char* field : {"txtCloseRIC1(3)", "txtCloseTMax(3)", "txtToggleRIC2(3)"}) {
-    retype(field, "1a-.2 +3");
-    QTest::keyClick(find(field), Qt::Key_Backspace);
-    EXPECT_EQ(text(field), "12") << field;
-  }
-  EXPECT_EQ(cfg().Zones[3].CloseTMax, "12");
-  EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1 *");
-}
-
-TEST_F(InputTest, LeavingAFieldChecksItAndARefusedOneKeepsFocusAndText) {
+TEST_F(InputTest, FieldsTakeDigitsAreCheckedWhenLeftAndARefusedOneHoldsTheUser) {
   struct Case {
     int tab;
     const char* field;
-    const char* next;
-    const char* typed;
+    const char* typed;  // key by key, over the text; "\b" is the backspace key
     const char* shown;
     std::string message;  // empty when accepted
   };
-  // clang-format off
+  // '/' and ':' are the neighbours of the digits.
   const Case cases[] = {
-      {kOptionsTab, "txtResetRIC", "txtRepeatFilter", "", "0", ""},
-      {kSerialDataTab, "txtSign1RIC", "txtSign2RIC", "2097152", "2097152", RicInvalidText("2097152")},
-      {kSerialDataTab, "txtSign1RIC", "txtSign2RIC", "2097151", "2097151", ""},
-      {kFirstZoneTab, "txtCloseTMax(0)", "txtOpenRIC1(0)", "15", "20", ""},
-      {kFirstZoneTab, "txtCloseTMax(0)", "txtOpenRIC1(0)", "327680", "327680", TimeInvalidText("327680")}};
-  // clang-format on
+      {kOptionsTab, "txtResetRIC", "\b", "0", ""},
+      {kSerialDataTab, "txtSign1RIC", "2a0/9:7-1.5 2+", "2097152", RicInvalidText("2097152")},
+      {kSerialDataTab, "txtSign1RIC", "20971512\b", "2097151", ""},  // put right, it may be left
+      {kFirstZoneTab, "txtCloseTMax(0)", "1x5", "20", ""},
+      {kFirstZoneTab, "txtCloseTMax(0)", "327680", "327680", TimeInvalidText("327680")}};
   for (const auto& c : cases) {
     showTab(c.tab);
     prompter.shown.clear();
     retype(c.field, c.typed);
-    if (!*c.typed) QTest::keyClick(find(c.field), Qt::Key_Backspace);
-    leaveTo(
-        find("chkEnableAlphaCode"));  // on no page but "Serial Data": hidden or not, it takes focus
+    leaveTo(find("chkEnableAlphaCode"));  // hidden or not, it takes the focus
     EXPECT_EQ(text(c.field), c.shown) << c.field << " " << c.typed;
     EXPECT_EQ(prompter.shown.size(), c.message.empty() ? 0u : 1u) << c.typed;
     if (!c.message.empty()) {
@@ -59,27 +147,23 @@ TEST_F(InputTest, LeavingAFieldChecksItAndARefusedOneKeepsFocusAndText) {
     }
     EXPECT_EQ(QApplication::focusWidget() == find(c.field), !c.message.empty()) << c.typed;
   }
-}
+  EXPECT_EQ(cfg().Sign1RIC, "2097151");
+  EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1 *");
 
-TEST_F(InputTest, ARefusedFieldStopsTheClickTabChangeOrShortcut) {
-  showTab(kSerialDataTab);
-  retype("txtSign2RIC", "2007664");
-  click("chkSign1Enable");
-  EXPECT_EQ(prompter.shown.size(), 1u);
-  EXPECT_FALSE(find<QCheckBox>("chkSign1Enable")->isChecked());
-  EXPECT_EQ(cfg().Sign1Enable, 0);
-  EXPECT_EQ(QApplication::focusWidget(), find("txtSign2RIC"));
+  // The refused time stops a click, a tab change and a shortcut alike.
+  click("chkTxMonitor(0)");
+  EXPECT_EQ(cfg().Zones[0].TxMonitor, 0);
+  EXPECT_FALSE(find<QCheckBox>("chkTxMonitor(0)")->isChecked());
   QTest::mouseClick(window->tabs().tabButton(kOptionsTab), Qt::LeftButton);
-  EXPECT_EQ(window->tabs().currentIndex(), kSerialDataTab);
-  EXPECT_EQ(prompter.shown.size(), 2u);
+  EXPECT_EQ(window->tabs().currentIndex(), kFirstZoneTab);
   // What "&Get"'s shortcut does: take the focus at once, click a moment later.
   leaveTo(find("cmdGet"));
-  EXPECT_EQ(prompter.shown.size(), 3u);
   find<QAbstractButton>("cmdGet")->click();
   waitIdle();
   EXPECT_EQ(requestCount(), 0u);
-  EXPECT_EQ(QApplication::focusWidget(), find("txtSign2RIC"));
-  retype("txtSign2RIC", "7");
+  EXPECT_EQ(prompter.shown.size(), 4u);  // the refusal again, each time
+  EXPECT_EQ(QApplication::focusWidget(), find("txtCloseTMax(0)"));
+  retype("txtCloseTMax(0)", "7");
   click("cmdGet");
   waitIdle();
   EXPECT_EQ(requestCount(), 1u);
@@ -87,10 +171,8 @@ TEST_F(InputTest, ARefusedFieldStopsTheClickTabChangeOrShortcut) {
 
 TEST_F(InputTest, RepeaterFieldsListsAndEnablesCheckForOverlaps) {
   showTab(kSerialDataTab);
-  cfg().RepeatRIC1 = "200";
-  cfg().RepeatRIC2 = "100";
-  cfg().RepeatRIC3 = "300";
-  cfg().RepeatRIC4 = "400";
+  std::tie(cfg().RepeatRIC1, cfg().RepeatRIC2, cfg().RepeatRIC3, cfg().RepeatRIC4) =
+      std::tuple("200", "100", "300", "400");
   window->Refresh();
   click("chkEnableAlphaRepeat");
   click("chkEnableNumericRepeat");
@@ -102,12 +184,10 @@ TEST_F(InputTest, RepeaterFieldsListsAndEnablesCheckForOverlaps) {
   EXPECT_EQ(QApplication::focusWidget(), find("chkEnableNumericCode"));
 
   auto* list = find<QComboBox>("lstNumericRepeatFunc");
-  for (int choice : {1, 4}) {  // "B" drives another output, "ALL" every one
-    list->setFocus(Qt::TabFocusReason);
-    list->setCurrentIndex(choice);
-    emit list->activated(choice);
-    leaveTo(find("chkEnableNumericCode"));
-  }
+  list->setFocus(Qt::TabFocusReason);
+  list->setCurrentIndex(4);  // "ALL" drives every output, the alpha range's too
+  emit list->activated(4);
+  leaveTo(find("chkEnableNumericCode"));
   EXPECT_EQ(cfg().NumericRepeatFunc, 4);
   EXPECT_EQ(prompter.shown.size(), 2u);
   click("chkEnableAlphaRepeat");  // one range off: nothing to warn about

@@ -3,8 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,10 +21,13 @@
 #include <string>
 #include <vector>
 
+#include "files/profile.h"
 #include "files/user_settings.h"
+#include "image/field_names.h"
 #include "window/frm_main.h"
 #include "window/prompter.h"
 #include "window/tab_grid.h"
+#include "window/window_pages.h"
 
 namespace kova {
 
@@ -29,6 +40,11 @@ inline void PrintTo(const FileDialogRequest& r, std::ostream* out) {
 }  // namespace kova
 
 namespace kova::test {
+
+constexpr int kEngineeringTab = 1;
+constexpr int kSerialDataTab = 4;
+constexpr int kOptionsTab = 15;
+constexpr int kVerificationTab = 16;
 
 // Answers every question as told and remembers what was shown and asked.
 class RecordingPrompter : public Prompter {
@@ -76,8 +92,18 @@ class WindowTest : public testing::Test {
     if (window) waitIdle();
   }
 
-  // A run of the program: a new window over the same settings.
-  void Start() {
+  // A run of the program: a new window over the settings the last one left,
+  // or over a settings file of the given text.
+  void Start(const char* ini = nullptr) {
+    if (window) window->close();
+    window.reset();
+    settings.reset();
+    if (ini) {
+      QFile file(path("settings.ini"));
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write(ini);
+    }
+    settings = std::make_unique<SettingsStore>(path("settings.ini"));
     window = std::make_unique<frmMain>(
         WindowContext{.prompter = prompter,
                       .settings = *settings,
@@ -143,10 +169,20 @@ class WindowTest : public testing::Test {
     std::lock_guard lock(requestsMutex);
     return requests.size();
   }
+  // The images kept by the backups of one kind ("get" or "put").
+  std::vector<EEpromImage> backups(const char* kind) {
+    std::vector<EEpromImage> images;
+    const QDir folder(path("backups"));
+    for (const QString& name : folder.entryList({QStringLiteral("*_%1.kova").arg(kind)})) {
+      const ProfileLoad copy = ReadProfile(folder.filePath(name), Document{});
+      EXPECT_TRUE(copy.ok()) << name.toStdString();
+      if (copy.ok()) images.push_back(copy.document->image);
+    }
+    return images;
+  }
 
   QTemporaryDir dir;
-  std::unique_ptr<SettingsStore> settings =
-      std::make_unique<SettingsStore>(dir.filePath("settings.ini"));
+  std::unique_ptr<SettingsStore> settings;
   QSettings ports{dir.filePath("ports.ini"), QSettings::IniFormat};
   RecordingPrompter prompter;
   // Answers every operation at once with an empty success.
