@@ -278,8 +278,9 @@ void frmMain::ConnectButtons() {
       {"cmdGet", &frmMain::cmdGet_Click},
       {"cmdPut", &frmMain::cmdPut_Click},
       {"cmdReset", &frmMain::cmdReset_Click}};
-  for (const auto& [name, handler] : device) {
+  for (const auto& [name, command] : device) {
     QWidget* button = Control(name);
+    const auto handler = command;  // clang 14 cannot capture a structured binding
     connect(qobject_cast<QPushButton*>(button), &QPushButton::clicked, this,
             [this, button, handler] {
               if (ReadyToAct(button)) (this->*handler)();
