@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QSettings>
 
-#include "files/program_identity.h"
+#include "diag/program_identity.h"
 #include "files/user_settings.h"
 #include "window/dialog_prompter.h"
 #include "window/frm_main.h"

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "diag/program_identity.h"
+
 namespace kova {
 
 // An expected condition to show the user in a modal box with an OK button
@@ -11,7 +13,7 @@ namespace kova {
 enum class MessageIcon { None, Information, Warning, Critical };
 
 struct Message {
-  std::string title = "Kova Pro Configuration";
+  std::string title = kProgramTitle;
   std::string text;
   MessageIcon icon = MessageIcon::None;
 

@@ -2,11 +2,11 @@
 
 #include <QFileInfo>
 
+#include "diag/program_identity.h"
 #include "files/file_access.h"
 #include "files/ini_document.h"
 #include "files/latin1.h"
 #include "files/profile_reader.h"
-#include "files/program_identity.h"
 #include "image/field_names.h"
 #include "image/interpret.h"
 #include "image/pack.h"

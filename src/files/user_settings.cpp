@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "diag/failure.h"
+#include "diag/program_identity.h"
 #include "files/latin1.h"
-#include "files/program_identity.h"
 #include "image/conversions.h"
 
 namespace kova {

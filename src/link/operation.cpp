@@ -4,6 +4,7 @@
 #include <QThread>
 #include <memory>
 
+#include "diag/program_identity.h"
 #include "diag/trace.h"
 #include "image/field_names.h"
 #include "image/interpret.h"
@@ -190,7 +191,7 @@ OperationResult RunOperation(const OperationRequest& request, const ProgressSink
   }
   OperationRequest resolved = request;
   if (resolved.device.empty()) {
-    QSettings settings(QSettings::UserScope, "Kova Pro Configuration");
+    QSettings settings(QSettings::UserScope, kProgramTitle);
     if (std::optional<Message> problem = ResolvePort(resolved, PortMap(settings))) {
       OperationResult result;
       result.kind = request.kind;

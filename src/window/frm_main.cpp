@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "diag/program_identity.h"
 #include "diag/trace.h"
-#include "files/program_identity.h"
 #include "image/clear_form.h"
 #include "image/field_names.h"
 #include "image/frequency.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli.h"
-#include "files/program_identity.h"
+#include "diag/program_identity.h"
 
 namespace {
 
