@@ -114,22 +114,21 @@ TEST(ChannelSpacing, MovesTheFrequencyDownOntoTheNewRaster) {
   EXPECT_EQ(cfg.Freq, 459050000);
 }
 
-TEST(ChannelSpacing, ReselectingTheSameSpacingLeavesAnOffRasterFrequency) {
-  Configuration cfg;
-  SelectChanSpace(cfg, 0);
-  cfg.Freq = 459051234;
-  SelectChanSpace(cfg, 0);
-  EXPECT_EQ(cfg.Freq, 459051234);
-}
-
-TEST(ChannelSpacing, FarOutOfRangeFrequenciesAreRealignedNotRefused) {
-  Configuration cfg;
-  SelectChanSpace(cfg, 0);
-  cfg.Freq = 3000006250.0;
-  SelectChanSpace(cfg, 1);
-  EXPECT_EQ(cfg.Freq, 3000006250.0);
-  SelectChanSpace(cfg, 0);
-  EXPECT_EQ(cfg.Freq, 3000005000.0);
+TEST(ChannelSpacing, OnlyAChangeRealignsAndAnyFrequencyCanBeRealigned) {
+  struct Case {
+    double freq;
+    int select;
+    double expected;
+  };
+  for (const Case& c : {Case{459051234, 0, 459051234},  // same spacing again: no click, no change
+                        Case{3000006250.0, 1, 3000006250.0},  // far beyond 32 bits, on the raster
+                        Case{3000006250.0 + 1250, 1, 3000006250.0}}) {
+    Configuration cfg;
+    SelectChanSpace(cfg, 0);
+    cfg.Freq = c.freq;
+    SelectChanSpace(cfg, c.select);
+    EXPECT_EQ(cfg.Freq, c.expected) << c.freq;
+  }
 }
 
 TEST(FrequencySteps, EachButtonMovesByItsStepWithoutLimit) {
