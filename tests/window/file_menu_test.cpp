@@ -3,7 +3,7 @@
 #include <functional>
 #include <map>
 
-#include "window/backups.h"
+#include "files/backups.h"
 #include "window_test_support.h"
 
 namespace kova::test {

@@ -2,7 +2,7 @@
 #include <QLoggingCategory>
 
 #include "diag/trace.h"
-#include "window/backups.h"
+#include "files/backups.h"
 #include "window/dialog_prompter.h"
 #include "window/dialog_reporter.h"
 #include "window/trace_category.h"
