@@ -100,8 +100,8 @@ UserSettings SettingsStore::Read(const QString& programFolder,
     problems->push_back("The settings file \"" +
                         ToUtf8(QDir::toNativeSeparators(settings_->fileName())) +
                         "\" cannot be used (" + ToUtf8(unreadable_) +
-                        "); the default window place and file location are used instead, and "
-                        "the file is written anew when the program closes.");
+                        "); every setting in it takes its default, and the file is written anew "
+                        "when the program closes.");
   }
   for (const auto& key : kGeometry) {
     const QVariant stored = settings_->value(Key(key.name));
