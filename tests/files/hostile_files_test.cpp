@@ -148,6 +148,20 @@ TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALink) {
   EXPECT_NE(Bytes(temp.filePath("real.kova")).find("Port=9"), std::string::npos);
 }
 
+// Standard input and output: a fresh file goes out, and comes back the same.
+TEST(Streams, AFreshFileWrittenToAPipeReadsBackAsTheSameDocument) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  Document doc = *ReadProfile(Fixture("commented.kova"), StartupDocument()).document;
+  ASSERT_TRUE(WriteProfileToStream(ends[1], "-", doc).ok());
+  close(ends[1]);
+  const ProfileLoad back = ReadProfileStream(ends[0], "-", StartupDocument());
+  close(ends[0]);
+  ASSERT_TRUE(back.ok());
+  EXPECT_EQ(back.document->cfg, doc.cfg);
+  EXPECT_EQ(back.document->image, doc.image);
+}
+
 // Every way the program writes a file, onto a disk that takes nothing.
 TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReason) {
   const std::string old = Bytes(Fixture("commented.kova"));
