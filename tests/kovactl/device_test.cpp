@@ -1,9 +1,12 @@
 // kovactl's device verbs against the simulated unit, as a technician runs them.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 
 #include "files/profile.h"
 #include "image/clear_form.h"
@@ -19,8 +22,18 @@ struct Outcome {
   std::string err;
 };
 
-Outcome Kovactl(const QStringList& args) {
+// A child that may write no file larger than fileSize bytes, as on a nearly full disk.
+Outcome Kovactl(const QStringList& args, rlim_t fileSize = RLIM_INFINITY) {
   QProcess process;
+  if (fileSize != RLIM_INFINITY) {
+    process.setChildProcessModifier([fileSize] {
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{};
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = fileSize;
+      setrlimit(RLIMIT_FSIZE, &limit);
+    });
+  }
   process.start(KOVACTL, args);
   process.waitForFinished(60000);
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -67,6 +80,24 @@ TEST_F(DeviceTest, GetSavesExactlyTheBytesTheUnitHolds) {
   }
   EXPECT_EQ(saved[255], 0x5A);
   EXPECT_EQ(saved[6] & 0xC0, 0xC0);
+}
+
+TEST_F(DeviceTest, GetOntoAFullDiskExitsThreeAndKeepsTheOldFile) {
+  test::SimProcess sim(folder);
+  QFile old(Path("unit.kova"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("; old\n");
+  old.close();
+  // Room for the port's lock file, not for the configuration.
+  const Outcome get = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}, 100);
+  EXPECT_EQ(get.status, 3) << get.err;
+  EXPECT_NE(get.err.find("Could not save \"" + Path("unit.kova").toStdString() +
+                         "\"; nothing was written.\nFile too large."),
+            std::string::npos)
+      << get.err;
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), "; old\n");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"unit.kova"});
 }
 
 TEST_F(DeviceTest, PutFollowsTheUnitToItsNewRateAndVerifyFindsNoDifference) {
