@@ -77,27 +77,30 @@ std::vector<Binding> MakeBindings() {
 }
 
 std::vector<VisibilityRule> MakeVisibilityRules() {
+  using C = Configuration;
+  const auto name = [](const FieldMember& member) { return ControlName(FieldOf(member)); };
+  const auto button = [](const FieldMember& member, auto value) {
+    for (const FieldItem& item : FieldOf(member).items) {
+      if (item.value == static_cast<int>(value)) return item.control;
+    }
+    return std::string();
+  };
   // A substitution shows only while both its Orvel protocol and Sub boxes are
   // ticked, so a hidden Sub box never leaves its RIC showing.
   return {
-      {{"chkEnableAlphaSub"}, [](const Configuration& cfg) { return cfg.EnableAlphaCode == 1; }},
-      {{"txtAlphaSubRIC", "lstAlphaSubFunc", "Label26(11)", "Label16(11)"},
-       [](const Configuration& cfg) {
-         return cfg.EnableAlphaCode == 1 && cfg.EnableAlphaSub == 1;
-       }},
-      {{"chkEnableNumericSub"},
-       [](const Configuration& cfg) { return cfg.EnableNumericCode == 1; }},
-      {{"txtNumericSubRIC", "lstNumericSubFunc", "Label26(12)", "Label16(12)"},
-       [](const Configuration& cfg) {
-         return cfg.EnableNumericCode == 1 && cfg.EnableNumericSub == 1;
-       }},
-      {{"optAutoPol"},
-       [](const Configuration& cfg) { return cfg.PocsagBaud != PocsagRate::R2400; }},
-      {{"Label28(12)", "txtRlyTime", "Label56"},
-       [](const Configuration& cfg) { return cfg.RlyMode == OutputMode::Timed; }},
-      {{"Label28(10)", "txtSndrTime", "Label30"},
-       [](const Configuration& cfg) { return cfg.SndrMode == OutputMode::Timed; }},
-      {{"frmSynthRx"}, [](const Configuration& cfg) { return cfg.SynthRx == 1; }},
+      {{name(&C::EnableAlphaSub)}, [](const C& cfg) { return cfg.EnableAlphaCode == 1; }},
+      {{name(&C::AlphaSubRIC), name(&C::AlphaSubFunc), "Label26(11)", "Label16(11)"},
+       [](const C& cfg) { return cfg.EnableAlphaCode == 1 && cfg.EnableAlphaSub == 1; }},
+      {{name(&C::EnableNumericSub)}, [](const C& cfg) { return cfg.EnableNumericCode == 1; }},
+      {{name(&C::NumericSubRIC), name(&C::NumericSubFunc), "Label26(12)", "Label16(12)"},
+       [](const C& cfg) { return cfg.EnableNumericCode == 1 && cfg.EnableNumericSub == 1; }},
+      {{button(&C::Polarity, PolarityMode::Auto)},
+       [](const C& cfg) { return cfg.PocsagBaud != PocsagRate::R2400; }},
+      {{"Label28(12)", name(&C::RlyTime), "Label56"},
+       [](const C& cfg) { return cfg.RlyMode == OutputMode::Timed; }},
+      {{"Label28(10)", name(&C::SndrTime), "Label30"},
+       [](const C& cfg) { return cfg.SndrMode == OutputMode::Timed; }},
+      {{"frmSynthRx"}, [](const C& cfg) { return cfg.SynthRx == 1; }},
   };
 }
 
