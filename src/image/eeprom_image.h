@@ -52,8 +52,8 @@ struct Bits {
   }
 };
 
-constexpr Bits kElapsedMinutes{0, 0, 8, "ETI", "running time: minutes of the hour"};
-constexpr Bits kElapsedHours{1, 0, 24, "ETI", "running time: hours"};
+constexpr Bits kElapsedMinutes{0, 0, 8, "ETI", "running time: minutes of the hour; never written"};
+constexpr Bits kElapsedHours{1, 0, 24, "ETI", "running time: hours; never written"};
 constexpr Bits kSequenceBits{4, 0, 8, "VC",
                              "length of the sequence in bits (7 per alpha, 4 per numeric "
                              "character); 0 for none"};
@@ -136,8 +136,8 @@ constexpr Bits Slot(int byte, const char* field, const char* form) {
   return {byte, 0, 24, field, form};
 }
 
-// Every run of the image in byte order, the zone's own runs last (bytes from
-// the zone's start): the byte map in docs/ is this table.
+// Every run of the image in byte order but the zones': the byte map in docs/
+// is this table followed by the next.
 constexpr Bits kByteMap[] = {
     kElapsedMinutes,
     kElapsedHours,
@@ -161,7 +161,9 @@ constexpr Bits kByteMap[] = {
     Slot(kAlphaRangeEnd, "RepeatRIC2, EnableAlphaRepeat", "enable slot"),
     kRepeatFilter,
     kSounderChannels,
+    {kSynthWord.byte, 0, 1, "-", "always 1"},
     kSynthN,
+    {kSynthWord.byte, 20, 1, "-", "always 1"},
     kRaster6250,
     kAutoPolarity,
     kSynthRx,
@@ -177,6 +179,11 @@ constexpr Bits kByteMap[] = {
     kRlyTime,
     kRelayChannels,
     {248, 0, 56, "VC", "verification area, bits 24..79"},
+    {255, 0, 8, "-", "never written"},
+};
+
+// A zone's runs, bytes counted from its start: zone i starts at byte Zone(i).
+constexpr Bits kZoneByteMap[] = {
     Slot(kCloseStart, "CloseRIC1, CloseFunc", "zone: function slot"),
     Slot(kCloseEnd, "CloseRIC2, EnableClose", "zone: enable slot"),
     kCloseTMax,
