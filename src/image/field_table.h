@@ -71,8 +71,8 @@ using ClearedValue = std::variant<std::monostate, std::string_view, int, double>
 struct Field {
   FieldMember member = {};
   std::string_view key = {};  // JSON key, inside "Zones" for a zone field; "" when not in JSON
-  std::string_view control =
-      {};  // "txtRlyTime"; "txtCloseRIC1(%d)" for an indexed field; "" for none
+  // "txtRlyTime"; "txtCloseRIC1(%d)" for an indexed field; "" for none.
+  std::string_view control = {};
   std::string_view label = {};  // "Common relay time"; zone fields get "Chan 3 " in front
   FieldKind kind = FieldKind::Text;
   FieldHome home = FieldHome::Unit;
@@ -114,7 +114,8 @@ struct FieldAt {
 
 // "txtRlyTime", "txtCloseRIC1(3)", "opt1200", "txtVer(2)".
 FieldAt FindByControl(std::string_view name);
-// "RlyTime", "Zones[3].CloseRIC1", "Ver[2]"; "Ver" alone names the whole array.
+// "RlyTime", "Zones[3].CloseRIC1", "Ver[2]"; "Ver" alone names the whole array
+// and "CloseRIC1" a zone field without its zone (index -1 in both).
 FieldAt FindByKey(std::string_view path);
 
 // "txtCloseRIC1(3)" for index 3; the pattern's base for index -1.
