@@ -126,4 +126,10 @@ void frmMain::MenuFileExit_Click() {
   close();
 }
 
+void frmMain::ShowEmptyFields() {}
+
+bool frmMain::ReadyToPack(std::string_view) {
+  return true;
+}
+
 }  // namespace kova
