@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <stdexcept>
 
@@ -152,9 +154,11 @@ void frmMain::BuildCentral() {
     side->addWidget(b);
     return b;
   };
-  button("cmdGet", "&Get", "Get configuration data from Kova Pro");
-  button("cmdPut", "&Put", "Send configuration data to Kova Pro");
-  button("cmdReset", "&Reset Kova", "Causes the Kova Pro to perform a system reset")->hide();
+  QWidget* get = button("cmdGet", "&Get", "Get configuration data from Kova Pro");
+  QWidget* put = button("cmdPut", "&Put", "Send configuration data to Kova Pro");
+  QWidget* reset =
+      button("cmdReset", "&Reset Kova", "Causes the Kova Pro to perform a system reset");
+  reset->hide();
   lblBusy_ = new QLabel;
   lblBusy_->setObjectName("lblBusy");
   lblBusy_->setAlignment(Qt::AlignCenter);
@@ -175,9 +179,22 @@ void frmMain::BuildCentral() {
   progress_->hide();
   side->addWidget(progress_);
   side->addStretch(1);
+  // The column keeps one width whatever the busy label and the progress say,
+  // so that the window never widens during an operation.
+  const int sideWidth = std::max({QFontMetrics(busyFont).horizontalAdvance(" VERIFY "),
+                                  progress_->fontMetrics().horizontalAdvance(" 256 / 256 ") + 24,
+                                  get->sizeHint().width(), put->sizeHint().width()});
+  for (QWidget* widget :
+       {get, put, reset, static_cast<QWidget*>(lblBusy_), static_cast<QWidget*>(progress_)})
+    widget->setFixedWidth(sideWidth);
+  lblBusy_->setWordWrap(true);
   body->addLayout(side);
   layout->addLayout(body, 1);
   setCentralWidget(central);
+  // Every page shows whole where the screen has room for it; on a smaller
+  // screen (or a larger font) the window fits the screen and the pages scroll.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  setMinimumSize(screen ? sizeHint().boundedTo(screen->availableSize()) : sizeHint());
 }
 
 void frmMain::ConnectBindings() {
