@@ -24,6 +24,7 @@
 #include "files/backups.h"
 #include "files/latin1.h"
 #include "image/clear_form.h"
+#include "image/conversions.h"
 #include "image/field_checks.h"
 #include "image/field_names.h"
 #include "image/frequency.h"
@@ -51,6 +52,15 @@ constexpr StepButton kStepButtons[] = {
 // "txtCloseRIC1(3)" raises "txtCloseRIC1_Validate": arrays share one handler.
 std::string HandlerName(const std::string& control, std::string_view event) {
   return control.substr(0, control.find('(')) + "_" + std::string(event);
+}
+
+bool Converts(const std::string& text) {
+  try {
+    ToLong(text);
+    return true;
+  } catch (const Failure&) {
+    return false;
+  }
 }
 
 // Fields checked when the focus leaves them.
@@ -370,7 +380,23 @@ bool frmMain::ValidateField(QWidget* field) {
 
 void frmMain::RepeaterOverlap() {
   RunProcedure(reporter_, "RepeaterOverlap", [this] {
-    if (const auto warning = kova::RepeaterOverlap(doc_.cfg)) prompter_.Show(*warning);
+    try {
+      if (const auto warning = kova::RepeaterOverlap(doc_.cfg)) prompter_.Show(*warning);
+    } catch (const Failure&) {
+      // A range a file left empty (or a pasted text): say which, not "Error 13".
+      for (const auto member : {&Configuration::RepeatRIC1, &Configuration::RepeatRIC2,
+                                &Configuration::RepeatRIC3, &Configuration::RepeatRIC4}) {
+        const Field& field = FieldOf(member);
+        const std::string text = GetText(doc_.cfg, field);
+        if (Converts(text)) continue;
+        prompter_.Show({.text = "The alpha and numeric output ranges cannot be checked for an "
+                                "overlap: " +
+                                FieldLabel(field) +
+                                (text.empty() ? " is empty." : " '" + text + "' is not a RIC.")});
+        return;
+      }
+      throw;
+    }
   });
 }
 
