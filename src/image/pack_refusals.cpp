@@ -48,7 +48,14 @@ std::vector<FieldFailure> PackRefusals(const Document& doc) {
     } catch (const FieldFailure& refusal) {
       const FieldAt at = FindByControl(refusal.control());
       const bool again = !seen.insert(refusal.control()).second;
-      if (!again) refusals.push_back(refusal);
+      if (!again && at && at.field->kind == FieldKind::Text &&
+          Blank(GetText(scratch.cfg, *at.field, at.index))) {
+        // "is empty" says more than "'' is not a number".
+        refusals.emplace_back(refusal.code(), FieldLabel(*at.field, at.index) + " is empty",
+                              refusal.control());
+      } else if (!again) {
+        refusals.push_back(refusal);
+      }
       // A refusal that no substitute cures would come back for ever.
       if (!at || again) return refusals;
       Substitute(scratch.cfg, at);

@@ -24,8 +24,9 @@ struct FieldRef {
 };
 
 // Every value that packing would refuse, in packing order, each as packing
-// words it ("Chan 1 Close RIC: '' is not a number") with its control. Empty
-// when the document packs. The document is not changed.
+// words it ("Chan 1 Close RIC: 'x' is not a number", or "Chan 1 Close RIC is
+// empty") with its control. Empty when the document packs. The document is
+// not changed.
 std::vector<FieldFailure> PackRefusals(const Document& doc);
 
 // The unit's texts that are empty (or blank) and so cannot be packed, in the
