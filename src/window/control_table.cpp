@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace kova {
 namespace {
@@ -90,10 +91,11 @@ void ApplyWidth(QWidget* widget, const char* fits) {
 
 // What a frame or grid row says about the controls in it, for their names.
 struct Context {
-  QString frame;                      // the enclosing frames' captions, "Chan 3 Close"
-  std::map<int, QLabel*> rowLabel;    // the last label of each row
-  std::map<int, QWidget*> rowText;    // a range's start box, once "<->" follows it
-  std::map<int, QString> rowCaption;  // a captionless frame's label, by row
+  QString frame;                    // the enclosing frames' captions, "Chan 3 Close"
+  std::map<int, QLabel*> rowLabel;  // the last label of each row
+  std::map<int, QWidget*> rowText;  // a range's start box, once "<->" follows it
+  std::map<int, QString> rowCheck;  // the check box that leads a row, by row
+  std::set<QString> names;          // the names given in the frame so far
 };
 
 QString Joined(const QString& a, const QString& b) {
@@ -113,7 +115,7 @@ void BuildControls(QWidget* page, std::span<const ControlEntry> table, const Nam
   const auto name = [&](const char* text) { return resolve ? resolve(text) : std::string(text); };
   auto* pageGrid = new QGridLayout(page);
   std::map<std::string, QGridLayout*> grids{{"", pageGrid}};
-  std::map<std::string, Context> contexts{{"", Context{zone, {}, {}, {}}}};
+  std::map<std::string, Context> contexts{{"", Context{zone, {}, {}, {}, {}}}};
   std::vector<QWidget*> focusOrder;
   for (const ControlEntry& entry : table) {
     const std::string in = name(entry.in);
@@ -140,7 +142,7 @@ void BuildControls(QWidget* page, std::span<const ControlEntry> table, const Nam
           const QString own = caption.isEmpty() && context.rowLabel.contains(row)
                                   ? context.rowLabel[row]->text()
                                   : caption;
-          contexts[objectName] = Context{Joined(context.frame, own), {}, {}, {}};
+          contexts[objectName] = Context{Joined(context.frame, own), {}, {}, {}, {}};
           break;
         }
         case Kind::Label:
@@ -166,11 +168,17 @@ void BuildControls(QWidget* page, std::span<const ControlEntry> table, const Nam
             own += " range end";
             context.rowText.erase(row);
           }
+          // A second "RIC" in the frame is the one of its row's check box ("Sub RIC").
+          if (context.names.contains(own) && context.rowCheck.contains(row))
+            own = Joined(context.rowCheck[row], own);
+          context.names.insert(own);
           widget->setAccessibleName(Joined(context.frame, own));
           focusOrder.push_back(widget);
           break;
         }
         case Kind::CheckBox:
+          if (!context.rowCheck.contains(row)) context.rowCheck[row] = Plain(caption);
+          [[fallthrough]];
         case Kind::Option:
         case Kind::Button:
           widget->setAccessibleName(Joined(context.frame, Plain(caption)));
