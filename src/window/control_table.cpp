@@ -155,7 +155,11 @@ void BuildControls(QWidget* page, std::span<const ControlEntry> table, const Nam
         case Kind::Text:
         case Kind::List: {
           QString own;
-          if (QLabel* label = context.rowLabel.contains(row) ? context.rowLabel[row] : nullptr) {
+          QLabel* label = context.rowLabel.contains(row) ? context.rowLabel[row] : nullptr;
+          // Or a caption on the row above that names nothing yet.
+          if (!label && context.rowLabel.contains(row - 1) && !context.rowLabel[row - 1]->buddy())
+            label = context.rowLabel[row - 1];
+          if (label) {
             label->setBuddy(widget);
             own = label->text();
           } else {

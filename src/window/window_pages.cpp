@@ -65,10 +65,10 @@ const ControlEntry kEngineering[] = {
      .caption = "Channel Spacing"},
     {.kind = K::Option, .name = "optChanSpace", .in = "Frame8(10)", .caption = "5.00 kHz|6.25 kHz",
      .count = 2},
-    {.kind = K::Text, .name = "txtFreq", .in = "frmSynthRx", .row = 1, .span = 3,
+    {.kind = K::Text, .name = "txtFreq", .in = "frmSynthRx", .row = 1,
      .tip = "Tx Frequency aligned with selected channel spacing", .flags = kReadOnly,
      .fits = "0000.000 000"},
-    {.kind = K::Label, .name = "Label58", .in = "frmSynthRx", .row = 1, .col = 3, .caption = "MHz"},
+    {.kind = K::Label, .name = "Label58", .in = "frmSynthRx", .row = 1, .col = 1, .caption = "MHz"},
     {.kind = K::Button, .name = "cmdFAdd", .in = "frmSynthRx", .row = 2, .caption = "+",
      .flags = kBold},
     {.kind = K::Button, .name = "cmdFAdd2", .in = "frmSynthRx", .row = 2, .col = 1, .caption = "++",
@@ -319,12 +319,14 @@ const ControlEntry kOptions[] = {
     {.kind = K::Label, .name = "Label39", .in = "Frame14", .col = 2, .caption = "S"},
 };
 
+// The sequence sits under its caption, so that the long format captions
+// below do not push it aside.
 const ControlEntry kVerification[] = {
     {.kind = K::Label, .name = "Label38", .caption = "Verification Sequence"},
-    {.kind = K::Text, .name = "txtVC", .col = 1, .fits = "000000000000000000000"},
-    {.kind = K::CheckBox, .name = "chkAlphaVC", .row = 1, .span = 2,
+    {.kind = K::Text, .name = "txtVC", .row = 1, .fits = "000000000000000000000"},
+    {.kind = K::CheckBox, .name = "chkAlphaVC", .row = 2,
      .caption = "Verification Sequence is in Alpha Format (11 characters max)"},
-    {.kind = K::CheckBox, .name = "chkNumericVC", .row = 2, .span = 2,
+    {.kind = K::CheckBox, .name = "chkNumericVC", .row = 3,
      .caption = "Verification Sequence is in Numeric Format (20 chararcters max)"},
 };
 
