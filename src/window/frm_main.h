@@ -39,6 +39,7 @@ class frmMain : public QMainWindow {
   Prompter& prompter() { return prompter_; }
   ErrorReporter& reporter() { return reporter_; }
   TabGrid& tabs() { return *tabs_; }
+  const FormBinder& binder() const { return *binder_; }
   QLabel& busyLabel() { return *lblBusy_; }
   QProgressBar& progressBar() { return *progress_; }
 

@@ -137,6 +137,28 @@ TEST_F(LayoutTest, ColumnsLineUpAndNothingMovesByItself) {
   EXPECT_EQ(text("txtVer(2)"), "EEprom Layout Version 1");
 }
 
+// The tab in front is drawn apart from the others, in Fusion and in another style.
+TEST_F(LayoutTest, TheFrontTabStandsOutInEveryStyle) {
+  const QString style = QApplication::style()->name();
+  for (const char* name : {"Fusion", "Windows"}) {
+    QApplication::setStyle(name);
+    Start();
+    for (const int front : {kGeneralTab, kOptionsTab}) {
+      showTab(front);
+      const auto background = [&](int tab) {
+        QAbstractButton* button = window->tabs().tabButton(tab);
+        return button->grab().toImage().pixel(6, 6);
+      };
+      for (int tab = 0; tab < window->tabs().count(); ++tab) {
+        if (tab == front || tab == kPllTab) continue;
+        EXPECT_NE(background(tab), background(front)) << name << " " << tab;
+        EXPECT_EQ(background(tab), background(front == 1 ? 2 : 1)) << name << " " << tab;
+      }
+    }
+  }
+  QApplication::setStyle(style);
+}
+
 TEST_F(LayoutTest, TheTabKeyFollowsTheRowsOfEachFrame) {
   for (int tab = 0; tab < window->tabs().count(); ++tab) {
     window->tabs().setTabEnabled(tab, true);
