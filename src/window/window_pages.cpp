@@ -387,7 +387,13 @@ void BuildTabs(TabGrid& tabs) {
       frames.push_back(page->findChild<QWidget*>(QString::fromStdString(resolve(frame))));
     AlignColumns(frames);
   }
-  AddPage(tabs, "Options", kOptions);
+  QWidget* options = AddPage(tabs, "Options", kOptions);
+  // The channel boxes above set the frames' width; the time keeps close to
+  // its caption and the room left goes after its "S".
+  for (const char* frame : {"Frame16", "Frame12"}) {
+    auto* grid = qobject_cast<QGridLayout*>(options->findChild<QWidget*>(frame)->layout());
+    grid->setColumnStretch(3, 1);
+  }
   AddPage(tabs, "Verification", kVerification);
 }
 
