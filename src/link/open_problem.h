@@ -12,8 +12,13 @@ enum class OpenProblem { Missing, NoPermission, Busy, Other };
 // failure a permission problem (which it also does for a device in use).
 OpenProblem ClassifyOpenProblem(bool exists, bool accessible, bool refusedAsPermission);
 
-// The reason as the message shows it. `group` is the group that owns the
-// device ("dialout"), for the hint; `detail` the serial layer's own words,
+// The group whose members may use a device owned by `owner`: the owner,
+// when that group may read and write the device and is not root; "" when
+// joining a group would not help.
+std::string GroupToJoin(const std::string& owner, bool groupCanReadWrite);
+
+// The reason as the message shows it. `group` is the group to suggest
+// joining (GroupToJoin), "" for none; `detail` the failing call's own words,
 // used when nothing better is known.
 std::string OpenProblemText(OpenProblem problem, const std::string& group,
                             const std::string& detail);
