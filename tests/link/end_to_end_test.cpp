@@ -2,6 +2,8 @@
 // pseudo-terminal.
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 
 #include <QElapsedTimer>
 #include <QSerialPort>
@@ -11,6 +13,7 @@
 #include "image/pack.h"
 #include "link/link_messages.h"
 #include "link/operation.h"
+#include "link/qt_serial_line.h"
 #include "qt_app.h"
 #include "sim_process.h"
 
@@ -119,23 +122,40 @@ TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRateThenGetReadsIt) {
   EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
 }
 
-TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhy) {
+// A device that another run of this program holds (through any spelling of
+// its path) or that another program holds in exclusive mode is not used, and
+// the other program keeps its exclusive mode.
+TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhyAndIsLeftAsItWas) {
   SimProcess sim(folder);
-  QSerialPort holder(QString::fromStdString(folder.Link()));
-  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-  const std::pair<std::string, std::string> cases[] = {
-      {folder.Link() + "-missing", "the device does not exist (is the adapter plugged in?)"},
-      {folder.Link(), "the device is in use by another program"},
+  const auto getThrough = [&](const std::string& device) {
+    return RunOperation(
+               {.kind = Operation::Get, .document = DocumentAt(k9600, k9600), .device = device})
+        .messages;
   };
-  for (const auto& [device, reason] : cases) {
-    const OperationResult result = RunOperation(
-        {.kind = Operation::Get, .document = DocumentAt(k9600, k9600), .device = device});
-    EXPECT_EQ(result.messages,
-              (std::vector<Message>{
-                  {"Communications Error", "Could not open " + device + ": " + reason + "."}}));
+  const auto couldNotOpen = [](const std::string& device, const std::string& reason) {
+    return std::vector<Message>{
+        {"Communications Error", "Could not open " + device + ": " + reason + "."}};
+  };
+  const std::string inUse = "the device is in use by another program";
+  EXPECT_EQ(getThrough(folder.Link() + "-missing"),
+            couldNotOpen(folder.Link() + "-missing",
+                         "the device does not exist (is the adapter plugged in?)"));
+  {
+    QtSerialLine otherRun;
+    otherRun.Open({sim.Device(), 9600});
+    EXPECT_EQ(getThrough(folder.Link()), couldNotOpen(folder.Link(), inUse));
+    otherRun.Close();
+    EXPECT_EQ(getThrough(folder.Link()), couldNotOpen(folder.Link(), inUse))
+        << "held from the first open to the end of the run";
   }
+  QSerialPort holder(QString::fromStdString(sim.Device()));
+  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+  EXPECT_EQ(getThrough(folder.Link()), couldNotOpen(folder.Link(), inUse));
+  int exclusive = 0;
+  ASSERT_EQ(::ioctl(holder.handle(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 1) << "its exclusive mode was cleared";
   holder.close();
-  EXPECT_EQ(Run(Operation::Get, DocumentAt(k9600, k9600)).messages, kNone);
+  EXPECT_EQ(getThrough(folder.Link()), kNone);
 }
 
 // Every fault the simulator can play, at the line's own pace and with slow
