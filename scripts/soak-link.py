@@ -24,6 +24,7 @@ import collections
 import json
 import os
 import random
+import re
 import signal
 import subprocess
 import sys
@@ -247,9 +248,11 @@ def main():
     for r in results:
         by_outcome[(r["verb"], "exit %d" % r["status"])] += 1
         if r["status"] not in (0, -9) and r["message"]:
-            by_message[r["message"][:90]] += 1
+            by_message[re.sub(r"/\S*/port", "PORT", r["message"])[:100]] += 1
     failed = [r for r in results if r["problem"]]
-    print("\n%d runs, %d failed the soak" % (len(results), len(failed)))
+    faulted_successes = sum(1 for r in results if r["status"] == 0 and r["kind"] != "none")
+    print("\n%d runs, %d failed the soak; %d faulted runs still succeeded (and were checked)"
+          % (len(results), len(failed), faulted_successes))
     for (verb, outcome), n in sorted(by_outcome.items()):
         print("  %-4s %-8s %5d" % (verb, outcome, n))
     print("first lines of the messages:")

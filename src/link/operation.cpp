@@ -159,8 +159,8 @@ class Run {
   void Get() {
     Document doc = request_.document;
     Phase("GET", kEEpromSize);
-    if (!Open(doc.cfg.BaudPC)) return;
     result_.unitBaud = RateOf(doc.cfg.BaudPC);
+    if (!Open(doc.cfg.BaudPC)) return;
     StartPhase(GetTime(result_.unitBaud, request_.timings) + kSpare);
     // Read into scratch copies: the window keeps what it had unless the whole
     // answer came.
@@ -191,8 +191,8 @@ class Run {
       return;
     }
     Phase("PUT", kWrittenBytes);
-    if (!Open(doc.cfg.BaudPC)) return;
     result_.unitBaud = RateOf(doc.cfg.BaudPC);
+    if (!Open(doc.cfg.BaudPC)) return;
     StartPhase(WriteTime(result_.unitBaud, request_.timings) + kSpare / 2);
     log("++ Put EEprom", 1);
     DisplayEEprom(doc.image);

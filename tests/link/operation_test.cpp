@@ -300,6 +300,9 @@ TEST_F(OperationTest, NoRateOrAPortThatFailsIsOneMessageAndLeavesThePortClosed) 
       if (kind == Operation::Put) expected.push_back(UnitUnchanged());
       EXPECT_EQ(result.messages, expected);
       EXPECT_EQ(result.unit, UnitState::Unchanged);
+      if (kind != Operation::Reset) {
+        EXPECT_EQ(result.unitBaud, c.doc.cfg.BaudPC == kNoSelection ? 0 : 9600);
+      }
       EXPECT_FALSE(result.document);
       EXPECT_FALSE(line.IsOpen());
     }
