@@ -61,7 +61,10 @@ int SerialLink::ComRx() {
     const int byte = line_.ReadByte(wait);
     const Clock::time_point now = clock_.Now();
     if (byte >= 0) {
-      if (lastReceived_) longestGap_ = std::max(longestGap_, now - *lastReceived_);
+      // Only a byte waited for shows the unit's pace: one that was already
+      // waiting arrived earlier, and its gap is the PC's own delay.
+      const bool waitedFor = wait.count() > 0;
+      if (lastReceived_ && waitedFor) longestGap_ = std::max(longestGap_, now - *lastReceived_);
       lastReceived_ = now;
       TraceReceived(byte);
       return byte;
