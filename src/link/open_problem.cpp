@@ -1,5 +1,8 @@
 #include "link/open_problem.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace kova {
 
 OpenProblem ClassifyOpenProblem(bool exists, bool accessible, bool refusedAsPermission) {
@@ -33,6 +36,13 @@ std::string OpenProblemText(OpenProblem problem, const std::string& group,
       break;
   }
   return detail.empty() ? "the device refused to open" : detail;
+}
+
+std::string LostDeviceText(const std::string& detail) {
+  if (detail == std::strerror(EAGAIN)) {
+    return "another program is reading from the same device (" + detail + ")";
+  }
+  return "the device stopped working or was unplugged (" + detail + ")";
 }
 
 }  // namespace kova

@@ -23,4 +23,10 @@ std::string GroupToJoin(const std::string& owner, bool groupCanReadWrite);
 std::string OpenProblemText(OpenProblem problem, const std::string& group,
                             const std::string& detail);
 
+// Why an open device stopped working, from the failing call's own words
+// (`detail`, which the text quotes in brackets). It has almost always been
+// unplugged; a read that finds nothing where the port said there was
+// something means that another program took the bytes first.
+std::string LostDeviceText(const std::string& detail);
+
 }  // namespace kova

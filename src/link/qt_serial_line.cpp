@@ -29,19 +29,6 @@ int CeilMillis(std::chrono::microseconds wait) {
   return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
 }
 
-// An open device that fails has almost always been unplugged; the failing
-// call's own words go in brackets for whoever has to look deeper. A read
-// that finds nothing where the port said there was something means that
-// another program took the bytes first.
-std::string Vanished(const std::string& detail) {
-#ifdef Q_OS_UNIX
-  if (detail == std::strerror(EAGAIN)) {
-    return "another program is reading from the same device (" + detail + ")";
-  }
-#endif
-  return "the device stopped working or was unplugged (" + detail + ")";
-}
-
 constexpr const char* kInUse = "the device is in use by another program";
 
 struct DeviceAccess {
@@ -169,7 +156,7 @@ void QtSerialLine::ThrowIfBroken() {
   }
   const std::string detail = port_->errorString().toStdString();
   port_->clearError();
-  throw LineError(Vanished(detail));
+  throw LineError(LostDeviceText(detail));
 }
 
 int QtSerialLine::ReadByte(std::chrono::microseconds wait) {
@@ -199,7 +186,7 @@ void QtSerialLine::WriteByte(std::uint8_t byte) {
   // Handed to the driver is not yet on the wire: wait until the UART is empty,
   // so that the pause after this byte is measured from when it really left.
   while (::tcdrain(port_->handle()) != 0) {
-    if (errno != EINTR) throw LineError(Vanished(std::strerror(errno)));
+    if (errno != EINTR) throw LineError(LostDeviceText(std::strerror(errno)));
   }
 #endif
 }

@@ -4,6 +4,8 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "link/link_messages.h"
@@ -80,6 +82,16 @@ TEST(OpenProblem, SuggestsAGroupOnlyWhenJoiningItWouldHelp) {
   for (const char* part : {"administrator", "udev rule", "dialout", "log in again"})
     EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
   EXPECT_EQ(text.find("join the  group"), std::string::npos);
+}
+
+// A device that stops answering reads is most often unplugged; one whose
+// bytes vanish between the port's notice and the read has another reader.
+TEST(OpenProblem, ALostDeviceIsToldFromAnotherReaderByTheFailingCallsWords) {
+  EXPECT_EQ(LostDeviceText("Input/output error"),
+            "the device stopped working or was unplugged (Input/output error)");
+  EXPECT_EQ(LostDeviceText(std::strerror(EAGAIN)),
+            "another program is reading from the same device (" +
+                std::string(std::strerror(EAGAIN)) + ")");
 }
 
 // Every spelling of a device comes out as the device itself; a relative
