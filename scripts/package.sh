@@ -10,6 +10,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 dir=build-package
+# Every hardening Debian knows, bindnow included.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 export CXXFLAGS LDFLAGS
