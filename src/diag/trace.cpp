@@ -46,7 +46,11 @@ std::string FormatTraceLine(std::string_view message, bool stamp) {
   if (stamp) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     char time[64];
     if (std::strftime(time, sizeof time, "%X", &local) > 0) line = time;
   }
