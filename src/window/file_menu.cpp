@@ -64,9 +64,12 @@ void frmMain::MenuFileOpen_Click() {
   // Cancel, or a dialog that fails, changes nothing and says nothing.
   const auto path = Chosen(prompter_.ChooseOpenFile(
       Dialog("Open Configuration File", session_.LastPath(), session_.LastFileName())));
-  if (!path) return;
+  if (path) OpenFile(*path);
+}
+
+void frmMain::OpenFile(const QString& path) {
   RunHandler(reporter_, "MenuFileOpen_Click", [&] {
-    const FileOutcome outcome = session_.Open(*path, doc_);
+    const FileOutcome outcome = session_.Open(path, doc_);
     ShowOutcome(outcome);
     if (outcome.done) ShowEmptyFields();
   });

@@ -10,6 +10,7 @@
 #include "files/profile.h"
 #include "image/clear_form.h"
 #include "link/byte_trace.h"
+#include "link/link_messages.h"
 #include "link/operation.h"
 #include "link/port_map.h"
 
@@ -50,6 +51,10 @@ std::optional<OperationRequest> Request(const QCommandLineParser& p, const char*
                                         Operation kind, int& status) {
   if (!p.isSet(kPort)) {
     status = UsageError(verb, "--port DEVICE is required (see 'kovactl ports')");
+    return std::nullopt;
+  }
+  if (p.value(kPort).isEmpty()) {
+    status = UsageError(verb, "--port needs a device, not an empty name (see 'kovactl ports')");
     return std::nullopt;
   }
   const int rate = p.value(kBaud).toInt();
@@ -152,11 +157,10 @@ Verb Put() {
             request->document = *doc;
             OperationResult result;
             const bool ok = Run(*request, result);
-            if (result.document && result.document->cfg.BaudPC != doc->cfg.BaudPC) {
-              PrintError("The unit now talks at " +
-                         std::to_string(
-                             kBaudRates[static_cast<std::size_t>(result.document->cfg.BaudPC)]) +
-                         " bit/s.");
+            // A Put that failed has said what the unit holds and at which rate.
+            if (result.unit == UnitState::Verified &&
+                result.unitBaud != kBaudRates[static_cast<std::size_t>(doc->cfg.BaudPC)]) {
+              PrintError("The unit now talks at " + std::to_string(result.unitBaud) + " bit/s.");
             }
             return ok ? int{kOk} : int{kFailed};
           }};
@@ -205,7 +209,9 @@ Verb Reset() {
             const auto request = Request(p, "reset", Operation::Reset, status);
             if (!request) return status;
             OperationResult result;
-            return Run(*request, result) ? int{kOk} : int{kFailed};
+            if (!Run(*request, result)) return int{kFailed};
+            PrintError(ResetSentNote());
+            return int{kOk};
           }};
 }
 
