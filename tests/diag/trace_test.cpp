@@ -27,12 +27,6 @@ TEST_F(TraceTest, LogHandsTheLineToTheSinkWithTheStampBeforeTheBlank) {
   EXPECT_GT(stamped.size(), std::string(" +++ Program started").size());
 }
 
-TEST(TraceLine, NothingIsWrittenWithoutASink) {
-  SetTraceSink(nullptr);
-  EXPECT_FALSE(TraceEnabled());
-  log("+++ Program started", 1);  // must simply do nothing
-}
-
 TEST_F(TraceTest, DumpsOfTheImageTheVerificationAreaAndTheBits) {
   std::array<std::uint8_t, 256> image{};
   image[0x1F] = 0xAB;
