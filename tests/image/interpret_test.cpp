@@ -19,11 +19,8 @@ Document FromImage(const EEpromImage& image) {
 
 TEST(Interpret, AnAllZeroImage) {
   const Configuration cfg = FromImage(EEpromImage{}).cfg;
-  EXPECT_EQ(cfg.ETI, "0:00");
   EXPECT_EQ(cfg.ClkJog, "0");
   EXPECT_EQ(cfg.EnableAlphaCode + cfg.EnableNumericCode, 2);
-  EXPECT_EQ(cfg.Zones[7].ToggleRIC2, "0");
-  EXPECT_EQ(cfg.Zones[7].ToggleFunc, 0);
   EXPECT_EQ(cfg.RlyMode, OutputMode::WireOrd);
   EXPECT_EQ(cfg.ChanSpaceOption, 0);
   EXPECT_EQ(cfg.Freq, 45000000);
