@@ -19,12 +19,7 @@ const QCommandLineOption kOutput({"o", "output"}, "The .kova file to write.", "F
 // Packs and writes the image layout; a refused value fails the operation, a
 // file that cannot be written is a file error.
 int Save(const QString& path, Document& doc) {
-  const ProfileSave save = WriteProfile(path, doc);
-  for (const auto& warning : save.warnings)
-    PrintError(path.toStdString() + ": " + warning);
-  if (save.ok()) return kOk;
-  PrintMessage(*save.failure);
-  return save.control.empty() ? kFileError : kFailed;
+  return SaveFile(path, doc);
 }
 
 int RequireArguments(const QCommandLineParser& parser, const char* verb, int count) {
