@@ -16,9 +16,11 @@ struct Outcome {
   QString err;
 };
 
-Outcome Kovactl(const QStringList& args) {
+Outcome Kovactl(const QStringList& args, const QByteArray& input = {}) {
   QProcess process;
   process.start(KOVACTL, args);
+  process.write(input);
+  process.closeWriteChannel();
   process.waitForFinished(30000);
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           QString::fromUtf8(process.readAllStandardOutput()),
@@ -53,6 +55,14 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
   const std::vector<Case> cases{
       {{}, 2, ""},
       {{"frobnicate"}, 2, "unknown verb"},
+      {{"verfy"}, 2, "did you mean 'verify'? See 'kovactl --help'"},
+      {{"help", "prob"}, 2, "did you mean 'probe'?"},
+      {{"get", "--port", "", "-o", Path("x.kova")}, 2, "--port DEVICE is required"},
+      {{"get", "--port", Path("p"), "--baud", "fast", "-o", Path("x.kova")},
+       2,
+       "use one of 115200, 57600, 38400, 19200, 9600, 4800, 2400, 1200 or auto"},
+      {{"get", "--port", Path("p"), "--json", "-o", "-"}, 2, "standard output"},
+      {{"put", "--port", Path("p"), Path("missing.kova")}, 3, "missing.kova"},
       {{"show"}, 2, "expected 1 file argument"},
       {{"show", "--colour", Fixture("image_layout.kova")}, 2, "Unknown option"},
       {{"convert", Fixture("image_layout.kova")}, 2, "-o FILE is required"},
@@ -70,6 +80,7 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
     const Outcome run = Kovactl(c.args);
     EXPECT_EQ(run.status, c.status);
     EXPECT_TRUE(run.err.contains(c.stderrHas)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty() || run.err.startsWith("kovactl: ")) << run.err.toStdString();
   }
   EXPECT_FALSE(QFile::exists(Path("x.kova")));  // nothing is written when a value is refused
 }
@@ -77,13 +88,16 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
 TEST_F(CliTest, EveryVerbExplainsItself) {
   const Outcome program = Kovactl({"--help"});
   EXPECT_EQ(program.status, 0);
+  EXPECT_TRUE(program.out.contains("6  the port could not be opened")) << program.out.toStdString();
   for (const char* verb :
-       {"ports", "get", "put", "verify", "reset", "show", "pack", "diff", "convert"}) {
+       {"ports", "probe", "get", "put", "verify", "reset", "show", "pack", "diff", "convert"}) {
     EXPECT_TRUE(program.out.contains(QString("  ") + verb + " ")) << verb;
     const Outcome help = Kovactl({verb, "--help"});
     EXPECT_EQ(help.status, 0) << verb;
     EXPECT_TRUE(help.out.startsWith(QString("Usage: kovactl ") + verb)) << help.out.toStdString();
+    EXPECT_EQ(Kovactl({"help", verb}).out, help.out) << verb;
   }
+  EXPECT_TRUE(Kovactl({"help", "put"}).out.contains("The rate the unit talks at now"));
 }
 
 TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {
@@ -158,6 +172,35 @@ TEST_F(CliTest, DiffAndConvert) {
   EXPECT_EQ(diff.status, 1);
   EXPECT_TRUE(diff.out.contains("Chan 2 OpenRIC2: ")) << diff.out.toStdString();
   EXPECT_TRUE(diff.out.endsWith(" | 77\n")) << diff.out.toStdString();
+}
+
+// "-" is standard input for a file argument and standard output for -o; a
+// fresh document on standard output never reads it first.
+TEST_F(CliTest, ADashIsTheStandardStreams) {
+  QFile fixture(Fixture("image_layout.kova"));
+  ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+  const QByteArray text = fixture.readAll();
+  const Outcome fromFile = Kovactl({"show", Fixture("image_layout.kova")});
+  const Outcome fromInput = Kovactl({"show", "-"}, text);
+  EXPECT_EQ(fromInput.status, 0) << fromInput.err.toStdString();
+  // Standard input has no file name to show; everything else is the same.
+  const auto withoutName = [](const QString& shown) {
+    QStringList lines = shown.split('\n');
+    lines.removeIf([](const QString& line) { return line.contains("FileName"); });
+    return lines;
+  };
+  EXPECT_EQ(withoutName(fromInput.out), withoutName(fromFile.out));
+
+  const Outcome converted = Kovactl({"convert", "-", "-o", "-"}, text);
+  ASSERT_EQ(converted.status, 0) << converted.err.toStdString();
+  EXPECT_TRUE(converted.out.contains("[EEprom]"));
+  WriteText(Path("c.kova"), converted.out.toUtf8());
+  EXPECT_EQ(Kovactl({"diff", Path("c.kova"), Fixture("image_layout.kova")}).out,
+            Kovactl({"diff", Path("c.kova"), "-"}, text).out);
+
+  const Outcome garbage = Kovactl({"show", "-"}, "not a configuration\n");
+  EXPECT_EQ(garbage.status, 3);
+  EXPECT_TRUE(garbage.err.contains("standard input")) << garbage.err.toStdString();
 }
 
 }  // namespace

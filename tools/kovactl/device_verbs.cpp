@@ -400,12 +400,12 @@ Verb Put() {
             const QString path = p.positionalArguments()[0];
             if (path == kStandardStream && p.value(backup) == kStandardStream)
               return UsageError("put", "standard input cannot also be the backup");
+            session.SetUnitState("unchanged");
             auto doc = LoadFile(path);
             if (!doc) {
               session.Record(kFileError, path.toStdString() + " could not be read");
               return session.Finish();
             }
-            session.SetUnitState("unchanged");
             if (!session.ProbeIfAsked()) return session.Finish();
             // Checked right before writing: a stale rate must not turn the
             // image into noise at the unit.
