@@ -174,6 +174,67 @@ TEST_F(CliTest, DiffAndConvert) {
   EXPECT_TRUE(diff.out.endsWith(" | 77\n")) << diff.out.toStdString();
 }
 
+// One field at a time from the command line, read leniently where that is
+// unambiguous; refusals name the path and what it takes, and values that
+// packing ignores are warned about.
+TEST_F(CliTest, PackSetsSingleFieldsAndWarnsAboutIgnoredOnes) {
+  struct Case {
+    QStringList sets;
+    int status;
+    QString path;      // in show --json, "" when nothing is saved
+    QJsonValue value;  // undefined: as a file packed without --set holds it
+    QString stderrHas;
+  };
+  const std::vector<Case> cases{
+      {{"BaudKova=19200"}, 0, "BaudKova", 19200, ""},
+      {{"BaudKova=\"4800\""}, 0, "BaudKova", 4800, ""},
+      {{"Zones[0].CloseRIC1=1234"}, 0, "CloseRIC1", "1234", ""},
+      {{"Zones[0].CloseRIC1=\"77\""}, 0, "CloseRIC1", "77", ""},
+      {{"ResetEnable=true", "ResetRIC=5"}, 0, "ResetEnable", 1, ""},
+      {{"Polarity=Normal"}, 0, "Polarity", "Normal", ""},
+      {{"SynthN=5"}, 0, "SynthN", QJsonValue::Undefined, "SynthN = 5 has no effect"},
+      {{"Hunting=On"}, 0, "Hunting", "Off", "bit 3 of byte 5"},
+      {{"Zones[10].CloseRIC1=1"}, 1, "", {}, "Zones[10].CloseRIC1: no such field"},
+      {{"Colour=red"}, 1, "", {}, "Colour: no such field"},
+      {{"BaudKova=19201"}, 1, "", {}, "BaudKova: expected 115200, 57600"},
+      {{"ResetEnable=3"}, 1, "", {}, "ResetEnable: expected 0, 1 or 2"},
+      {{"BaudKova"}, 1, "", {}, "expected PATH=VALUE"},
+      {{"Zones[0].CloseRIC1=x"}, 1, "", {}, "'x' is not a number"},
+  };
+  const auto show = [](const QString& path) {
+    return QJsonDocument::fromJson(Kovactl({"show", "--json", path}).out.toUtf8()).object();
+  };
+  ASSERT_EQ(Kovactl({"pack", "-o", Path("plain.kova")}).status, 0);
+  const QJsonObject plain = show(Path("plain.kova"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sets.join(' ').toStdString());
+    QFile::remove(Path("set.kova"));
+    QStringList args{"pack", "-o", Path("set.kova")};
+    for (const QString& set : c.sets)
+      args << "--set" << set;
+    const Outcome pack = Kovactl(args);
+    EXPECT_EQ(pack.status, c.status) << pack.err.toStdString();
+    EXPECT_TRUE(pack.err.contains(c.stderrHas)) << pack.err.toStdString();
+    EXPECT_EQ(QFile::exists(Path("set.kova")), c.status == 0);
+    if (c.path.isEmpty()) continue;
+    const QJsonObject shown =
+        QJsonDocument::fromJson(Kovactl({"show", "--json", Path("set.kova")}).out.toUtf8())
+            .object();
+    EXPECT_EQ(shown["format"], QJsonValue("kova-config/1"));
+    const QJsonValue got = c.path == "CloseRIC1" ? shown["Zones"][0]["CloseRIC1"] : shown[c.path];
+    EXPECT_EQ(got, c.value);
+  }
+  // A JSON file is read as leniently, and a release-1 file's empty texts are
+  // filled only when asked.
+  WriteText(Path("ric.json"), R"({"ResetRIC": 1234, "ResetEnable": true})");
+  ASSERT_EQ(Kovactl({"pack", Path("ric.json"), "-o", Path("ric.kova")}).status, 0);
+  EXPECT_TRUE(Kovactl({"show", Path("ric.kova")}).out.contains("1234"));
+  const Outcome filled =
+      Kovactl({"convert", "--fill-empty", Fixture("legacy_full.kova"), "-o", Path("filled.kova")});
+  EXPECT_EQ(filled.status, 0) << filled.err.toStdString();
+  EXPECT_TRUE(filled.err.contains("filled 60 empty texts")) << filled.err.toStdString();
+}
+
 // "-" is standard input for a file argument and standard output for -o; a
 // fresh document on standard output never reads it first.
 TEST_F(CliTest, ADashIsTheStandardStreams) {
