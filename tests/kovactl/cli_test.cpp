@@ -182,7 +182,7 @@ TEST_F(CliTest, PackSetsSingleFieldsAndWarnsAboutIgnoredOnes) {
     QStringList sets;
     int status;
     QString path;      // in show --json, "" when nothing is saved
-    QJsonValue value;  // undefined: as a file packed without --set holds it
+    QJsonValue value;  // null: as a file packed without --set holds it
     QString stderrHas;
   };
   const std::vector<Case> cases{
@@ -192,7 +192,7 @@ TEST_F(CliTest, PackSetsSingleFieldsAndWarnsAboutIgnoredOnes) {
       {{"Zones[0].CloseRIC1=\"77\""}, 0, "CloseRIC1", "77", ""},
       {{"ResetEnable=true", "ResetRIC=5"}, 0, "ResetEnable", 1, ""},
       {{"Polarity=Normal"}, 0, "Polarity", "Normal", ""},
-      {{"SynthN=5"}, 0, "SynthN", QJsonValue::Undefined, "SynthN = 5 has no effect"},
+      {{"SynthN=5"}, 0, "SynthN", QJsonValue(), "SynthN = 5 has no effect"},
       {{"Hunting=On"}, 0, "Hunting", "Off", "bit 3 of byte 5"},
       {{"Zones[10].CloseRIC1=1"}, 1, "", {}, "Zones[10].CloseRIC1: no such field"},
       {{"Colour=red"}, 1, "", {}, "Colour: no such field"},
