@@ -211,6 +211,10 @@ TEST_F(DeviceTest, TheRateSeenLastOnAPortIsWhereTheNextVerbStarts) {
   const Outcome verify = Kovactl({"verify", "--port", Port(), Path("new.kova")});
   EXPECT_EQ(verify.status, 0) << verify.err;
   EXPECT_EQ(verify.out, "");
+  // The probe's requests at other rates reached the unit as its UART would
+  // take them in, not as nothing.
+  EXPECT_NE(sim.Stop().find("sent at 19200 bit/s reached the unit at 2400 bit/s as 1 byte(s) ff"),
+            std::string::npos);
 }
 
 TEST_F(DeviceTest, GetSavesExactlyTheBytesTheUnitHolds) {
