@@ -6,13 +6,21 @@
 #include <string>
 #include <string_view>
 
-// Whole files in and out. A file is replaced atomically: the new text goes to
-// a temporary file beside it, which then takes the old one's place, so that a
-// failure part-way leaves the old file as it was.
+// Whole files in and out, and the one way this program writes a file.
+//
+// Only regular files are read or replaced: a named pipe, a socket or a device
+// is refused by what stat says, before anything opens it, so nothing blocks.
+// A file is replaced atomically: the new text goes to a temporary file beside
+// it, is written, flushed and synced with every step checked, and only then
+// takes the old one's place. Any failure removes the temporary file and
+// leaves the old one byte for byte as it was.
+//
+// Reasons come back as text fit to follow a colon ("no space left on device").
 namespace kova {
 
 // A configuration file is a few kilobytes; anything this large is not one,
-// and is refused rather than read into memory.
+// and is refused rather than read into memory. Writing refuses the same size,
+// so that whatever was saved can be opened again.
 constexpr qint64 kMaxProfileBytes = 4 * 1024 * 1024;
 
 struct FileRead {
@@ -22,8 +30,20 @@ struct FileRead {
 };
 
 FileRead ReadWholeFile(const QString& path);
+// Reads an already open stream (standard input) to its end, to the same limit.
+FileRead ReadWholeStream(int fd);
 
 // Returns an empty text on success, else why the file could not be written.
+// A symbolic link is followed: the file it names is replaced, the link stays.
 QString ReplaceFile(const QString& path, std::string_view bytes);
+// Writes to an already open stream (standard output), checking every write.
+QString WriteStream(int fd, std::string_view bytes);
+
+// "UTF-16" or "UTF-32" when the bytes are text in a wide encoding (a byte
+// order mark, or NULs between ASCII characters); nullptr for single-byte text.
+const char* WideEncoding(std::string_view bytes);
+
+// The text for a system error number, fit to follow a colon.
+QString ErrorText(int error);
 
 }  // namespace kova

@@ -50,6 +50,13 @@ QString FileSession::CurrentPath() const {
   return lastPath_ + kSeparators[0] + lastFileName_;
 }
 
+QString FileSession::ShownFileName(const Document& doc) const {
+  if (!doc.cfg.FileName.empty() && doc.cfg.FileName == ToLatin1(lastFileName_)) {
+    return lastFileName_;
+  }
+  return FromLatin1(doc.cfg.FileName);
+}
+
 void FileSession::TakePath(const QString& path, Document& doc) {
   BreakDown(path, lastFileName_, lastPath_);
   doc.cfg.FileName = ToLatin1(lastFileName_);

@@ -37,6 +37,9 @@ class FileSession {
   const QString& LastFileName() const { return lastFileName_; }
   // LastPath followed by LastFileName, with a separator between when LastPath lacks one.
   QString CurrentPath() const;
+  // The document's FileName as the window shows it: the file's own name, in
+  // whatever script, while it is the current file's. FileName holds Latin-1.
+  QString ShownFileName(const Document& doc) const;
 
   // Each command changes the document, the file name it shows, LastPath and
   // LastFileName only when it succeeds.

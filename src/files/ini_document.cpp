@@ -56,22 +56,30 @@ IniDocument::IniDocument(std::string_view bytes) {
     bom_ = kBom;
     bytes.remove_prefix(kBom.size());
   }
-  bool endingSeen = false;
+  // Old Mac editors end lines in CR alone; such a file holds no line feed.
+  const bool crOnly = bytes.find('\n') == std::string_view::npos;
+  const char feedChar = crOnly ? '\r' : '\n';
+  std::size_t counts[3] = {};  // CR LF, LF, CR
   while (!bytes.empty()) {
-    const auto feed = bytes.find('\n');
+    const auto feed = bytes.find(feedChar);
     Line line;
     if (feed == std::string_view::npos) {
       line.text = bytes;
       bytes = {};
     } else {
-      const bool crlf = feed > 0 && bytes[feed - 1] == '\r';
+      const bool crlf = !crOnly && feed > 0 && bytes[feed - 1] == '\r';
       line.text = bytes.substr(0, crlf ? feed - 1 : feed);
-      line.ending = crlf ? "\r\n" : "\n";
+      line.ending = crOnly ? "\r" : crlf ? "\r\n" : "\n";
       bytes.remove_prefix(feed + 1);
-      if (!endingSeen) newline_ = line.ending;
-      endingSeen = true;
+      ++counts[crOnly ? 2 : crlf ? 0 : 1];
     }
     lines_.push_back(std::move(line));
+  }
+  // New lines follow the body, whatever the first line happens to end with.
+  if (counts[2] > 0) {
+    newline_ = "\r";
+  } else if (counts[1] > counts[0]) {
+    newline_ = "\n";
   }
 }
 

@@ -20,7 +20,10 @@ namespace kova {
 //
 // Writing: an existing value is replaced in place, a new key goes after the
 // last key of its section and a new section at the end of the file. New lines
-// end like the file's first line, or with CR LF in a new file.
+// end as most of the file's lines do (CR LF on a tie and in a new file).
+//
+// A file without a single line feed whose lines end in CR alone (old Mac
+// editors) is read as those lines, and new lines end in CR too.
 //
 // The text is single-byte (Latin-1); nothing is decoded.
 class IniDocument {

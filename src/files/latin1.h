@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "diag/message.h"
+
 // The configuration's texts are single-byte Latin-1, like the files that hold
 // them; messages for the user are UTF-8.
 namespace kova {
@@ -24,5 +26,12 @@ inline std::string ToUtf8(const QString& text) {
 // A value from a file, quoted for a message: control characters shown as "?",
 // and a long value cut, so that a message stays one readable line.
 std::string QuoteValue(std::string_view latin1);
+
+// Messages reach the user as UTF-8; those that quote a field carry its
+// Latin-1 bytes until they are shown.
+inline Message Latin1Message(Message message) {
+  message.text = FromLatin1(message.text).toStdString();
+  return message;
+}
 
 }  // namespace kova

@@ -1,6 +1,6 @@
 #include "files/profile.h"
 
-#include <QFileInfo>
+#include <QDir>
 
 #include "diag/program_identity.h"
 #include "files/file_access.h"
@@ -14,30 +14,48 @@
 namespace kova {
 namespace {
 
-QString DisplayName(const QString& path) {
-  const QString name = QFileInfo(path).fileName();
-  return name.isEmpty() ? path : name;
+// Messages name the file as the user gave it, so that two files of the same
+// name in different folders are told apart.
+std::string Shown(const QString& path) {
+  return ToUtf8(QDir::toNativeSeparators(path));
 }
 
-Message NotRead(const QString& fileName, const std::string& reason) {
+// A reason from the file layer starts a line of its own here.
+std::string Sentence(const QString& reason) {
+  QString text = reason;
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  return ToUtf8(text) + (text.endsWith('.') ? "" : ".");
+}
+
+Message NotRead(const QString& path, const std::string& reason) {
   return Message{kProgramTitle,
-                 "Could not read \"" + ToUtf8(fileName) + "\"; nothing was loaded.\n" + reason,
+                 "Could not read \"" + Shown(path) + "\"; nothing was loaded.\n" + reason,
                  MessageIcon::Warning};
 }
 
-Message NotSaved(const QString& fileName, const std::string& reason) {
+Message NotSaved(const QString& path, const std::string& reason) {
   return Message{kProgramTitle,
-                 "Could not save \"" + ToUtf8(fileName) + "\"; nothing was written.\n" + reason,
+                 "Could not save \"" + Shown(path) + "\"; nothing was written.\n" + reason,
                  MessageIcon::Warning};
+}
+
+std::string WideText(const char* encoding) {
+  return "The file is saved as " + std::string(encoding) +
+         " text; save it as plain (ANSI/Latin-1) text.";
 }
 
 // The existing file's text, so that its other lines survive; "" for a new file.
 std::optional<std::string> ExistingText(const QString& path, ProfileSave& result) {
   FileRead existing = ReadWholeFile(path);
-  if (existing.bytes) return std::move(existing.bytes);
   if (existing.missing) return std::string();
-  result.failure =
-      NotSaved(DisplayName(path), "The file there cannot be read: " + ToUtf8(existing.error) + ".");
+  if (!existing.bytes) {
+    result.failure = NotSaved(path, Sentence(existing.error));
+  } else if (const char* wide = WideEncoding(*existing.bytes)) {
+    // Writing single-byte lines into it would leave a file of two encodings.
+    result.failure = NotSaved(path, WideText(wide));
+  } else {
+    return std::move(existing.bytes);
+  }
   return std::nullopt;
 }
 
@@ -46,7 +64,37 @@ ProfileSave Save(const QString& path, const Document& doc) {
   const auto existing = ExistingText(path, result);
   if (!existing) return result;
   const QString error = ReplaceFile(path, ProfileText(*existing, doc));
-  if (!error.isEmpty()) result.failure = NotSaved(DisplayName(path), ToUtf8(error) + ".");
+  if (!error.isEmpty()) result.failure = NotSaved(path, Sentence(error));
+  return result;
+}
+
+// A fresh file on a stream: nothing is read from where it goes.
+ProfileSave SaveToStream(int fd, const QString& shownName, const Document& doc) {
+  ProfileSave result;
+  const QString error = WriteStream(fd, ProfileText("", doc));
+  if (!error.isEmpty()) result.failure = NotSaved(shownName, Sentence(error));
+  return result;
+}
+
+// Packs a copy, has `write` store it, and only then takes the packed image
+// and what interpreting it says back into the document.
+template <class Write>
+ProfileSave PackAndWrite(const QString& shownName, Document& doc, Write write) {
+  Document packed = doc;
+  try {
+    PackEEprom(packed);
+  } catch (const Failure& refusal) {
+    ProfileSave result;
+    result.failure = NotSaved(shownName, ToUtf8(FromLatin1(refusal.what())) + ".");
+    if (const auto* field = dynamic_cast<const FieldFailure*>(&refusal)) {
+      result.control = field->control();
+    }
+    return result;
+  }
+  ProfileSave result = write(packed);
+  if (!result.ok()) return result;
+  result.warnings = InterpretEEprom(packed);
+  doc = std::move(packed);
   return result;
 }
 
@@ -62,6 +110,10 @@ std::string ProfileGetItem(std::string_view section, std::string_view key,
 ProfileLoad ReadProfileText(std::string_view bytes, const QString& fileName,
                             const Document& current) {
   ProfileLoad result;
+  if (const char* wide = WideEncoding(bytes)) {
+    result.failure = NotRead(fileName, WideText(wide));
+    return result;
+  }
   Document scratch = current;
   try {
     result.warnings = ProfileReader(IniDocument(bytes), scratch).Run();
@@ -79,11 +131,20 @@ ProfileLoad ReadProfile(const QString& path, const Document& current) {
   const FileRead file = ReadWholeFile(path);
   if (!file.bytes) {
     ProfileLoad result;
-    result.failure =
-        NotRead(DisplayName(path), "The file cannot be opened: " + ToUtf8(file.error) + ".");
+    result.failure = NotRead(path, "The file cannot be opened: " + ToUtf8(file.error) + ".");
     return result;
   }
-  return ReadProfileText(*file.bytes, DisplayName(path), current);
+  return ReadProfileText(*file.bytes, path, current);
+}
+
+ProfileLoad ReadProfileStream(int fd, const QString& shownName, const Document& current) {
+  const FileRead file = ReadWholeStream(fd);
+  if (!file.bytes) {
+    ProfileLoad result;
+    result.failure = NotRead(shownName, Sentence(file.error));
+    return result;
+  }
+  return ReadProfileText(*file.bytes, shownName, current);
 }
 
 std::string ProfileText(std::string_view existing, const Document& doc) {
@@ -103,26 +164,20 @@ std::string ProfileText(std::string_view existing, const Document& doc) {
 }
 
 ProfileSave WriteProfile(const QString& path, Document& doc) {
-  Document packed = doc;
-  try {
-    PackEEprom(packed);
-  } catch (const Failure& refusal) {
-    ProfileSave result;
-    result.failure = NotSaved(DisplayName(path), ToUtf8(FromLatin1(refusal.what())) + ".");
-    if (const auto* field = dynamic_cast<const FieldFailure*>(&refusal)) {
-      result.control = field->control();
-    }
-    return result;
-  }
-  ProfileSave result = Save(path, packed);
-  if (!result.ok()) return result;
-  result.warnings = InterpretEEprom(packed);
-  doc = std::move(packed);
-  return result;
+  return PackAndWrite(path, doc, [&](const Document& packed) { return Save(path, packed); });
 }
 
 ProfileSave WriteProfileImage(const QString& path, const Document& doc) {
   return Save(path, doc);
+}
+
+ProfileSave WriteProfileToStream(int fd, const QString& shownName, Document& doc) {
+  return PackAndWrite(shownName, doc,
+                      [&](const Document& packed) { return SaveToStream(fd, shownName, packed); });
+}
+
+ProfileSave WriteProfileImageToStream(int fd, const QString& shownName, const Document& doc) {
+  return SaveToStream(fd, shownName, doc);
 }
 
 }  // namespace kova

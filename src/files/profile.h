@@ -44,6 +44,8 @@ ProfileLoad ReadProfile(const QString& path, const Document& current);
 // The same for a file's bytes; fileName only names it in the message.
 ProfileLoad ReadProfileText(std::string_view bytes, const QString& fileName,
                             const Document& current);
+// The same for an already open stream (standard input), read to its end.
+ProfileLoad ReadProfileStream(int fd, const QString& shownName, const Document& current);
 
 // Packs the document and saves it in the image layout, keeping every other
 // line of an existing file; then shows what the file now holds by reading the
@@ -54,6 +56,15 @@ ProfileSave WriteProfile(const QString& path, Document& doc);
 // Saves the document's image exactly as it stands, without packing: a
 // faithful copy of what a unit held.
 ProfileSave WriteProfileImage(const QString& path, const Document& doc);
+
+// The same two as a fresh file on an already open stream (standard output);
+// shownName names it in messages.
+ProfileSave WriteProfileToStream(int fd, const QString& shownName, Document& doc);
+ProfileSave WriteProfileImageToStream(int fd, const QString& shownName, const Document& doc);
+
+// Every message names the file by the path as given. Nothing is ever saved
+// into a file of a wide encoding (UTF-16, UTF-32), nor onto anything but a
+// regular file; a file in a wide encoding is refused on reading, by name.
 
 // The file text with the document's values written into existing (a new
 // file when empty): the version texts, the caption, port, PC rate and image.

@@ -1,13 +1,17 @@
 #include "files/user_settings.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "diag/failure.h"
 #include "diag/program_identity.h"
+#include "files/file_access.h"
 #include "files/latin1.h"
 #include "image/conversions.h"
 
@@ -53,19 +57,52 @@ QString Key(const char* name) {
   return QString::fromLatin1(kSection) + "/" + name;
 }
 
+// Why a settings file is no settings file at all; empty when it parses.
+QString Unreadable(const QSettings& settings) {
+  const FileRead file = ReadWholeFile(settings.fileName());
+  if (file.missing) return {};
+  if (!file.bytes) return file.error;
+  if (const char* wide = WideEncoding(*file.bytes)) {
+    return QStringLiteral("it is saved as %1 text").arg(QLatin1String(wide));
+  }
+  if (file.bytes->find('\0') != std::string::npos) return QStringLiteral("it holds a NUL byte");
+  if (settings.status() == QSettings::FormatError) {
+    return QStringLiteral("its lines are not sections and keys");
+  }
+  return {};
+}
+
 }  // namespace
 
 SettingsStore::SettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::UserScope, kProgramTitle)) {}
+    : settings_(std::make_unique<QSettings>(QSettings::UserScope, kProgramTitle)) {
+  CheckFile();
+}
 
 SettingsStore::SettingsStore(const QString& iniFile)
-    : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+    : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {
+  CheckFile();
+}
+
+// Whatever half-parsed from a broken file is dropped: every value takes its
+// default, and the file is written anew by Sync.
+void SettingsStore::CheckFile() {
+  unreadable_ = Unreadable(*settings_);
+  if (!unreadable_.isEmpty()) settings_->clear();
+}
 
 SettingsStore::~SettingsStore() = default;
 
 UserSettings SettingsStore::Read(const QString& programFolder,
                                  std::vector<std::string>* problems) const {
   UserSettings result;
+  if (!unreadable_.isEmpty() && problems) {
+    problems->push_back("The settings file \"" +
+                        ToUtf8(QDir::toNativeSeparators(settings_->fileName())) +
+                        "\" cannot be used (" + ToUtf8(unreadable_) +
+                        "); every setting in it takes its default, and the file is written anew "
+                        "when the program closes.");
+  }
   for (const auto& key : kGeometry) {
     const QVariant stored = settings_->value(Key(key.name));
     if (!stored.isValid()) continue;
@@ -92,6 +129,22 @@ void SettingsStore::WriteLocation(const UserSettings& settings) {
 }
 
 bool SettingsStore::Sync() {
+  if (!unreadable_.isEmpty()) {
+    // QSettings keeps reporting the old parse error however well it writes;
+    // a store made over the removed file reports only what writing does.
+    const QString file = settings_->fileName();
+    const QSettings::Format format = settings_->format();
+    std::vector<std::pair<QString, QVariant>> values;
+    for (const QString& key : settings_->allKeys())
+      values.emplace_back(key, settings_->value(key));
+    settings_->clear();
+    settings_.reset();
+    QFile::remove(file);
+    settings_ = std::make_unique<QSettings>(file, format);
+    for (const auto& [key, value] : values)
+      settings_->setValue(key, value);
+    unreadable_.clear();
+  }
   settings_->sync();
   return settings_->status() == QSettings::NoError;
 }

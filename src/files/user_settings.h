@@ -33,7 +33,9 @@ class SettingsStore {
   SettingsStore& operator=(const SettingsStore&) = delete;
 
   // A missing key gives its default ("Path" defaults to programFolder). A value
-  // that is not a number also gives the default, and is named in problems.
+  // that is not a number also gives the default, and is named in problems; so
+  // is a file that does not parse as settings at all (random bytes, UTF-16, a
+  // NUL, a broken section line), whose values all take their defaults.
   UserSettings Read(const QString& programFolder,
                     std::vector<std::string>* problems = nullptr) const;
 
@@ -43,10 +45,14 @@ class SettingsStore {
   void WriteLocation(const UserSettings& settings);
 
   // Writes pending values to storage; false when the store cannot be written.
+  // A file that did not parse is replaced by a clean one.
   bool Sync();
 
  private:
+  void CheckFile();
+
   std::unique_ptr<QSettings> settings_;
+  QString unreadable_;  // why the file on disk could not be used, when it could not
 };
 
 // Twips are what the settings hold; the window works in pixels.

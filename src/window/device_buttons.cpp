@@ -8,10 +8,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "files/backups.h"
 #include "image/field_names.h"
 #include "image/pack.h"
 #include "link/link_messages.h"
-#include "window/backups.h"
 #include "window/frm_main.h"
 #include "window/port_device_box.h"
 #include "window/tab_grid.h"
@@ -58,11 +58,7 @@ void frmMain::cmdPut_Click() {
     }
     const BackupOutcome backup =
         WriteBackup(backupFolder_, packed, "put", QDateTime::currentDateTime());
-    if (backup.failure) {
-      Message question = *backup.failure;
-      question.text += "\n\nSend the configuration to the Kova Pro all the same?";
-      if (!prompter_.Ask(question)) return;
-    }
+    if (backup.failure) prompter_.Show(*backup.failure);
     StartOperation(Operation::Put);
   });
 }

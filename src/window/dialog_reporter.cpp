@@ -1,6 +1,6 @@
 #include "window/dialog_reporter.h"
 
-#include "window/latin1.h"
+#include "files/latin1.h"
 
 namespace kova {
 

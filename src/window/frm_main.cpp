@@ -19,13 +19,13 @@
 
 #include "diag/program_identity.h"
 #include "diag/trace.h"
+#include "files/backups.h"
+#include "files/latin1.h"
 #include "image/clear_form.h"
 #include "image/field_names.h"
 #include "image/frequency.h"
 #include "image/value_rules.h"
-#include "window/backups.h"
 #include "window/field_checks.h"
-#include "window/latin1.h"
 #include "window/port_device_box.h"
 #include "window/tab_grid.h"
 #include "window/window_pages.h"
@@ -357,7 +357,9 @@ void frmMain::Refresh() {
     switch (b.kind) {
       case BindKind::Text:
       case BindKind::Display:
-        ShowText(qobject_cast<QLineEdit*>(widget), FromLatin1(b.text(cfg)));
+        ShowText(qobject_cast<QLineEdit*>(widget), b.control == "txtFileName"
+                                                       ? session_.ShownFileName(doc_)
+                                                       : FromLatin1(b.text(cfg)));
         break;
       case BindKind::CheckBox:
         ShowCheck(qobject_cast<QCheckBox*>(widget), b.value(cfg));

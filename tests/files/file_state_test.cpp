@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <string>
 #include <vector>
 
+#include "files/backups.h"
 #include "files/file_session.h"
 #include "files/profile.h"
 #include "files/user_settings.h"
@@ -82,6 +85,35 @@ TEST(SettingsStore, NamesValuesThatAreNotNumbersAndKeepsWhatWasWrittenAsText) {
   EXPECT_EQ(SettingsStore(file).Read("").Path, written.Path);
 }
 
+TEST(SettingsStore, AFileThatDoesNotParseIsNamedOnceAndWrittenAnewWithoutAFalseAlarm) {
+  QTemporaryDir temp;
+  const QString file = temp.filePath("settings.ini");
+  for (const std::string& bytes :
+       {std::string("\x01\x02garbage\xFF\n==\n[["), Utf16("[Settings]\nMainLeft=5\n"),
+        std::string("[Settings]\nMainLeft=1\0x\n", 22), std::string("[Settings\nMainLeft=5\n")}) {
+    Put(file, bytes);
+    std::vector<std::string> problems;
+    SettingsStore store(file);
+    EXPECT_EQ(store.Read("/opt/kova", &problems).MainLeft, 0);
+    ASSERT_EQ(problems.size(), 1u) << bytes;
+    EXPECT_NE(problems[0].find("\"" + file.toStdString() + "\" cannot be used ("),
+              std::string::npos);
+    UserSettings location;
+    location.FileName = "a.kova";
+    store.WriteLocation(location);
+    EXPECT_TRUE(store.Sync()) << bytes;
+    EXPECT_EQ(Bytes(file), "[Settings]\nFileName=a.kova\nPath=\n");
+    problems.clear();
+    EXPECT_EQ(SettingsStore(file).Read("", &problems).FileName, "a.kova");
+    EXPECT_TRUE(problems.empty());
+  }
+  // A store that really cannot be written still says so.
+  Put(temp.filePath("plain"), "x");
+  SettingsStore blocked(temp.filePath("plain") + "/settings.ini");
+  blocked.WriteLocation({});
+  EXPECT_FALSE(blocked.Sync());
+}
+
 TEST(SettingsStore, TheUsersOwnStoreLastsBeyondOneInstance) {
   QTemporaryDir temp;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, temp.path() + "/");
@@ -91,6 +123,27 @@ TEST(SettingsStore, TheUsersOwnStoreLastsBeyondOneInstance) {
   EXPECT_EQ(SettingsStore().Read("").FileName, "shared.kova");
   EXPECT_EQ(TwipsToPixels(9000, 96), 600);
   EXPECT_EQ(TwipsToPixels(PixelsToTwips(123, 120), 120), 123);
+}
+
+const QDateTime kNow(QDate(2024, 3, 5), QTime(14, 7, 9));
+
+TEST(Backups, CopiesOfTheSameSecondEachGetANameAndOnlyThoseOverAYearOldArePruned) {
+  QTemporaryDir dir;
+  const QDir folder(dir.path());
+  QStringList written;
+  for (const auto& [days, kind] : {std::pair{366, "put"}, {366, "put"}, {364, "get"}})
+    written << QFileInfo(WriteBackup(dir.path(), Document{}, kind, kNow.addDays(-days)).path)
+                   .fileName();
+  EXPECT_EQ(written, (QStringList{"2023-03-05_14-07-09_put.kova", "2023-03-05_14-07-09_put_2.kova",
+                                  "2023-03-07_14-07-09_get.kova"}));
+  // Files named otherwise than copies are left alone, however old.
+  for (const char* other :
+       {"2021-01-01_00-00-00_copy.kova", "site.kova", "2001-01-01_00-00-00_put.kova.txt"})
+    QFile(folder.filePath(other)).open(QIODevice::WriteOnly);
+  EXPECT_EQ(PruneBackups(dir.path(), kNow), 2);
+  EXPECT_EQ(folder.entryList(QDir::Files),
+            (QStringList{"2001-01-01_00-00-00_put.kova.txt", "2021-01-01_00-00-00_copy.kova",
+                         "2023-03-07_14-07-09_get.kova", "site.kova"}));
 }
 
 }  // namespace

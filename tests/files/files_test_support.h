@@ -25,6 +25,14 @@ inline void Put(const QString& path, const std::string& bytes) {
   std::ofstream(path.toStdString(), std::ios::binary) << bytes;
 }
 
+// The text as UTF-16 with its byte order mark, as Notepad saves "Unicode".
+inline std::string Utf16(const std::string& latin1) {
+  std::string wide = "\xFF\xFE";
+  for (const char c : latin1)
+    wide += {c, '\0'};
+  return wide;
+}
+
 inline std::string Hex(const EEpromImage& image) {
   std::string hex;
   for (const auto byte : image)

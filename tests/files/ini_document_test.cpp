@@ -22,6 +22,7 @@ TEST(IniDocument, FindsValuesByTheProfileRules) {
           {"[S]\nA=1\n[s]\nK=2\n", "S", "K", std::nullopt},           // the first section counts
           {"[S]\nK=1\nK=2", "S", "K", "1"},                           // the first key counts
           {"\xEF\xBB\xBF[S]\r\r\nK=\xE9\x80\x01z\r\r\n", "S", "K", "\xE9\x80\x01z"},  // bytes as is
+          {"[T]\rK=1\r[S]\rK=2\r", "S", "K", "2"},  // CR alone ends a line where no LF does
       };
   for (const auto& [text, section, key, expected] : cases)
     EXPECT_EQ(IniDocument(text).Find(section, key), expected) << text;
@@ -42,6 +43,8 @@ TEST(IniDocument, WritesInPlaceOrAtTheEndOfTheSectionOrFileAndKeepsTheRest) {
           {"; x\n[S]\nA=1\r\n", "T", "K", "v", "; x\n[S]\nA=1\r\n[T]\nK=v\n"},  // first line's end
           {"[S]\r\nA=1", "T", "K", "v", "[S]\r\nA=1\r\n[T]\r\nK=v\r\n"},
           {"", "S", "K", "a\nb", "[S]\r\nK=a b\r\n"},  // a new file is CR LF; a value is one line
+          {"; x\n[S]\r\nA=1\r\n", "S", "B", "2", "; x\n[S]\r\nA=1\r\nB=2\r\n"},  // the body's
+          {"[S]\rA=1", "T", "K", "v", "[S]\rA=1\r[T]\rK=v\r"},
       };
   for (const auto& [before, section, key, value, after] : cases) {
     IniDocument ini(before);

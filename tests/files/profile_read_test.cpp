@@ -51,7 +51,7 @@ TEST(ReadProfile, ABrokenFileIsRefusedWithOneMessageNamingTheKeyAndTheValue) {
             "[Chan 4] Open Enable: 3 is not a check box value (0, 1 or 2)."},
            {"does_not_exist.kova", "The file cannot be opened: the file does not exist."},
        })
-    refused(ReadProfile(Fixture(file), StartupDocument()), file, reason);
+    refused(ReadProfile(Fixture(file), StartupDocument()), Fixture(file).toStdString(), reason);
   for (const auto& [text, reason] : Cases{
            {"[Comms]\nPort=abc", "[Comms] Port: 'abc' is not a number."},
            {"[Comms]\nPort=", "[Comms] Port: '' is not a number."},

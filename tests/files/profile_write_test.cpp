@@ -85,9 +85,9 @@ TEST(WriteProfile, WhenPackingOrWritingFailsNothingIsWrittenAndNothingChanges) {
   refused.cfg.Zones[2].OpenRIC2 = "12x";
   const ProfileSave save = WriteProfile(kept, refused);
   ASSERT_FALSE(save.ok());
-  EXPECT_EQ(save.failure->text,
-            "Could not save \"kept.kova\"; nothing was written.\n"
-            "Chan 3 Open RIC range end: '12x' is not a number.");
+  EXPECT_EQ(save.failure->text, "Could not save \"" + kept.toStdString() +
+                                    "\"; nothing was written.\n"
+                                    "Chan 3 Open RIC range end: '12x' is not a number.");
   EXPECT_EQ(save.control, "txtOpenRIC2(2)");
   EXPECT_EQ(Bytes(kept), "; old\n");
 

@@ -1,12 +1,15 @@
 // kovactl's device verbs against the simulated unit, as a technician's script runs them.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <memory>
 
 #include "files/profile.h"
@@ -54,9 +57,21 @@ class DeviceTest : public ::testing::Test {
     EXPECT_TRUE(WriteProfile(Path("new.kova"), doc).ok());
   }
 
-  // kovactl with its own per-user settings, so that remembered rates start empty.
-  Outcome Kovactl(const QStringList& args, const QByteArray& input = {}) {
+  // kovactl with its own per-user settings, so that remembered rates start
+  // empty; it may write no file larger than fileSize bytes, as on a nearly
+  // full disk.
+  Outcome Kovactl(const QStringList& args, const QByteArray& input = {},
+                  rlim_t fileSize = RLIM_INFINITY) {
     QProcess process;
+    if (fileSize != RLIM_INFINITY) {
+      process.setChildProcessModifier([fileSize] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = fileSize;
+        setrlimit(RLIMIT_FSIZE, &limit);
+      });
+    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", settings->path());
     process.setProcessEnvironment(env);
@@ -229,6 +244,25 @@ TEST_F(DeviceTest, GetSavesExactlyTheBytesTheUnitHolds) {
   }
   EXPECT_EQ(saved[255], 0x5A);
   EXPECT_EQ(saved[6] & 0xC0, 0xC0);
+}
+
+TEST_F(DeviceTest, GetOntoAFullDiskExitsThreeAndKeepsTheOldFile) {
+  test::SimProcess sim(folder);
+  QFile old(Path("unit.kova"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("; old\n");
+  old.close();
+  // Room for the port's lock file, not for the configuration.
+  const Outcome get = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}, {}, 100);
+  EXPECT_EQ(get.status, 3) << get.err;
+  EXPECT_NE(get.err.find("kovactl: Could not save \"" + Path("unit.kova").toStdString() +
+                         "\"; nothing was written.\nFile too large."),
+            std::string::npos)
+      << get.err;
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), "; old\n");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"new.kova", "unit.kova"}));
 }
 
 TEST_F(DeviceTest, VerifyListsEveryDifferingAddressWithBothValues) {

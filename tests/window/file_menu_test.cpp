@@ -3,7 +3,8 @@
 #include <functional>
 #include <map>
 
-#include "window/backups.h"
+#include "../files/full_disk.h"
+#include "files/backups.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -187,6 +188,87 @@ TEST_F(FileMenuTest, ABackupOpensFromItsFolderAndIsNeverSavedOver) {
   window->MenuFileSave_Click();
   ASSERT_EQ(prompter.saved.size(), 1u);
   EXPECT_EQ(prompter.saved[0].folder, dir.path().toStdString());
+}
+
+TEST_F(FileMenuTest, AFailedWriteSaysWhereAndWhyKeepsTheOldFileAndTheChangesUnsaved) {
+  QFile old(path("kept.kova"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("; old\r\n");
+  old.close();
+  const auto bytes = [&] {
+    QFile kept(path("kept.kova"));
+    return kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray();
+  };
+  const QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+  prompter.savePath = file("kept.kova");
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"Save As", [&] { window->MenuFileSaveAs_Click(); }},
+      {"Save", [&] { window->MenuFileSave_Click(); }}};
+  for (const auto& [name, command] : commands) {
+    const QByteArray before = bytes();
+    cfg().ResetRIC = std::to_string(before.size());
+    window->Refresh();
+    prompter.shown.clear();
+    {
+      FullDisk full;
+      command();
+    }
+    ASSERT_EQ(prompter.shown.size(), 1u) << name;
+    EXPECT_EQ(prompter.shown[0].text, "Could not save \"" + file("kept.kova") +
+                                          "\"; nothing was written.\nFile too large.");
+    EXPECT_EQ(bytes(), before) << name;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), files) << name;
+    EXPECT_TRUE(window->windowTitle().endsWith(" *")) << name;
+    window->MenuFileSaveAs_Click();  // the disk has room again
+    EXPECT_FALSE(window->isModified()) << name;
+  }
+
+  // A backup that cannot be written warns, and the operation goes ahead.
+  unit = [](const OperationRequest& request, const ProgressSink&) {
+    OperationResult result;
+    result.kind = request.kind;
+    result.succeeded = true;
+    if (request.kind == Operation::Get) result.document = request.document;
+    return result;
+  };
+  for (const auto& [command, goesOn] :
+       {std::pair{&frmMain::cmdPut_Click, "is sent to the Kova Pro all the same."},
+        {&frmMain::cmdGet_Click, "read from the Kova Pro is shown all the same."}}) {
+    prompter.shown.clear();
+    {
+      FullDisk full;
+      (window.get()->*command)();
+      waitIdle();
+    }
+    ASSERT_EQ(prompter.shown.size(), 1u) << prompter.shown.back().text;
+    EXPECT_NE(prompter.shown[0].text.find("File too large.\nOnly the backup copy is missing"),
+              std::string::npos);
+    EXPECT_NE(prompter.shown[0].text.find(goesOn), std::string::npos) << prompter.shown[0].text;
+  }
+  EXPECT_EQ(requestCount(), 2u);
+  EXPECT_TRUE(QDir(path("backups")).isEmpty());
+}
+
+TEST_F(FileMenuTest, AFileNameInAnyScriptIsShownAsItIs) {
+  const std::string name = "Pr\u00fcfung 1 \u2713.kova";
+  prompter.savePath = path(QString::fromStdString(name)).toStdString();
+  window->MenuFileSaveAs_Click();
+  EXPECT_TRUE(QFile::exists(path(QString::fromStdString(name))));
+  cfg().ResetRIC = "5";
+  window->Refresh();
+  EXPECT_EQ(text("txtFileName"), QString::fromStdString(name));
+  window->MenuFileSave_Click();
+  EXPECT_FALSE(window->isModified());
+  EXPECT_EQ(QDir(dir.path()).entryList({"*.kova"}), QStringList{QString::fromStdString(name)});
+}
+
+TEST_F(FileMenuTest, ASettingsFileThatDoesNotParseIsNamedOnceAndRewrittenAtExit) {
+  Start("\x01\x02garbage\xFF\n==\n[[");
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_NE(prompter.shown[0].text.find(file("settings.ini") + "\" cannot be used"),
+            std::string::npos);
+  Start();  // no warning at exit, none at the next start
+  EXPECT_EQ(prompter.shown.size(), 1u);
 }
 
 TEST_F(FileMenuTest, StoredPlacesThatCannotBeUsedAreNamedAndReplaced) {

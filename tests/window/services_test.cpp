@@ -1,8 +1,6 @@
-#include <QFileInfo>
 #include <QLoggingCategory>
 
 #include "diag/trace.h"
-#include "window/backups.h"
 #include "window/dialog_prompter.h"
 #include "window/dialog_reporter.h"
 #include "window/trace_category.h"
@@ -54,27 +52,6 @@ TEST(DialogFilter, BecomesTheToolkitsFilterWithAllFilesMatchingEveryName) {
   EXPECT_EQ(ToDialogFilter("Kova (*.kova)|*.kova|All Files (*.*)|*.*"),
             "Kova (*.kova);;All Files (*)");
   EXPECT_EQ(ToDialogFilter("Images|*.png;*.bmp"), "Images (*.png *.bmp)");
-}
-
-const QDateTime kNow(QDate(2024, 3, 5), QTime(14, 7, 9));
-
-TEST(Backups, CopiesOfTheSameSecondEachGetANameAndOnlyThoseOverAYearOldArePruned) {
-  QTemporaryDir dir;
-  const QDir folder(dir.path());
-  QStringList written;
-  for (const auto& [days, kind] : {std::pair{366, "put"}, {366, "put"}, {364, "get"}})
-    written << QFileInfo(WriteBackup(dir.path(), Document{}, kind, kNow.addDays(-days)).path)
-                   .fileName();
-  EXPECT_EQ(written, (QStringList{"2023-03-05_14-07-09_put.kova", "2023-03-05_14-07-09_put_2.kova",
-                                  "2023-03-07_14-07-09_get.kova"}));
-  // Files named otherwise than copies are left alone, however old.
-  for (const char* other :
-       {"2021-01-01_00-00-00_copy.kova", "site.kova", "2001-01-01_00-00-00_put.kova.txt"})
-    QFile(folder.filePath(other)).open(QIODevice::WriteOnly);
-  EXPECT_EQ(PruneBackups(dir.path(), kNow), 2);
-  EXPECT_EQ(folder.entryList(QDir::Files),
-            (QStringList{"2001-01-01_00-00-00_put.kova.txt", "2021-01-01_00-00-00_copy.kova",
-                         "2023-03-07_14-07-09_get.kova", "site.kova"}));
 }
 
 }  // namespace

@@ -1,49 +1,19 @@
 #include "cli.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 
-#include "diag/failure.h"
-#include "files/file_access.h"
 #include "files/file_session.h"
 #include "files/profile.h"
 #include "image/clear_form.h"
-#include "image/interpret.h"
-#include "image/pack.h"
 
 namespace kova::ctl {
 namespace {
 
 constexpr const char* kStandardInputName = "standard input";
-
-// Standard input whole, refusing what is too large to be a configuration.
-std::optional<std::string> ReadStandardInput(std::string& error) {
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
-    bytes.append(buffer, n);
-    if (static_cast<qint64>(bytes.size()) > kMaxProfileBytes) {
-      error = "more than " + std::to_string(kMaxProfileBytes) + " bytes; not a configuration";
-      return std::nullopt;
-    }
-    if (n < sizeof buffer) break;
-  }
-  if (std::ferror(stdin)) {
-    error = "could not be read";
-    return std::nullopt;
-  }
-  return bytes;
-}
-
-// A fresh document on standard output: nothing is read from it first.
-int WriteStandardOutput(const Document& doc) {
-  const std::string text = ProfileText("", doc);
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-    PrintError("standard output could not be written");
-    return kFileError;
-  }
-  return kOk;
-}
+constexpr const char* kStandardOutputName = "standard output";
 
 }  // namespace
 
@@ -65,13 +35,7 @@ Document StartupDocument() {
 
 std::optional<Document> LoadFile(const QString& path) {
   if (path == kStandardStream) {
-    std::string error;
-    const std::optional<std::string> bytes = ReadStandardInput(error);
-    if (!bytes) {
-      PrintError(std::string(kStandardInputName) + ": " + error);
-      return std::nullopt;
-    }
-    ProfileLoad load = ReadProfileText(*bytes, kStandardInputName, StartupDocument());
+    ProfileLoad load = ReadProfileStream(STDIN_FILENO, kStandardInputName, StartupDocument());
     for (const auto& warning : load.warnings)
       PrintError(std::string(kStandardInputName) + ": " + warning);
     if (!load.ok()) {
@@ -93,42 +57,35 @@ std::optional<Document> LoadFile(const QString& path) {
 }
 
 int SaveFile(const QString& path, Document& doc, bool asItStands) {
-  if (path == kStandardStream) {
-    if (asItStands) return WriteStandardOutput(doc);
-    Document packed = doc;
-    try {
-      PackEEprom(packed);
-    } catch (const Failure& refusal) {
-      PrintError("nothing was written: " + QString::fromLatin1(refusal.what()).toStdString());
-      return kFailed;
-    }
-    const int status = WriteStandardOutput(packed);
-    if (status == kOk) {
-      InterpretEEprom(packed);
-      doc = std::move(packed);
-    }
-    return status;
-  }
-  const ProfileSave save = asItStands ? WriteProfileImage(path, doc) : WriteProfile(path, doc);
+  const bool toStream = path == kStandardStream;
+  const ProfileSave save =
+      toStream ? (asItStands ? WriteProfileImageToStream(STDOUT_FILENO, kStandardOutputName, doc)
+                             : WriteProfileToStream(STDOUT_FILENO, kStandardOutputName, doc))
+               : (asItStands ? WriteProfileImage(path, doc) : WriteProfile(path, doc));
+  const std::string shown = toStream ? kStandardOutputName : path.toStdString();
   for (const auto& warning : save.warnings)
-    PrintError(path.toStdString() + ": " + warning);
+    PrintError(shown + ": " + warning);
   if (save.ok()) return kOk;
   PrintMessage(*save.failure);
   return save.control.empty() ? kFileError : kFailed;
 }
 
+// The title names the kind of failure ("Communications Error") unless it is
+// only the program's own name.
+std::string TitledText(const Message& message) {
+  return message.title.empty() || message.title == kProgramTitle
+             ? message.text
+             : message.title + ": " + message.text;
+}
+
 std::string MessageText(const Message& message) {
-  std::string text = message.title.empty() || message.title == kProgramTitle
-                         ? message.text
-                         : message.title + ": " + message.text;
-  for (char& c : text) {
-    if (c == '\n') c = ' ';
-  }
+  std::string text = TitledText(message);
+  std::replace(text.begin(), text.end(), '\n', ' ');
   return text;
 }
 
 void PrintMessage(const Message& message) {
-  PrintError(MessageText(message));
+  PrintError(TitledText(message));
 }
 
 void PrintError(const std::string& text) {

@@ -1,13 +1,44 @@
 #include "config_json.h"
 
 #include <QJsonArray>
-#include <cstdio>
+#include <string_view>
 
 #include "config_fields.h"
 #include "image/frequency.h"
 
 namespace kova::ctl {
 namespace {
+
+// Text from a file reaches a terminal only as characters that show: a
+// crafted value must not move the cursor, retitle the window or clear the
+// screen. Control characters (C0, DEL and the C1 set, which arrives as
+// UTF-8) are written as escapes; so is the backslash that begins one.
+std::string Printable(std::string_view utf8) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    const bool c1 = c == 0xC2 && i + 1 < utf8.size() &&
+                    static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(utf8[i + 1]) <= 0x9F;
+    if (c1) c = static_cast<unsigned char>(utf8[++i]);
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c < 0x20 || c == 0x7F || c1) {
+      out += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
 
 std::string ZoneName(int zone) {
   return "Chan " + std::to_string(zone + 1);
@@ -90,9 +121,8 @@ std::string ShowText(const Configuration& cfg) {
   std::string text;
   std::string tab;
   const auto line = [&](const std::string& name, const std::string& value) {
-    char row[512];
-    std::snprintf(row, sizeof row, "  %-20s %s\n", name.c_str(), value.c_str());
-    text += row;
+    text += "  " + name + std::string(name.size() < 20 ? 20 - name.size() : 0, ' ') + " " +
+            Printable(value) + "\n";
   };
   for (const auto& field : ConfigFields()) {
     if (field.perZone) continue;
@@ -116,7 +146,10 @@ std::vector<std::string> Differences(const Configuration& a, const Configuration
   const auto compare = [&](const ConfigField& field, int zone, const std::string& name) {
     const QJsonValue left = field.get(a, zone);
     const QJsonValue right = field.get(b, zone);
-    if (left != right) lines.push_back(name + ": " + ValueText(left) + " | " + ValueText(right));
+    if (left != right) {
+      lines.push_back(name + ": " + Printable(ValueText(left)) + " | " +
+                      Printable(ValueText(right)));
+    }
   };
   for (const auto& field : ConfigFields()) {
     // Two files always differ in their own names; that is not a difference of configuration.

@@ -1,4 +1,6 @@
 // The verbs that work on files only: show, pack, diff, convert.
+#include <unistd.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -117,22 +119,15 @@ std::vector<std::string> LeafPaths(const QJsonObject& json) {
 
 // The configuration JSON that pack reads, or a message.
 std::optional<QJsonObject> ReadJson(const QString& path, int& status) {
-  std::string bytes;
-  if (path == kStandardStream) {
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0 &&
-           static_cast<qint64>(bytes.size()) <= kMaxProfileBytes)
-      bytes.append(buffer, n);
-  } else {
-    const FileRead read = ReadWholeFile(path);
-    if (!read.bytes) {
-      PrintError(path.toStdString() + ": " + read.error.toStdString());
-      status = kFileError;
-      return std::nullopt;
-    }
-    bytes = *read.bytes;
+  const bool fromInput = path == kStandardStream;
+  const FileRead read = fromInput ? ReadWholeStream(STDIN_FILENO) : ReadWholeFile(path);
+  if (!read.bytes) {
+    PrintError((fromInput ? std::string("standard input") : path.toStdString()) + ": " +
+               read.error.toStdString());
+    status = kFileError;
+    return std::nullopt;
   }
+  const std::string& bytes = *read.bytes;
   QJsonParseError error{};
   const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(bytes), &error);
   if (error.error != QJsonParseError::NoError || !json.isObject()) {

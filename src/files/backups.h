@@ -24,7 +24,7 @@ QString BackupName(const QDateTime& when, std::string_view what);
 
 struct BackupOutcome {
   QString path;                    // the copy written
-  std::optional<Message> failure;  // why none was
+  std::optional<Message> failure;  // why none was: a warning, saying the operation goes on
 };
 
 // Writes the document's image as it stands, without packing it, into a new

@@ -1,4 +1,4 @@
-#include "window/backups.h"
+#include "files/backups.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +20,17 @@ const QRegularExpression& BackupPattern() {
   return pattern;
 }
 
+// A copy that cannot be written must not undo or hold up the unit operation
+// it records; the message says that it went on.
+Message NoCopy(std::string text, std::string_view what) {
+  text += what == "put"
+              ? "\nOnly the backup copy is missing: the configuration is sent to the Kova Pro "
+                "all the same."
+              : "\nOnly the backup copy is missing: the configuration read from the Kova Pro is "
+                "shown all the same.";
+  return Message{.text = std::move(text), .icon = MessageIcon::Warning};
+}
+
 }  // namespace
 
 QString DefaultBackupFolder() {
@@ -37,9 +48,9 @@ BackupOutcome WriteBackup(const QString& folder, const Document& doc, std::strin
   const QDir dir(folder);
   if (!dir.mkpath(QStringLiteral("."))) {
     outcome.failure =
-        Message{.text = "The backup folder \"" + QDir::toNativeSeparators(folder).toStdString() +
-                        "\" cannot be made; no backup was written.",
-                .icon = MessageIcon::Warning};
+        NoCopy("The backup folder \"" + QDir::toNativeSeparators(folder).toStdString() +
+                   "\" cannot be made; no backup was written.",
+               what);
     return outcome;
   }
   QString name = BackupName(now, what);
@@ -48,7 +59,7 @@ BackupOutcome WriteBackup(const QString& folder, const Document& doc, std::strin
   }
   const ProfileSave saved = WriteProfileImage(dir.filePath(name), doc);
   if (!saved.ok()) {
-    outcome.failure = saved.failure;
+    outcome.failure = NoCopy(saved.failure->text, what);
     return outcome;
   }
   outcome.path = dir.filePath(name);

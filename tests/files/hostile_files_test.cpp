@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The file layer against what a hostile machine offers: things that are not
+// files, wide encodings, old line ends, and disks that take nothing.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <functional>
+#include <string>
+
+#include "files/backups.h"
+#include "files/file_access.h"
+#include "files/profile.h"
+#include "files_test_support.h"
+#include "full_disk.h"
+
+namespace kova {
+namespace {
+
+using namespace test;
+
+QStringList Listing(const QString& folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                QDir::NoDotAndDotDot);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks) {
+  alarm(60);  // a read that blocks on a pipe ends the test here instead of hanging it
+  const std::string layout = Bytes(Fixture("image_layout.kova"));
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& path)> make;
+    std::string bytes;      // written to the path when make is empty
+    const char* readError;  // nullptr: the file loads
+    const char* saveError;  // nullptr: saving into it works
+  };
+  const Case cases[] = {
+      {"pipe",
+       [](const std::string& p) { mkfifo(p.c_str(), 0600); },
+       {},
+       "it is a named pipe (FIFO), not a file",
+       "It is a named pipe (FIFO), not a file."},
+      {"socket",
+       [](const std::string& p) {
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         p.copy(address.sun_path, sizeof address.sun_path - 1);
+         bind(socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address),
+              sizeof address);
+       },
+       {},
+       "it is a socket, not a file",
+       "It is a socket, not a file."},
+      {"device",
+       [](const std::string& p) { symlink("/dev/null", p.c_str()); },
+       {},
+       "it is a character device, not a file",
+       "It is a character device, not a file."},
+      {"folder",
+       [](const std::string& p) { mkdir(p.c_str(), 0700); },
+       {},
+       "it is a folder, not a file",
+       "It is a folder, not a file."},
+      {"loop",
+       [](const std::string& p) { symlink(p.c_str(), p.c_str()); },
+       {},
+       "too many levels of symbolic links",
+       "Too many levels of symbolic links."},
+      {"utf16",
+       {},
+       Utf16(layout),
+       "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text.",
+       "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text."},
+      {"utf16 without a mark",
+       {},
+       Utf16(layout).substr(2),
+       "saved as UTF-16 text",
+       "saved as UTF-16 text"},
+      {"utf32",
+       {},
+       std::string("\xFF\xFE\0\0[\0\0\0", 8),
+       "saved as UTF-32 text",
+       "saved as UTF-32 text"},
+      {"too large",
+       {},
+       std::string(kMaxProfileBytes + 1, ';'),
+       "it is larger than 4194304 bytes",
+       "It is larger than 4194304 bytes"},
+      {"old Mac line ends", {}, Replaced(layout, "\r\n", "\r"), nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    QTemporaryDir temp;
+    const QString path = temp.filePath(c.name);
+    if (c.make) {
+      c.make(path.toStdString());
+    } else {
+      Put(path, c.bytes);
+    }
+    const QStringList before = Listing(temp.path());
+    const ProfileLoad load = ReadProfile(path, StartupDocument());
+    if (c.readError) {
+      ASSERT_FALSE(load.ok()) << c.name;
+      EXPECT_NE(load.failure->text.find("\"" + path.toStdString() + "\""), std::string::npos);
+      EXPECT_NE(load.failure->text.find(c.readError), std::string::npos) << load.failure->text;
+    } else {
+      ASSERT_TRUE(load.ok()) << c.name << load.failure->text;
+      EXPECT_EQ(load.document->image,
+                ReadProfile(Fixture("image_layout.kova"), {}).document->image);
+    }
+    Document doc = StartupDocument();
+    doc.cfg.ComPort = 7;
+    const ProfileSave save = WriteProfile(path, doc);
+    EXPECT_EQ(Listing(temp.path()), before) << c.name;  // nothing left beside it
+    if (c.saveError) {
+      ASSERT_FALSE(save.ok()) << c.name;
+      EXPECT_NE(save.failure->text.find(c.saveError), std::string::npos) << save.failure->text;
+      if (!c.make) {
+        EXPECT_EQ(Bytes(path), c.bytes) << c.name;
+      }
+    } else {
+      ASSERT_TRUE(save.ok()) << c.name;
+      const std::string saved = Bytes(path);
+      EXPECT_NE(saved.find("\rPort=7\r"), std::string::npos);  // its own line ends kept
+      EXPECT_EQ(saved.find('\n'), std::string::npos);
+    }
+  }
+  alarm(0);
+}
+
+TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALink) {
+  QTemporaryDir temp;
+  Put(temp.filePath("real.kova"), Bytes(Fixture("image_layout.kova")));
+  ASSERT_EQ(symlink("real.kova", temp.filePath("link.kova").toLocal8Bit().constData()), 0);
+  Document doc = *ReadProfile(temp.filePath("link.kova"), StartupDocument()).document;
+  doc.cfg.ComPort = 9;
+  ASSERT_TRUE(WriteProfile(temp.filePath("link.kova"), doc).ok());
+  EXPECT_TRUE(QFileInfo(temp.filePath("link.kova")).isSymLink());
+  EXPECT_NE(Bytes(temp.filePath("real.kova")).find("Port=9"), std::string::npos);
+}
+
+// Standard input and output: a fresh file goes out, and comes back the same.
+TEST(Streams, AFreshFileWrittenToAPipeReadsBackAsTheSameDocument) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  Document doc = *ReadProfile(Fixture("commented.kova"), StartupDocument()).document;
+  ASSERT_TRUE(WriteProfileToStream(ends[1], "-", doc).ok());
+  close(ends[1]);
+  const ProfileLoad back = ReadProfileStream(ends[0], "-", StartupDocument());
+  close(ends[0]);
+  ASSERT_TRUE(back.ok());
+  EXPECT_EQ(back.document->cfg, doc.cfg);
+  EXPECT_EQ(back.document->image, doc.image);
+}
+
+// Every way the program writes a file, onto a disk that takes nothing.
+TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReason) {
+  const std::string old = Bytes(Fixture("commented.kova"));
+  const QDateTime now = QDateTime::currentDateTime();
+  struct Case {
+    const char* name;
+    const char* existing;  // the old file's bytes, or nullptr for a new file
+    std::function<std::optional<Message>(const QString& path, Document& doc)> write;
+    const char* reason;
+  };
+  const auto packed = [](const QString& p, Document& d) { return WriteProfile(p, d).failure; };
+  const Case cases[] = {
+      {"Save over a file", old.c_str(), packed, "\nFile too large."},
+      {"Save As a new file", nullptr, packed, "\nFile too large."},
+      {"a unit's image", old.c_str(),
+       [](const QString& p, Document& d) { return WriteProfileImage(p, d).failure; },
+       "\nFile too large."},
+      {"backup", nullptr,
+       [&](const QString& p, Document& d) {
+         return WriteBackup(QFileInfo(p).path(), d, "get", now).failure;
+       },
+       "\nFile too large.\nOnly the backup copy is missing: the configuration read from the Kova "
+       "Pro is shown all the same."},
+      {"standard output on a full device", nullptr,
+       [](const QString& p, Document& d) {
+         const int fd = open("/dev/full", O_WRONLY);
+         auto failure = WriteProfileToStream(fd, p, d).failure;
+         close(fd);
+         return failure;
+       },
+       "\nNo space left on device."},
+  };
+  for (const auto& c : cases) {
+    QTemporaryDir temp;
+    const QString path = temp.filePath("unit.kova");
+    if (c.existing) Put(path, c.existing);
+    const QStringList before = Listing(temp.path());
+    Document doc = StartupDocument();
+    doc.cfg.ComPort = 3;
+    const Document unchanged = doc;
+    std::optional<Message> failure;
+    {
+      FullDisk full;
+      failure = c.write(path, doc);
+    }
+    ASSERT_TRUE(failure) << c.name;
+    EXPECT_NE(failure->text.find(temp.path().toStdString()), std::string::npos) << failure->text;
+    EXPECT_NE(failure->text.find(c.reason), std::string::npos) << failure->text;
+    EXPECT_EQ(Listing(temp.path()), before) << c.name;
+    if (c.existing) {
+      EXPECT_EQ(Bytes(path), c.existing) << c.name;
+    }
+    EXPECT_EQ(doc.cfg, unchanged.cfg) << c.name;
+    EXPECT_EQ(doc.image, unchanged.image) << c.name;
+  }
+
+  // A file that would outgrow what reading accepts is refused before writing.
+  QTemporaryDir temp;
+  const QString path = temp.filePath("big.kova");
+  const std::string big = ";" + std::string(kMaxProfileBytes - 16, 'x') + "\n";
+  Put(path, big);
+  Document doc = StartupDocument();
+  const ProfileSave save = WriteProfile(path, doc);
+  ASSERT_FALSE(save.ok());
+  EXPECT_NE(save.failure->text.find("larger than 4194304 bytes"), std::string::npos);
+  EXPECT_EQ(Bytes(path), big);
+}
+
+}  // namespace
+}  // namespace kova
