@@ -26,7 +26,7 @@ void PackCharsIntoBitArray(std::string_view vc, BitArray& bits, EEpromImage& ima
       bits[element] = (code >> j) & 1;
     }
   }
-  image[addr::kSequenceBits] = static_cast<std::uint8_t>(7 * text.size());
+  addr::kSequenceBits.Put(image, static_cast<int>(7 * text.size()));
 }
 
 std::string UnpackBitArrayIntoChars(const BitArray& bits) {
@@ -43,7 +43,7 @@ std::string UnpackBitArrayIntoChars(const BitArray& bits) {
 std::string ReadAlphaSequence(const EEpromImage& image, BitArray& bits) {
   UnpackEEpromIntoBitArray(image, bits);
   const std::string text = UnpackBitArrayIntoChars(bits);
-  return StripTrailingSpaces(text.substr(0, image[addr::kSequenceBits] / 7));
+  return StripTrailingSpaces(text.substr(0, addr::kSequenceBits.Get(image) / 7));
 }
 
 int ConvertToNumeric(std::string_view vc, int position) {
@@ -63,7 +63,7 @@ void PackNumeric(std::string_view vc, EEpromImage& image) {
     const int low = ConvertToNumeric(vc, p++);
     image[address] = static_cast<std::uint8_t>(high * 16 + low);
   }
-  image[addr::kSequenceBits] = static_cast<std::uint8_t>(4 * vc.size());
+  addr::kSequenceBits.Put(image, static_cast<int>(4 * vc.size()));
 }
 
 std::string UnpackNumeric(const EEpromImage& image) {
@@ -72,7 +72,7 @@ std::string UnpackNumeric(const EEpromImage& image) {
     text += kNumericTable[image[address] >> 4];
     text += kNumericTable[image[address] & 15];
   }
-  return text.substr(0, image[addr::kSequenceBits] / 4);
+  return text.substr(0, addr::kSequenceBits.Get(image) / 4);
 }
 
 }  // namespace kova

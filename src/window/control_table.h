@@ -24,11 +24,11 @@ enum ControlFlag : unsigned {
 
 struct ControlEntry {
   Kind kind;
-  const char* name;  // the object name; "#" stands for the zone of a zone page
-  const char* in;    // the enclosing frame's name, "" for the page itself
-  int row;
-  int col;
-  int span;
+  const char* name;     // the object name; "#" stands for the zone of a zone page
+  const char* in = "";  // the enclosing frame's name, "" for the page itself
+  int row = 0;
+  int col = 0;
+  int span = 1;
   const char* caption = "";  // a control array: "a|b" per member, or "#" for the member's number
   const char* tip = "";
   unsigned flags = 0;

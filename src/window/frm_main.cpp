@@ -22,10 +22,10 @@
 #include "files/backups.h"
 #include "files/latin1.h"
 #include "image/clear_form.h"
+#include "image/field_checks.h"
 #include "image/field_names.h"
 #include "image/frequency.h"
 #include "image/value_rules.h"
-#include "window/field_checks.h"
 #include "window/port_device_box.h"
 #include "window/tab_grid.h"
 #include "window/window_pages.h"
@@ -289,32 +289,25 @@ void frmMain::ConnectButtons() {
 }
 
 void frmMain::FillLists() {
-  auto* port = qobject_cast<QComboBox*>(Control("lstComPort"));
-  for (int n = 1; n <= kPortCount; ++n)
-    port->addItem(QStringLiteral("COM%1").arg(n));
-  for (const char* name : {"lstBaudPC", "lstBaudKova"}) {
-    auto* list = qobject_cast<QComboBox*>(Control(name));
-    for (int rate : kBaudRates)
-      list->addItem(QString::number(rate));
-  }
-  std::vector<std::pair<std::string, int>> functionLists{
-      {"lstSign1Func", kTwoBitFunctions},
-      {"lstSign2Func", kTwoBitFunctions},
-      {"lstAlphaRepeatFunc", kThreeBitFunctions},
-      {"lstAlphaSubFunc", kTwoBitFunctions},
-      {"lstNumericRepeatFunc", kThreeBitFunctions},
-      {"lstNumericSubFunc", kTwoBitFunctions},
-      {"lstResetFunc", kTwoBitFunctions}};
-  for (int zone = 0; zone < kZoneCount; ++zone) {
-    for (const char* name : {"lstCloseFunc", "lstOpenFunc", "lstToggleFunc"}) {
-      functionLists.emplace_back(ControlName(name, zone), kThreeBitFunctions);
+  // The port list shows "COM1" .. "COM16"; a function list's item data is the
+  // function code, which is also the item's index.
+  const Field& port = FieldOf(&Configuration::ComPort);
+  for (const Field& field : Fields()) {
+    if (field.kind != FieldKind::List) continue;
+    for (int i = 0; i < field.count(); ++i) {
+      auto* list =
+          qobject_cast<QComboBox*>(Control(ControlName(field, field.count() > 1 ? i : -1)));
+      for (const FieldItem& item : field.items) {
+        const QString text = QString::fromStdString(item.text);
+        if (&field == &port) {
+          list->addItem("COM" + text);
+        } else if (field.numericItems) {
+          list->addItem(text);
+        } else {
+          list->addItem(text, item.value);
+        }
+      }
     }
-  }
-  // The item data is the function code, which is also the item's index.
-  for (const auto& [name, count] : functionLists) {
-    auto* list = qobject_cast<QComboBox*>(Control(name));
-    for (int code = 0; code < count; ++code)
-      list->addItem(kFunctionNames[code], code);
   }
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "image/configuration.h"
+#include "image/field_table.h"
 
 // The one table between the model and the window: which control shows which
 // field of the Configuration, and how a user's change goes back into it.
@@ -19,16 +19,7 @@ enum class BindKind {
   OptionBox,  // one button of an option group: 1 when the field holds its value
 };
 
-// What else the window does with a control's input.
-enum class FieldRule {
-  None,
-  Ric,           // digits only; a valid RIC to leave
-  RepeaterRic,   // the same, then the repeater overlap warning
-  Time,          // digits only; a time in tens of seconds to leave
-  Sequence,      // the verification sequence's key filter
-  RepeatList,    // the repeater overlap warning on leaving
-  RepeatEnable,  // the repeater overlap warning on a click
-};
+using FieldRule = FieldCheck;
 
 struct Binding {
   std::string control;  // the object name, "txtCloseRIC1(3)"

@@ -104,7 +104,7 @@ TEST(Pack, TheClockJogIsForcedFromTheRate) {
       cfg.PocsagBaud = rate;
       cfg.ClkJog = "9";
     });
-    EXPECT_EQ(doc.image[6] & 15, std::stoi(jog));
+    EXPECT_EQ(addr::kClockJog.Get(doc.image), std::stoi(jog));
     EXPECT_EQ(doc.cfg.ClkJog, jog);
   }
 }

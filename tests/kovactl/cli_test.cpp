@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "image/field_table.h"
+
 namespace {
 
 struct Outcome {
@@ -140,6 +142,27 @@ TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {
   EXPECT_EQ(shown["Zones"].toArray()[9].toObject()["CloseRIC1"], QJsonValue("2097151"));
   EXPECT_EQ(shown["ClkJog"], QJsonValue("4"));  // packing forces the jog from the rate
   EXPECT_EQ(shown["SynthN"], QJsonValue(21403));
+}
+
+// What a user sees under show --json is the field table's keys, the zone
+// fields' inside each of the ten "Zones".
+TEST_F(CliTest, ShowJsonHasExactlyTheKeysOfTheFieldTable) {
+  const Outcome show = Kovactl({"show", "--json", Fixture("image_layout.kova")});
+  ASSERT_EQ(show.status, 0) << show.err.toStdString();
+  const QJsonObject json = QJsonDocument::fromJson(show.out.toUtf8()).object();
+  QStringList keys{"Zones"};
+  QStringList zoneKeys;
+  for (const kova::Field& field : kova::Fields()) {
+    const QString key = QString::fromLatin1(field.key.data(), field.key.size());
+    if (!key.isEmpty()) (field.zoned() ? zoneKeys : keys) << key;
+  }
+  keys.sort();
+  zoneKeys.sort();
+  EXPECT_EQ(json.keys(), keys);
+  const QJsonArray zones = json["Zones"].toArray();
+  EXPECT_EQ(zones.size(), kova::kZoneCount);
+  for (const auto& zone : zones)
+    EXPECT_EQ(zone.toObject().keys(), zoneKeys);
 }
 
 TEST_F(CliTest, DiffAndConvert) {

@@ -202,7 +202,7 @@ TEST_P(FaultMatrix, EndsInItsOneMessage) {
 
   // The same unit, sound again, at whatever rate it now listens.
   SimProcess sound(folder);
-  window.cfg.BaudPC = (folder.ReadEEprom()[5] >> 3) & 7;
+  window.cfg.BaudPC = addr::kUnitRate.Get(folder.ReadEEprom());
   EXPECT_EQ(Run(Operation::Get, window).messages, kNone);
 }
 

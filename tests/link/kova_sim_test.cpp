@@ -5,6 +5,7 @@
 
 #include "eeprom_file.h"
 #include "fake_unit.h"
+#include "image/eeprom_image.h"
 #include "sim_options.h"
 
 namespace kova::sim {
@@ -89,7 +90,7 @@ TEST(EEpromFile, KeepsExactly256BytesAndRefusesOtherSizes) {
   { std::ofstream(path, std::ios::binary | std::ios::trunc) << "short"; }
   EXPECT_THROW(LoadEEprom(path), EEpromFileError);
   EXPECT_THROW(LoadEEprom(path + ".missing"), EEpromFileError);
-  EXPECT_EQ((FactoryEEprom()[5] >> 3) & 7, 4) << "a new unit listens at 9600";
+  EXPECT_EQ(addr::kUnitRate.Get(FactoryEEprom()), 4) << "a new unit listens at 9600";
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <tuple>
 
 #include "diag/failure.h"
-#include "window/field_checks.h"
+#include "image/field_checks.h"
 #include "window_test_support.h"
 
 namespace kova::test {

@@ -1,3 +1,6 @@
+#include <QRadioButton>
+
+#include "image/field_table.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -43,27 +46,43 @@ TEST_F(StartupTest, SeventeenTabsSixToARowGeneralInFrontPllUnreachable) {
   EXPECT_EQ(tabs.currentIndex(), 0);
 }
 
-TEST_F(StartupTest, ListsAreFilledAndSelected) {
-  std::vector<std::tuple<std::string, int, int>> lists{{"lstComPort", 16, 0},
-                                                       {"lstBaudPC", 8, 4},
-                                                       {"lstBaudKova", 8, 4},
-                                                       {"lstAlphaRepeatFunc", 5, 0},
-                                                       {"lstNumericRepeatFunc", 5, 0}};
-  for (auto name :
-       {"lstSign1Func", "lstSign2Func", "lstAlphaSubFunc", "lstNumericSubFunc", "lstResetFunc"})
-    lists.emplace_back(name, 4, 0);
-  for (int zone = 0; zone < 10; ++zone)
-    for (auto name : {"lstCloseFunc", "lstOpenFunc", "lstToggleFunc"})
-      lists.emplace_back(ControlName(name, zone), 5, 0);
-  for (const auto& [name, count, selected] : lists) {
-    auto* list = find<QComboBox>(name);
-    EXPECT_EQ(list->count(), count) << name;
-    EXPECT_EQ(list->currentIndex(), selected) << name;
+// Every control the field table names is on the built window, of its kind;
+// the lists hold the table's items and start at their first but the rates.
+TEST_F(StartupTest, EveryFieldOfTheTableHasItsControl) {
+  for (const Field& field : Fields()) {
+    for (const FieldItem& item : field.items) {
+      if (!item.control.empty()) {
+        EXPECT_TRUE(find<QRadioButton>(item.control)) << item.control;
+      }
+    }
+    if (field.control.empty() || (field.kind == FieldKind::Number && !field.display)) continue;
+    for (int i = 0; i < field.count(); ++i) {
+      const std::string name = ControlName(field, field.count() > 1 ? i : -1);
+      switch (field.kind) {
+        case FieldKind::Text:
+        case FieldKind::Number:
+          EXPECT_TRUE(find<QLineEdit>(name)) << name;
+          break;
+        case FieldKind::CheckBox:
+          EXPECT_TRUE(find<QCheckBox>(name)) << name;
+          break;
+        case FieldKind::List: {
+          auto* list = find<QComboBox>(name);
+          if (!list) break;
+          EXPECT_EQ(list->count(), static_cast<int>(field.items.size())) << name;
+          EXPECT_EQ(list->currentIndex(), field.unit == "bit/s" ? 4 : 0) << name;
+          break;
+        }
+        case FieldKind::Options:
+          ADD_FAILURE() << name << ": an option group is named by its buttons";
+      }
+    }
   }
   EXPECT_EQ(find<QComboBox>("lstBaudPC")->itemText(0), "115200");
   EXPECT_EQ(find<QComboBox>("lstBaudKova")->currentText(), "9600");
   EXPECT_EQ(find<QComboBox>("lstComPort")->itemText(15), "COM16");
   EXPECT_EQ(find<QComboBox>("lstToggleFunc(9)")->itemText(4), "ALL");
+  EXPECT_EQ(find<QComboBox>("lstResetFunc")->count(), 4);
 }
 
 TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {

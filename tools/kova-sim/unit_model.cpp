@@ -5,7 +5,6 @@ namespace {
 
 constexpr int kEEpromSize = 256;
 constexpr int kFirstWritten = 4;  // bytes 0..3 are the counter, which the PC never writes
-constexpr int kRateByte = 5;
 constexpr std::uint8_t kCarriageReturn = 13;
 
 }  // namespace
@@ -17,7 +16,7 @@ UnitModel::UnitModel(const EEpromImage& eeprom, std::array<std::string, 3> versi
 }
 
 int UnitModel::RateFromEEprom() const {
-  return (eeprom_[kRateByte] >> 3) & 7;
+  return addr::kUnitRate.Get(eeprom_);
 }
 
 UnitModel::Answer UnitModel::Receive(std::uint8_t byte, std::chrono::milliseconds now) {

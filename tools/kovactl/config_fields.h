@@ -23,9 +23,11 @@ struct ConfigField {
   std::string name;
   std::string tab;
   bool perZone = false;
-  std::function<QJsonValue(const Configuration&, int zone)> get;
+  using Get = std::function<QJsonValue(const Configuration&, int zone)>;
+  using Set = std::function<void(Configuration&, int zone, const QJsonValue&)>;
+  Get get;
   // Throws FieldError with a message naming what was expected.
-  std::function<void(Configuration&, int zone, const QJsonValue&)> set;
+  Set set;
 };
 
 // Every field, in the order of the tabs; the zone fields once each.

@@ -1,4 +1,4 @@
-#include "window/field_checks.h"
+#include "image/field_checks.h"
 
 #include <utility>
 
