@@ -145,12 +145,12 @@ TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {
 }
 
 // What a user sees under show --json is the field table's keys, the zone
-// fields' inside each of the ten "Zones".
+// fields' inside each of the ten "Zones", and the format's name.
 TEST_F(CliTest, ShowJsonHasExactlyTheKeysOfTheFieldTable) {
   const Outcome show = Kovactl({"show", "--json", Fixture("image_layout.kova")});
   ASSERT_EQ(show.status, 0) << show.err.toStdString();
   const QJsonObject json = QJsonDocument::fromJson(show.out.toUtf8()).object();
-  QStringList keys{"Zones"};
+  QStringList keys{"Zones", "format"};
   QStringList zoneKeys;
   for (const kova::Field& field : kova::Fields()) {
     const QString key = QString::fromLatin1(field.key.data(), field.key.size());
