@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -91,8 +92,8 @@ TEST_F(CliTest, EveryVerbExplainsItself) {
   const Outcome program = Kovactl({"--help"});
   EXPECT_EQ(program.status, 0);
   EXPECT_TRUE(program.out.contains("6  the port could not be opened")) << program.out.toStdString();
-  for (const char* verb :
-       {"ports", "probe", "get", "put", "verify", "reset", "show", "pack", "diff", "convert"}) {
+  for (const char* verb : {"ports", "probe", "get", "put", "verify", "reset", "show", "fields",
+                           "pack", "diff", "convert"}) {
     EXPECT_TRUE(program.out.contains(QString("  ") + verb + " ")) << verb;
     const Outcome help = Kovactl({verb, "--help"});
     EXPECT_EQ(help.status, 0) << verb;
@@ -197,6 +198,36 @@ TEST_F(CliTest, DiffAndConvert) {
   EXPECT_TRUE(diff.out.endsWith(" | 77\n")) << diff.out.toStdString();
 }
 
+// Every path that fields lists is one show --json prints and --set takes.
+TEST_F(CliTest, FieldsListsThePathsThatShowPrintsAndSetTakes) {
+  const Outcome fields = Kovactl({"fields", "--json"});
+  ASSERT_EQ(fields.status, 0) << fields.err.toStdString();
+  const QJsonArray list = QJsonDocument::fromJson(fields.out.toUtf8()).array();
+  const QJsonObject shown =
+      QJsonDocument::fromJson(
+          Kovactl({"show", "--json", Fixture("image_layout.kova")}).out.toUtf8())
+          .object();
+  QMap<QString, QJsonObject> byPath;
+  for (const auto& entry : list) {
+    QString path = entry.toObject()["path"].toString();
+    byPath[path] = entry.toObject();
+    path.replace("[0..9]", "[9]").replace("[0..2]", "[2]");
+    const QString key = path.section('.', -1).section('[', 0, 0);
+    const QJsonValue value = path.startsWith("Zones[") ? shown["Zones"][9][key]
+                             : path.contains('[')      ? shown[key][2]
+                                                       : shown[key];
+    EXPECT_FALSE(value.isUndefined()) << path.toStdString();
+  }
+  EXPECT_EQ(list.size(), shown.size() - 2 + shown["Zones"][0].toObject().size());
+  EXPECT_EQ(byPath["Zones[0..9].CloseRIC1"]["range"].toObject()["max"], QJsonValue(2097151));
+  EXPECT_EQ(byPath["Zones[0..9].CloseRIC1"]["lives"], QJsonValue("unit"));
+  EXPECT_EQ(byPath["ETI"]["lives"], QJsonValue("read-only"));
+  EXPECT_EQ(byPath["BaudPC"]["lives"], QJsonValue("pc"));
+  EXPECT_EQ(byPath["BaudKova"]["unit"], QJsonValue("bit/s"));
+  EXPECT_EQ(byPath["Freq"]["unit"], QJsonValue("Hz"));
+  EXPECT_EQ(byPath["BaudKova"]["items"].toArray().size(), 8);
+}
+
 // One field at a time from the command line, read leniently where that is
 // unambiguous; refusals name the path and what it takes, and values that
 // packing ignores are warned about.
@@ -223,6 +254,7 @@ TEST_F(CliTest, PackSetsSingleFieldsAndWarnsAboutIgnoredOnes) {
       {{"ResetEnable=3"}, 1, "", {}, "ResetEnable: expected 0, 1 or 2"},
       {{"BaudKova"}, 1, "", {}, "expected PATH=VALUE"},
       {{"Zones[0].CloseRIC1=x"}, 1, "", {}, "'x' is not a number"},
+      {{"Zones[9].OpenRIC2=2097152"}, 1, "", {}, "Zones[9].OpenRIC2: expected a number 0..2097151"},
   };
   const auto show = [](const QString& path) {
     return QJsonDocument::fromJson(Kovactl({"show", "--json", path}).out.toUtf8()).object();

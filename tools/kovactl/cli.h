@@ -41,6 +41,8 @@ struct Verb {
 };
 
 std::vector<Verb> FileVerbs();
+// The key paths of the JSON form, from the field table.
+Verb Fields();
 std::vector<Verb> DeviceVerbs();
 
 // The window's state right after start-up, before any file or unit.

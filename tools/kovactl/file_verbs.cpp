@@ -13,6 +13,7 @@
 #include "files/file_session.h"
 #include "files/profile.h"
 #include "image/clear_form.h"
+#include "image/field_table.h"
 #include "settings_path.h"
 
 namespace kova::ctl {
@@ -36,18 +37,16 @@ std::string IgnoredBecause(const std::string& path) {
     const char* why;
   };
   static const Reason kReasons[] = {
-      {"ETI", "it is read from the unit and never written"},
-      {"Ver", "the version lines are read from the unit and never written"},
       {"Hunting", "it shares bit 3 of byte 5 with the unit's rate (BaudKova), which decides it"},
       {"SynthN", "it is derived from Freq and ChanSpace"},
       {"FileName", "it is the name of the file written"},
       {"ClkJog", "packing sets the clock jog from the unit's rate (BaudKova)"},
   };
-  const std::string key =
-      path.substr(path.rfind('.') == std::string::npos ? 0 : path.rfind('.') + 1);
+  const FieldAt at = FindByKey(path);
   for (const Reason& reason : kReasons) {
-    if (key.rfind(reason.key, 0) == 0) return reason.why;
+    if (at && at.field->key == reason.key) return reason.why;
   }
+  if (at && at.field->home == FieldHome::ReadOnly) return "it is read from the unit, never written";
   return "packing derives it from other fields";
 }
 
@@ -266,7 +265,7 @@ Verb Convert() {
 }  // namespace
 
 std::vector<Verb> FileVerbs() {
-  return {Show(), Pack(), Diff(), Convert()};
+  return {Show(), Fields(), Pack(), Diff(), Convert()};
 }
 
 }  // namespace kova::ctl

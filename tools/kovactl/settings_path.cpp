@@ -9,6 +9,7 @@
 #include "config_fields.h"
 #include "config_json.h"
 #include "image/clear_form.h"
+#include "image/field_table.h"
 
 namespace kova::ctl {
 namespace {
@@ -135,6 +136,17 @@ std::string ApplySetting(const std::string& assignment, Configuration& cfg) {
   const QJsonValue old = steps ? ValueAt(current, path) : QJsonValue::Undefined;
   if (old.isUndefined() || old.isObject() || (old.isArray() && path.find('[') == path.npos)) {
     throw FieldError(path + ": no such field; 'kovactl fields' lists them");
+  }
+  // A text that must hold a number is checked against its range here, so
+  // that the refusal names the path rather than the window's label.
+  const FieldAt at = FindByKey(path);
+  if (at && at.field->kind == FieldKind::Text && at.field->range) {
+    const auto number = Number(text);
+    if (number && (*number < at.field->range->min || *number > at.field->range->max)) {
+      throw FieldError(
+          path + ": expected a number " + NumberText(at.field->range->min).toStdString() + ".." +
+          NumberText(at.field->range->max).toStdString() + ", not " + text.toStdString());
+    }
   }
   // What VALUE most plainly means first; then, for lists whose items are
   // numbers or names, the other reading.
