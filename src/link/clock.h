@@ -25,17 +25,4 @@ class SteadyClock final : public Clock {
   void SleepUntil(time_point when) override;
 };
 
-// Time that moves only when someone sleeps or advances it.
-class FakeClock final : public Clock {
- public:
-  time_point Now() override { return now_; }
-  void SleepUntil(time_point when) override {
-    if (when > now_) now_ = when;
-  }
-  void Advance(duration by) { now_ += by; }
-
- private:
-  time_point now_{};
-};
-
 }  // namespace kova

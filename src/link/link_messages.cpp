@@ -30,6 +30,32 @@ Message UnexpectedResponse() {
           "Port, cables and connections"};
 }
 
+Message UnitUnchanged() {
+  return {.text =
+              "Nothing of the new configuration reached the Kova Pro; it keeps the "
+              "configuration it had."};
+}
+
+Message UnitPartlyWritten(int written, int total) {
+  return {.text = "The write stopped at byte " + std::to_string(written) + " of " +
+                  std::to_string(total) +
+                  ": the Kova Pro may now hold part of the new configuration. Run Put "
+                  "again.",
+          .icon = MessageIcon::Warning};
+}
+
+Message UnitWrittenNotVerified(int rate) {
+  return {.text =
+              "The whole configuration was written to the Kova Pro, but reading it back did "
+              "not confirm it. The unit is now expected at " +
+              std::to_string(rate) + " bit/s.",
+          .icon = MessageIcon::Warning};
+}
+
+std::string ResetSentNote() {
+  return "The reset command was sent; the Kova Pro does not acknowledge it.";
+}
+
 Message PortOpenError(const std::string& port, const std::string& device,
                       const std::string& reason) {
   return {kCommunicationsTitle, "Could not open " + PortLabel(port, device) + ": " + reason + "."};

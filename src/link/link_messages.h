@@ -14,6 +14,15 @@ Message VerificationError();
 // talker. What was read cannot be trusted.
 Message UnexpectedResponse();
 
+// What a Put that failed left in the unit. `written` image bytes of
+// `total` went out before the write stopped; `rate` is the rate in bit/s
+// the unit now listens at.
+Message UnitUnchanged();
+Message UnitPartlyWritten(int written, int total);
+Message UnitWrittenNotVerified(int rate);
+// What kovactl says after a Reset: the unit answers nothing to it.
+std::string ResetSentNote();
+
 // The port could not be opened or stopped working. `port` is what the user
 // chose ("COM3"), `device` the device it names; `reason` says why.
 Message PortOpenError(const std::string& port, const std::string& device,

@@ -23,8 +23,46 @@ class OpenFailure : public LineError {
   using LineError::LineError;
 };
 
+using namespace std::chrono_literals;
+using Duration = Clock::duration;
+
 bool ValidRate(ListIndex index) {
   return index >= 0 && index < static_cast<int>(kBaudRates.size());
+}
+
+// Room in the deadlines: each byte may come this much late (a slow unit, an
+// adapter that hands bytes over in packets, a loaded PC), each pause may be
+// slept this much long, and each operation has this much to spare.
+constexpr Duration kLatePerByte = 20ms;
+constexpr Duration kLatePerPause = 5ms;
+constexpr Duration kSpare = 2s;
+
+// At an unknown rate (0), the slowest of the list.
+Duration CharTimeAt(int rate) {
+  return std::chrono::duration_cast<Duration>(std::chrono::seconds(10)) /
+         std::max(rate, kBaudRates.back());
+}
+
+Duration ReceiveTime(int bytes, int rate) {
+  return bytes * (2 * CharTimeAt(rate) + kLatePerByte);
+}
+
+// Each command's budget: the quiet the PC waits for before sending it, the
+// bytes both ways, every receive timeout it may meet on its way without
+// failing, and the silence after the answer.
+Duration GetTime(int rate, const LinkTimings& t) {
+  constexpr int bytes = 2 + 2 + 3 * (static_cast<int>(kMaxVersionLine) + 1) + kEEpromSize;
+  return 2 * t.rxTimeout + ReceiveTime(bytes, rate) + 3 * t.rxTimeout + t.rxTimeout;
+}
+Duration WriteTime(int rate, const LinkTimings& t) {
+  return t.rxTimeout + ReceiveTime(2, rate) +
+         kWrittenBytes * (t.pacing + 2 * CharTimeAt(rate) + kLatePerPause);
+}
+Duration VerifyTime(int rate, const LinkTimings& t) {
+  return t.rxTimeout + ReceiveTime(2 + kEEpromSize, rate) + t.rxTimeout;
+}
+Duration ResetTime(int rate, const LinkTimings& t) {
+  return t.rxTimeout + ReceiveTime(1, rate);
 }
 
 // One operation's run: its link, its progress and its result.
@@ -57,6 +95,7 @@ class Run {
       Show({.text = std::string("The operation stopped: ") + failure.what()});
     }
     link_.ComClose();
+    if (request_.kind == Operation::Put && result_.refusedControl.empty()) SayWhatTheUnitHolds();
     result_.bytesSent = link_.bytesSent();
     result_.bytesReceived = link_.bytesReceived();
     result_.succeeded = result_.messages.empty();
@@ -65,6 +104,31 @@ class Run {
 
  private:
   void Show(const Message& message) { result_.messages.push_back(message); }
+
+  // A Put that failed says what it left in the unit; one that did not has
+  // left it verified.
+  void SayWhatTheUnitHolds() {
+    result_.imageBytesWritten = attempted_;
+    if (result_.unit == UnitState::Unchanged && attempted_ > 0) result_.unit = UnitState::Partial;
+    if (result_.messages.empty()) {
+      result_.unit = UnitState::Verified;
+      return;
+    }
+    switch (result_.unit) {
+      case UnitState::Unchanged:
+        Show(UnitUnchanged());
+        break;
+      case UnitState::Partial:
+        Show(UnitPartlyWritten(attempted_, kWrittenBytes));
+        break;
+      case UnitState::Written:
+      case UnitState::Verified:
+        Show(UnitWrittenNotVerified(result_.unitBaud));
+        break;
+    }
+  }
+
+  void StartPhase(Duration budget) { link_.SetDeadline(link_.clock().Now() + budget); }
 
   void Phase(const char* phase, int expected) {
     phase_ = phase;
@@ -91,10 +155,14 @@ class Run {
     return true;
   }
 
+  int RateOf(ListIndex index) const { return ValidRate(index) ? kBaudRates[index] : 0; }
+
   void Get() {
     Document doc = request_.document;
     Phase("GET", kEEpromSize);
+    result_.unitBaud = RateOf(doc.cfg.BaudPC);
     if (!Open(doc.cfg.BaudPC)) return;
+    StartPhase(GetTime(result_.unitBaud, request_.timings) + kSpare);
     // Read into scratch copies: the window keeps what it had unless the whole
     // answer came.
     VersionTexts ver = doc.cfg.Ver;
@@ -124,10 +192,12 @@ class Run {
       return;
     }
     Phase("PUT", kWrittenBytes);
+    result_.unitBaud = RateOf(doc.cfg.BaudPC);
     if (!Open(doc.cfg.BaudPC)) return;
+    StartPhase(WriteTime(result_.unitBaud, request_.timings) + kSpare / 2);
     log("++ Put EEprom", 1);
     DisplayEEprom(doc.image);
-    const std::optional<Message> writeFailure = PutEEprom(link_, doc.image, Reporter());
+    const std::optional<Message> writeFailure = PutEEprom(link_, doc.image, attempted_, Reporter());
     link_.ComClose();
     if (writeFailure) {
       // The unit was not told anything: no pause, no new rate, no read-back.
@@ -136,13 +206,17 @@ class Run {
     }
     // The unit now holds this image and listens at the rate it names, so
     // the PC follows it whatever the read-back finds.
+    result_.unit = UnitState::Written;
     doc.cfg.BaudPC = doc.cfg.BaudKova;
+    result_.unitBaud = RateOf(doc.cfg.BaudPC);
     result_.document = doc;
 
     Phase("VERIFY", kEEpromSize);
     link_.clock().SleepUntil(link_.clock().Now() + request_.timings.settle);
     if (!Open(doc.cfg.BaudPC)) return;
-    if (const std::optional<Message> verifyFailure = VerifyEEprom(link_, doc.image, Reporter())) {
+    StartPhase(VerifyTime(result_.unitBaud, request_.timings) + kSpare / 2);
+    if (const std::optional<Message> verifyFailure =
+            VerifyEEprom(link_, doc.image, result_.differences, Reporter())) {
       Show(*verifyFailure);
     }
   }
@@ -150,6 +224,7 @@ class Run {
   void Reset() {
     Phase("RESET", 1);
     if (!Open(request_.document.cfg.BaudPC)) return;
+    StartPhase(ResetTime(RateOf(request_.document.cfg.BaudPC), request_.timings) + kSpare);
     SendReset(link_);
     Report(1, 1);
   }
@@ -159,6 +234,7 @@ class Run {
   const ProgressSink& progress_;
   std::string phase_;
   OperationResult result_;
+  int attempted_ = 0;  // image bytes handed to the line
 };
 
 }  // namespace
@@ -171,6 +247,30 @@ std::optional<Message> ResolvePort(OperationRequest& request, const PortMap& por
   request.device = ports.DeviceFor(port);
   if (request.device.empty()) return PortNotMapped(request.port);
   return std::nullopt;
+}
+
+std::chrono::milliseconds OperationDeadline(Operation kind, int pcRate, int unitRate,
+                                            const LinkTimings& timings) {
+  Duration total{};
+  switch (kind) {
+    case Operation::Get:
+      total = GetTime(pcRate, timings);
+      break;
+    case Operation::Put:
+      total = WriteTime(pcRate, timings) + timings.settle + VerifyTime(unitRate, timings);
+      break;
+    case Operation::Reset:
+      total = ResetTime(pcRate, timings);
+      break;
+  }
+  return std::chrono::ceil<std::chrono::milliseconds>(total + kSpare);
+}
+
+std::chrono::milliseconds OperationDeadline(const OperationRequest& request) {
+  const Configuration& cfg = request.document.cfg;
+  const int pcRate = ValidRate(cfg.BaudPC) ? kBaudRates[cfg.BaudPC] : 0;
+  const int unitRate = ValidRate(cfg.BaudKova) ? kBaudRates[cfg.BaudKova] : pcRate;
+  return OperationDeadline(request.kind, pcRate, unitRate, request.timings);
 }
 
 OperationResult RunOperation(const OperationRequest& request, SerialLine& line, Clock& clock,

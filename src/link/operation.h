@@ -10,6 +10,7 @@
 #include "link/clock.h"
 #include "link/serial_line.h"
 #include "link/serial_link.h"
+#include "link/unit_protocol.h"
 
 namespace kova {
 
@@ -43,6 +44,13 @@ struct OperationRequest {
   LinkTimings timings{};
 };
 
+// What a Put left in the unit, as far as the PC can know.
+//  - Unchanged: nothing of the new image went out.
+//  - Partial: some image bytes went out (or may have), not all.
+//  - Written: the whole image went out; the read-back failed or could not run.
+//  - Verified: the read-back matched.
+enum class UnitState { Unchanged, Partial, Written, Verified };
+
 struct OperationResult {
   Operation kind = Operation::Get;
   // Ended without a message.
@@ -66,7 +74,29 @@ struct OperationResult {
   // Bytes on the wire, both ways.
   long bytesSent = 0;
   long bytesReceived = 0;
+  // What a Put left in the unit; Get and Reset leave it Unchanged.
+  UnitState unit = UnitState::Unchanged;
+  // Image bytes (of 252) that a Put handed to the line, the one whose write
+  // failed included.
+  int imageBytesWritten = 0;
+  // The bytes that a Put's read-back found different from what was written.
+  std::vector<ByteDifference> differences;
+  // The rate (bit/s) the unit is expected at after the operation: the PC
+  // rate used, or the rate a Put's whole image names. 0 when it is not
+  // known: no PC rate was selected, or a Reset restarted the unit at the
+  // rate its EEPROM names.
+  int unitBaud = 0;
 };
+
+// The longest the operation may take, counted from the bytes it exchanges at
+// these rates, the pauses of `timings` and the receive timeouts it may meet
+// on its way, with room for a slow unit and a loaded PC. RunOperation ends
+// within it (give or take one byte's write and the closing of the port),
+// whatever the line does. `unitRate` is the rate a Put's image names.
+std::chrono::milliseconds OperationDeadline(Operation kind, int pcRate, int unitRate,
+                                            const LinkTimings& timings = {});
+// The same for a request, from its document's PC and unit rates.
+std::chrono::milliseconds OperationDeadline(const OperationRequest& request);
 
 // Fills in request.device and request.port ("COM3") from the document's
 // port number through the port mapping. Returns the message to show when the

@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "image/configuration.h"
 
@@ -68,6 +69,28 @@ std::vector<SerialDevice> DefaultPortOrder(std::vector<SerialDevice> found) {
     return NaturalLess(a.path, b.path);
   });
   return found;
+}
+
+std::string ResolveDevicePath(const std::string& name) {
+#ifdef Q_OS_WIN
+  return name;  // Windows names ports, not files
+#else
+  namespace fs = std::filesystem;
+  if (name.empty()) return name;
+  std::error_code error;
+  fs::path path(name);
+  if (path.is_relative()) {
+    if (fs::exists(path, error)) {
+      path = fs::absolute(path, error);
+    } else if (fs::exists(fs::path("/dev") / path, error)) {
+      path = fs::path("/dev") / path;
+    } else {
+      return name;
+    }
+  }
+  const fs::path device = fs::canonical(path, error);
+  return error ? path.string() : device.string();
+#endif
 }
 
 std::vector<SerialDevice> AvailableSerialDevices() {

@@ -25,6 +25,12 @@ std::string PortName(int port);
 // in natural order of its paths (ttyUSB2 before ttyUSB10).
 std::vector<SerialDevice> DefaultPortOrder(std::vector<SerialDevice> found);
 
+// The device a port name given by the user stands for. A relative name is
+// looked for in the working folder first, then under /dev/; symbolic links
+// are followed to the device itself, so that every spelling of one device
+// comes out the same. A name that names nothing is returned as it is.
+std::string ResolveDevicePath(const std::string& name);
+
 // The serial devices of this computer.
 std::vector<SerialDevice> AvailableSerialDevices();
 

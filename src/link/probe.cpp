@@ -35,7 +35,7 @@ std::optional<std::string> VersionLine(SerialLink& link) {
 
 // The version answer at the link's rate, or nothing.
 std::optional<VersionTexts> AskVersion(SerialLink& link) {
-  link.Send(command::kVersion);
+  link.SendCommand(command::kVersion);
   if (link.ComRx() == -1) return std::nullopt;
   VersionTexts versions;
   for (std::string& line : versions) {

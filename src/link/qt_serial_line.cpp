@@ -4,9 +4,13 @@
 #include <QSerialPort>
 
 #include "link/open_problem.h"
+#include "link/port_map.h"
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,16 +29,12 @@ int CeilMillis(std::chrono::microseconds wait) {
   return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
 }
 
-// An open device that fails has almost always been unplugged; the system's
-// own words go in brackets for whoever has to look deeper.
-std::string Vanished(const std::string& detail) {
-  return "the device stopped working or was unplugged (" + detail + ")";
-}
+constexpr const char* kInUse = "the device is in use by another program";
 
 struct DeviceAccess {
   bool exists = true;
   bool accessible = true;
-  std::string group;
+  std::string group;  // to suggest joining
 };
 
 DeviceAccess Inspect(const std::string& device) {
@@ -46,7 +46,10 @@ DeviceAccess Inspect(const std::string& device) {
     return access;
   }
   access.accessible = ::access(device.c_str(), R_OK | W_OK) == 0;
-  if (const struct group* owner = ::getgrgid(info.st_gid)) access.group = owner->gr_name;
+  if (const struct group* owner = ::getgrgid(info.st_gid)) {
+    access.group =
+        GroupToJoin(owner->gr_name, (info.st_mode & S_IRGRP) && (info.st_mode & S_IWGRP));
+  }
 #else
   // Windows names ports, not files; the serial layer's verdict is all there is.
   (void)device;
@@ -60,11 +63,55 @@ QtSerialLine::QtSerialLine() : port_(std::make_unique<QSerialPort>()) {}
 
 QtSerialLine::~QtSerialLine() {
   Close();
+  Unlock();
+}
+
+void QtSerialLine::LockDevice(const std::string& device) {
+  if (device == locked_ && lockFd_ >= 0) return;
+  Unlock();
+#ifdef Q_OS_UNIX
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;  // before anything else can change it
+    const std::string detail = std::strerror(error);
+    DeviceAccess access = Inspect(device);
+    if (error == ENOENT || error == ENODEV || error == ENXIO) access.exists = false;
+    // A device held in exclusive mode refuses with EBUSY.
+    const OpenProblem problem =
+        error == EBUSY
+            ? OpenProblem::Busy
+            : ClassifyOpenProblem(access.exists,
+                                  access.accessible && error != EACCES && error != EPERM, false);
+    throw LineError(OpenProblemText(problem, access.group, detail));
+  }
+  // A device another program holds in exclusive mode still opens for root;
+  // it must not be used, and its mode must not be cleared by our close.
+  int exclusive = 0;
+#ifdef TIOCGEXCL
+  if (::ioctl(fd, TIOCGEXCL, &exclusive) != 0) exclusive = 0;
+#endif
+  if (exclusive || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    throw LineError(kInUse);
+  }
+  lockFd_ = fd;
+#endif
+  locked_ = device;
+}
+
+void QtSerialLine::Unlock() {
+#ifdef Q_OS_UNIX
+  if (lockFd_ >= 0) ::close(lockFd_);  // the lock goes with the descriptor
+#endif
+  lockFd_ = -1;
+  locked_.clear();
 }
 
 void QtSerialLine::Open(const LineSettings& settings) {
   if (port_->isOpen()) port_->close();
-  port_->setPortName(QString::fromStdString(settings.device));
+  const std::string device = ResolveDevicePath(settings.device);
+  LockDevice(device);
+  port_->setPortName(QString::fromStdString(device));
   port_->setBaudRate(settings.rate);
   port_->setDataBits(QSerialPort::Data8);
   port_->setParity(QSerialPort::NoParity);
@@ -85,7 +132,7 @@ void QtSerialLine::ThrowOpenFailure(const LineSettings& settings) {
   const QSerialPort::SerialPortError error = port_->error();
   const std::string detail = port_->errorString().toStdString();
   port_->clearError();
-  DeviceAccess access = Inspect(settings.device);
+  DeviceAccess access = Inspect(ResolveDevicePath(settings.device));
   if (error == QSerialPort::DeviceNotFoundError) access.exists = false;
   const OpenProblem problem =
       ClassifyOpenProblem(access.exists, access.accessible, error == QSerialPort::PermissionError);
@@ -109,7 +156,7 @@ void QtSerialLine::ThrowIfBroken() {
   }
   const std::string detail = port_->errorString().toStdString();
   port_->clearError();
-  throw LineError(Vanished(detail));
+  throw LineError(LostDeviceText(detail));
 }
 
 int QtSerialLine::ReadByte(std::chrono::microseconds wait) {
@@ -139,7 +186,7 @@ void QtSerialLine::WriteByte(std::uint8_t byte) {
   // Handed to the driver is not yet on the wire: wait until the UART is empty,
   // so that the pause after this byte is measured from when it really left.
   while (::tcdrain(port_->handle()) != 0) {
-    if (errno != EINTR) throw LineError(Vanished(std::strerror(errno)));
+    if (errno != EINTR) throw LineError(LostDeviceText(std::strerror(errno)));
   }
 #endif
 }

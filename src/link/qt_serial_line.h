@@ -9,7 +9,10 @@ class QSerialPort;
 namespace kova {
 
 // A SerialLine on QSerialPort. It blocks in the port's own waits with a
-// deadline, so it needs no event loop; create and use it on one thread.
+// deadline, so it needs no event loop; create and use it on one thread. It
+// holds the device from its first open until it is destroyed (or opens
+// another device), so that a Put's reopening at the unit's new rate cannot
+// let another program in between.
 class QtSerialLine final : public SerialLine {
  public:
   QtSerialLine();
@@ -27,7 +30,15 @@ class QtSerialLine final : public SerialLine {
   void ThrowIfBroken();
   [[noreturn]] void ThrowOpenFailure(const LineSettings& settings);
 
+  // Takes the device for this line, once for all its opens: a lock on the
+  // device itself, which every spelling of its path reaches. Throws when
+  // another program has it.
+  void LockDevice(const std::string& device);
+  void Unlock();
+
   std::unique_ptr<QSerialPort> port_;
+  std::string locked_;  // the device held
+  int lockFd_ = -1;
 };
 
 }  // namespace kova

@@ -1,13 +1,21 @@
 #include "link/serial_link.h"
 
+#include <algorithm>
+
 #include "diag/trace.h"
 #include "link/byte_trace.h"
 
 namespace kova {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr int kBitsPerByte = 10;  // start, eight data bits, stop
 constexpr char kCarriageReturn = 13;
+// How many times the longest gap inside an answer the line must then stay
+// silent: a unit that sends slowly sends a byte beyond the answer just as
+// slowly, and a loaded PC sees every gap a little longer than the last.
+constexpr int kGapsOfSilence = 4;
 
 std::chrono::microseconds CeilMicros(Clock::duration d) {
   return std::chrono::ceil<std::chrono::microseconds>(d);
@@ -16,7 +24,7 @@ std::chrono::microseconds CeilMicros(Clock::duration d) {
 }  // namespace
 
 void SerialLink::ComOpen(const LineSettings& settings) {
-  if (line_.IsOpen()) line_.Close();
+  ComClose();
   settings_ = settings;
   line_.Open(settings);
   openedAt_ = clock_.Now();
@@ -25,12 +33,21 @@ void SerialLink::ComOpen(const LineSettings& settings) {
 
 void SerialLink::ComClose() noexcept {
   if (!line_.IsOpen()) return;
+  LetLastByteOut();
   try {
     line_.DiscardInput();
   } catch (const LineError&) {
     // A line that stopped working still has to be closed.
   }
   line_.Close();
+}
+
+void SerialLink::LetLastByteOut() noexcept {
+  if (!lastSent_) return;
+  // Closing may put the port's old rate back at once; a byte still in the
+  // adapter would then reach the unit garbled.
+  clock_.SleepUntil(*lastSent_ + CharTime());
+  lastSent_.reset();
 }
 
 void SerialLink::ComRxFlush() {
@@ -42,24 +59,34 @@ int SerialLink::ComRx() {
   std::chrono::microseconds wait{0};
   for (;;) {
     const int byte = line_.ReadByte(wait);
+    const Clock::time_point now = clock_.Now();
     if (byte >= 0) {
+      // Only a byte waited for shows the unit's pace: one that was already
+      // waiting arrived earlier, and its gap is the PC's own delay.
+      const bool waitedFor = wait.count() > 0;
+      if (lastReceived_ && waitedFor) longestGap_ = std::max(longestGap_, now - *lastReceived_);
+      lastReceived_ = now;
       TraceReceived(byte);
       return byte;
     }
     // The wait goes on while at most the timeout has passed, so a missing
     // byte is given up strictly after it. Each wait ends just past that
     // point, so the loop always ends.
-    const Clock::duration elapsed = clock_.Now() - t0;
+    const Clock::duration elapsed = now - t0;
     if (elapsed > timings_.rxTimeout) return -1;
-    wait = CeilMicros(timings_.rxTimeout - elapsed) + std::chrono::microseconds(1);
+    if (deadline_ && now >= *deadline_) return -1;
+    Clock::duration left = timings_.rxTimeout - elapsed;
+    if (deadline_) left = std::min(left, *deadline_ - now);
+    wait = CeilMicros(left) + std::chrono::microseconds(1);
   }
 }
 
-std::string SerialLink::ComRxString() {
+std::optional<std::string> SerialLink::ComRxString(std::size_t maxLength) {
   std::string text;
   for (;;) {
     const int byte = ComRx();
     if (byte < 0 || byte == kCarriageReturn) return text;
+    if (text.size() == maxLength) return std::nullopt;
     text += static_cast<char>(byte);
   }
 }
@@ -67,8 +94,23 @@ std::string SerialLink::ComRxString() {
 Clock::time_point SerialLink::Send(std::uint8_t byte) {
   line_.WriteByte(byte);
   const Clock::time_point left = clock_.Now();
+  lastSent_ = left;
   TraceSent(byte);
   return left;
+}
+
+void SerialLink::SendCommand(std::uint8_t command) {
+  line_.DiscardInput();
+  // Noise still on its way would be taken for the start of the answer. A
+  // line that never falls silent is given one receive timeout, then the
+  // command goes all the same and the answer shows what it is.
+  Clock::time_point giveUp = clock_.Now() + timings_.rxTimeout;
+  if (deadline_) giveUp = std::min(giveUp, *deadline_);
+  while (!StaysQuietFor(2 * CharTime() + 1ms) && clock_.Now() < giveUp) {
+  }
+  Send(command);
+  lastReceived_.reset();
+  longestGap_ = {};
 }
 
 void SerialLink::PaceAfter(Clock::time_point left) {
@@ -87,6 +129,17 @@ bool SerialLink::StaysQuietFor(Clock::duration span) {
     }
   }
   return true;
+}
+
+Clock::duration SerialLink::QuietAfterAnswer() const {
+  // A few bytes' time, plus slack for adapters that hand bytes over in
+  // packets, plus the answer's own pace.
+  const Clock::duration span = 4 * CharTime() + 5ms + kGapsOfSilence * longestGap_;
+  return std::min<Clock::duration>(span, timings_.rxTimeout);
+}
+
+bool SerialLink::StaysQuietAfterAnswer() {
+  return StaysQuietFor(QuietAfterAnswer());
 }
 
 Clock::duration SerialLink::CharTime() const {

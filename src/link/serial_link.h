@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "link/clock.h"
@@ -35,20 +36,37 @@ class SerialLink {
   void ComRxFlush();
 
   // One byte 0..255, or -1 when none arrived while the time since the call
-  // was at most the receive timeout.
+  // was at most the receive timeout, or when the operation's deadline came.
   int ComRx();
   // Characters up to (not including) a carriage return, or as far as they
-  // came before a timeout.
-  std::string ComRxString();
+  // came before a timeout. Nothing when `maxLength` characters came without
+  // a carriage return: the line is stuck or it is not a text line.
+  std::optional<std::string> ComRxString(std::size_t maxLength);
 
   // Sends one byte; returns the moment it left the PC.
   Clock::time_point Send(std::uint8_t byte);
+  // Sends a command to which the unit answers: what is waiting is dropped
+  // first (and whatever is still coming, for as long as a few bytes take), so
+  // that the answer starts with the answer; the answer's timing is then
+  // followed from its first byte.
+  void SendCommand(std::uint8_t command);
   // The pause after a written image byte, counted from when it left. Input
   // that arrives meanwhile is dropped, as nothing is expected during a write.
   void PaceAfter(Clock::time_point left);
   // True when nothing arrives for `span`; a byte that does arrive is dropped
   // with everything after it.
   bool StaysQuietFor(Clock::duration span);
+  // True when the line stays silent long enough after an answer that a byte
+  // beyond it would have shown: a few times the longest gap between the
+  // answer's bytes, never less than a few bytes' time and never more than
+  // the receive timeout.
+  bool StaysQuietAfterAnswer();
+  // How long StaysQuietAfterAnswer listens, given the answer so far.
+  Clock::duration QuietAfterAnswer() const;
+
+  // No receive waits beyond this moment; none by default.
+  void SetDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
+  bool PastDeadline() { return deadline_ && clock_.Now() >= *deadline_; }
 
   // The time one byte takes on the wire at the open rate.
   Clock::duration CharTime() const;
@@ -63,12 +81,19 @@ class SerialLink {
  private:
   void TraceSent(std::uint8_t byte);
   void TraceReceived(int byte);
+  // The line after the last byte sent: one byte's time, so that a byte the
+  // driver reports as gone is on the wire before the port closes.
+  void LetLastByteOut() noexcept;
 
   SerialLine& line_;
   Clock& clock_;
   LinkTimings timings_;
   LineSettings settings_;
   Clock::time_point openedAt_{};
+  std::optional<Clock::time_point> deadline_;
+  std::optional<Clock::time_point> lastSent_;      // since the line was opened
+  std::optional<Clock::time_point> lastReceived_;  // in the current answer
+  Clock::duration longestGap_{};                   // between the current answer's bytes
   long sent_ = 0;
   long received_ = 0;
 };

@@ -5,15 +5,37 @@
 namespace kova {
 namespace {
 
-// How long the line must stay silent after the last EEPROM byte before the
-// answer is trusted: a few bytes' time, plus slack for adapters that hand
-// bytes over in packets.
-Clock::duration QuietAfterAnswer(const SerialLink& link) {
-  return 4 * link.CharTime() + std::chrono::milliseconds(5);
-}
-
 void Report(const ByteProgress& progress, int done, int expected) {
   if (progress) progress(done, expected);
+}
+
+// The unit's version lines are text. A control character in one (other than
+// a tab or a line feed) is a byte of something else: most often the
+// acknowledge, pushed into the line by noise that came ahead of it.
+bool IsText(const std::string& line) {
+  for (const char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F) return false;
+  }
+  return true;
+}
+
+// The acknowledge and the 256 EEPROM bytes of a read, into `bytes`; then
+// the guard that nothing follows. The answer has no checksum: bytes beyond
+// it mean that something shifted it.
+std::optional<Message> ReadEEprom(SerialLink& link, EEpromImage& bytes,
+                                  const ByteProgress& progress) {
+  if (link.PastDeadline()) return CommunicationsError();  // the version lines took it all
+  link.SendCommand(command::kReadEEprom);
+  if (link.ComRx() == -1) return CommunicationsError();
+  for (int i = 0; i < kEEpromSize; ++i) {
+    const int byte = link.ComRx();
+    if (byte == -1) return CommunicationsError();
+    bytes[i] = static_cast<std::uint8_t>(byte);
+    Report(progress, i + 1, kEEpromSize);
+  }
+  if (!link.StaysQuietAfterAnswer()) return UnexpectedResponse();
+  return std::nullopt;
 }
 
 }  // namespace
@@ -21,36 +43,31 @@ void Report(const ByteProgress& progress, int done, int expected) {
 std::optional<Message> GetEEprom(SerialLink& link, VersionTexts& ver, EEpromImage& image,
                                  const ByteProgress& progress) {
   Report(progress, 0, kEEpromSize);
-  link.Send(command::kVersion);
+  link.SendCommand(command::kVersion);
   if (link.ComRx() == -1) return CommunicationsError();
   VersionTexts newVer;
-  for (std::string& line : newVer)
-    line = link.ComRxString();  // a short line is kept as it came
-
-  link.Send(command::kReadEEprom);
-  if (link.ComRx() == -1) return CommunicationsError();
-  EEpromImage newImage{};
-  for (int i = 0; i < kEEpromSize; ++i) {
-    const int byte = link.ComRx();
-    if (byte == -1) return CommunicationsError();
-    newImage[i] = static_cast<std::uint8_t>(byte);
-    Report(progress, i + 1, kEEpromSize);
+  for (std::string& line : newVer) {
+    // A short line is kept as it came; an endless one is not a version.
+    std::optional<std::string> text = link.ComRxString(kMaxVersionLine);
+    if (!text || !IsText(*text)) return UnexpectedResponse();
+    line = std::move(*text);
   }
-  // The answer has no checksum: bytes beyond it mean that something shifted
-  // it, and an image taken from a shifted answer would be nonsense.
-  if (!link.StaysQuietFor(QuietAfterAnswer(link))) return UnexpectedResponse();
 
+  EEpromImage newImage{};
+  if (std::optional<Message> failure = ReadEEprom(link, newImage, progress)) return failure;
   ver = newVer;
   image = newImage;
   return std::nullopt;
 }
 
-std::optional<Message> PutEEprom(SerialLink& link, const EEpromImage& image,
+std::optional<Message> PutEEprom(SerialLink& link, const EEpromImage& image, int& attempted,
                                  const ByteProgress& progress) {
+  attempted = 0;
   Report(progress, 0, kWrittenBytes);
-  link.Send(command::kWriteEEprom);
+  link.SendCommand(command::kWriteEEprom);
   if (link.ComRx() == -1) return CommunicationsError();
   for (int i = kFirstWrittenByte; i < kEEpromSize; ++i) {
+    ++attempted;
     link.PaceAfter(link.Send(image[i]));
     Report(progress, i - kFirstWrittenByte + 1, kWrittenBytes);
   }
@@ -58,23 +75,22 @@ std::optional<Message> PutEEprom(SerialLink& link, const EEpromImage& image,
 }
 
 std::optional<Message> VerifyEEprom(SerialLink& link, const EEpromImage& image,
+                                    std::vector<ByteDifference>& differences,
                                     const ByteProgress& progress) {
+  differences.clear();
   Report(progress, 0, kEEpromSize);
-  link.ComRxFlush();
-  link.Send(command::kReadEEprom);
-  if (link.ComRx() == -1) return CommunicationsError();
-  for (int i = 0; i < kEEpromSize; ++i) {
-    const int byte = link.ComRx();
-    if (byte == -1) return CommunicationsError();
-    // The elapsed-time counter is the unit's own and moves on by itself.
-    if (i >= kFirstWrittenByte && byte != image[i]) return VerificationError();
-    Report(progress, i + 1, kEEpromSize);
+  EEpromImage read{};
+  if (std::optional<Message> failure = ReadEEprom(link, read, progress)) return failure;
+  // The elapsed-time counter is the unit's own and moves on by itself.
+  for (int i = kFirstWrittenByte; i < kEEpromSize; ++i) {
+    if (read[i] != image[i]) differences.push_back({i, image[i], read[i]});
   }
+  if (!differences.empty()) return VerificationError();
   return std::nullopt;
 }
 
 void SendReset(SerialLink& link) {
-  link.Send(command::kReset);
+  link.SendCommand(command::kReset);
 }
 
 }  // namespace kova

@@ -156,12 +156,20 @@ TEST_F(DeviceTest, EachVerbAndUnitConditionGivesItsExitStatusAndJson) {
        "unchanged"},
       {"put of a missing file", {}, {"put", Path("none.kova")}, 3, 9600, "none.kova", "unchanged"},
       {"put that moves the unit", {}, {"put", Path("new.kova")}, 0, 19200, "", "verified", true},
+      {"put cut off mid-write",
+       {"--hangup-after", "120"},
+       {"put", Path("new.kova")},
+       1,
+       9600,
+       "may now hold part of the new configuration",
+       "partial",
+       true},
       {"put whose read-back differs",
        {"--corrupt", "17"},
        {"put", Path("new.kova")},
        5,
        19200,
-       "Verification",
+       "differs from the image written, at 17",
        "written",
        true},
       {"reset", {}, {"reset"}, 0, 9600, ""},
@@ -190,6 +198,11 @@ TEST_F(DeviceTest, EachVerbAndUnitConditionGivesItsExitStatusAndJson) {
       EXPECT_TRUE(json["message"].toString().contains(QString::fromStdString(c.messageHas)))
           << json["message"].toString().toStdString();
       EXPECT_EQ(run.err.rfind("kovactl: ", 0), 0u) << run.err;
+    }
+    if (c.args[0] == "put" && c.status == 5) {
+      const QJsonArray differences = json["differences"].toArray();
+      ASSERT_EQ(differences.size(), 1);
+      EXPECT_EQ(differences[0].toObject()["address"], QJsonValue(17));
     }
     if (c.args[0] == "verify") {
       const QJsonArray differences = json["differences"].toArray();

@@ -2,6 +2,8 @@
 // pseudo-terminal.
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 
 #include <QElapsedTimer>
 #include <QSerialPort>
@@ -11,6 +13,7 @@
 #include "image/pack.h"
 #include "link/link_messages.h"
 #include "link/operation.h"
+#include "link/qt_serial_line.h"
 #include "qt_app.h"
 #include "sim_process.h"
 
@@ -51,11 +54,11 @@ class EndToEndTest : public ::testing::Test {
   // With pauses short enough to run many Puts; the unit does not mind. (A Put
   // at the unit's own pace runs in the window's test against kova-sim.)
   OperationResult Run(Operation kind, const Document& doc) {
-    return RunOperation({.kind = kind,
-                         .document = doc,
-                         .device = folder.Link(),
-                         .timings = {.rxTimeout = 250ms, .pacing = 1ms, .settle = 100ms}});
+    return RunOperation(
+        {.kind = kind, .document = doc, .device = folder.Link(), .timings = timings});
   }
+
+  const LinkTimings timings{.rxTimeout = 250ms, .pacing = 1ms, .settle = 100ms};
 
   test::SimFolder folder;
 };
@@ -119,35 +122,54 @@ TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRateThenGetReadsIt) {
   EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
 }
 
-TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhy) {
+// A device that another run of this program holds (through any spelling of
+// its path) or that another program holds in exclusive mode is not used, and
+// the other program keeps its exclusive mode.
+TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhyAndIsLeftAsItWas) {
   SimProcess sim(folder);
-  QSerialPort holder(QString::fromStdString(folder.Link()));
-  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-  const std::pair<std::string, std::string> cases[] = {
-      {folder.Link() + "-missing", "the device does not exist (is the adapter plugged in?)"},
-      {folder.Link(), "the device is in use by another program"},
+  const auto getThrough = [&](const std::string& device) {
+    return RunOperation(
+               {.kind = Operation::Get, .document = DocumentAt(k9600, k9600), .device = device})
+        .messages;
   };
-  for (const auto& [device, reason] : cases) {
-    const OperationResult result = RunOperation(
-        {.kind = Operation::Get, .document = DocumentAt(k9600, k9600), .device = device});
-    EXPECT_EQ(result.messages,
-              (std::vector<Message>{
-                  {"Communications Error", "Could not open " + device + ": " + reason + "."}}));
+  const auto couldNotOpen = [](const std::string& device, const std::string& reason) {
+    return std::vector<Message>{
+        {"Communications Error", "Could not open " + device + ": " + reason + "."}};
+  };
+  const std::string inUse = "the device is in use by another program";
+  EXPECT_EQ(getThrough(folder.Link() + "-missing"),
+            couldNotOpen(folder.Link() + "-missing",
+                         "the device does not exist (is the adapter plugged in?)"));
+  {
+    QtSerialLine otherRun;
+    otherRun.Open({sim.Device(), 9600});
+    EXPECT_EQ(getThrough(folder.Link()), couldNotOpen(folder.Link(), inUse));
+    otherRun.Close();
+    EXPECT_EQ(getThrough(folder.Link()), couldNotOpen(folder.Link(), inUse))
+        << "held from the first open to the end of the run";
   }
+  QSerialPort holder(QString::fromStdString(sim.Device()));
+  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+  EXPECT_EQ(getThrough(folder.Link()), couldNotOpen(folder.Link(), inUse));
+  int exclusive = 0;
+  ASSERT_EQ(::ioctl(holder.handle(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 1) << "its exclusive mode was cleared";
   holder.close();
-  EXPECT_EQ(Run(Operation::Get, DocumentAt(k9600, k9600)).messages, kNone);
+  EXPECT_EQ(getThrough(folder.Link()), kNone);
 }
 
-// Every fault the simulator can play, against Get and against Put: each ends
-// in its one message, takes over nothing it should not, leaves the port
+// Every fault the simulator can play, at the line's own pace and with slow
+// bytes (slower than the old fixed guard after an answer allowed for),
+// against Get and against Put: each ends in its message, takes over nothing
+// it should not, says truly what a Put left in the unit, leaves the port
 // closed, and the next operation on a sound unit works.
 struct Fault {
   const char* name;
   QStringList options;
-  // The title and the start of the text of the one message of a Get and of
-  // a Put; none for a fault the operation cannot see.
+  // The title and the start of the text of the first message of a Get and
+  // of a Put; none for a fault the operation cannot see.
   std::optional<Message> get, put;
-  bool putTaken;  // the unit took the whole image, so the window takes the Put
+  UnitState putLeft;
 };
 
 void PrintTo(const Fault& fault, std::ostream* out) {
@@ -155,49 +177,73 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 }
 
 const Message kLost{"Communications Error", "The connection through "};
+using enum UnitState;
 const Fault kFaults[] = {
-    {"silent", {"--silent"}, CommunicationsError(), CommunicationsError(), false},
-    {"no_ack_read", {"--no-ack=#"}, CommunicationsError(), CommunicationsError(), true},
-    {"no_ack_write", {"--no-ack", "!"}, std::nullopt, CommunicationsError(), false},
-    {"stop_after", {"--stop-after", "100"}, CommunicationsError(), CommunicationsError(), true},
-    {"corrupt", {"--corrupt=77"}, std::nullopt, VerificationError(), true},
-    {"slow", {"--byte-delay", "300"}, CommunicationsError(), CommunicationsError(), false},
-    {"stray", {"--stray", "3"}, UnexpectedResponse(), VerificationError(), true},
-    {"hangup", {"--hangup-after=100"}, kLost, kLost, false},
-    {"wrong_rate", {"--rate", "19200"}, CommunicationsError(), CommunicationsError(), false},
+    {"sound", {}, std::nullopt, std::nullopt, Verified},
+    {"silent", {"--silent"}, CommunicationsError(), CommunicationsError(), Unchanged},
+    {"no_ack_read", {"--no-ack=#"}, CommunicationsError(), CommunicationsError(), Written},
+    {"no_ack_write", {"--no-ack", "!"}, std::nullopt, CommunicationsError(), Unchanged},
+    {"stop_after", {"--stop-after", "100"}, CommunicationsError(), CommunicationsError(), Written},
+    {"corrupt", {"--corrupt=77"}, std::nullopt, VerificationError(), Written},
+    {"too_slow", {"--byte-delay", "300"}, CommunicationsError(), CommunicationsError(), Unchanged},
+    {"noise_before_ack", {"--stray", "3"}, UnexpectedResponse(), UnexpectedResponse(), Written},
+    {"noise_after_ack", {"--after-ack", "2"}, UnexpectedResponse(), UnexpectedResponse(), Written},
+    {"noise_after_answer", {"--trail", "1"}, UnexpectedResponse(), UnexpectedResponse(), Written},
+    {"stuck_transmitter", {"--stuck", "0"}, UnexpectedResponse(), UnexpectedResponse(), Written},
+    {"hangup", {"--hangup-after=100"}, kLost, kLost, Partial},
+    {"wrong_rate", {"--rate", "19200"}, CommunicationsError(), CommunicationsError(), Unchanged},
 };
 
 class FaultMatrix : public EndToEndTest,
-                    public ::testing::WithParamInterface<std::tuple<Fault, Operation>> {};
+                    public ::testing::WithParamInterface<std::tuple<Fault, int, Operation>> {};
 
-TEST_P(FaultMatrix, EndsInItsOneMessage) {
-  const auto& [fault, kind] = GetParam();
+TEST_P(FaultMatrix, EndsInItsMessageAndSaysWhatTheUnitHolds) {
+  const auto& [fault, byteDelayMs, kind] = GetParam();
   const std::optional<Message>& message = kind == Operation::Get ? fault.get : fault.put;
   Document window = DocumentAt(k9600, k19200);  // a Put moves the unit
   window.cfg.Zones[4].OpenRIC1 = "4242";
-  folder.WriteEEprom(ImageAt(k9600));
+  Document sent = window;
+  PackEEprom(sent);
+  const EEpromImage before = ImageAt(k9600);
+  folder.WriteEEprom(before);
   {
-    SimProcess faulty(folder, fault.options);
+    SimProcess faulty(folder,
+                      QStringList{"--byte-delay", QString::number(byteDelayMs)} + fault.options);
     QElapsedTimer timer;
     timer.start();
     const OperationResult result = Run(kind, window);
-    // Far beyond any wait of the protocol: an operation that takes this
-    // long is stuck, not slow.
-    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_LE(timer.elapsed(),
+              OperationDeadline({.kind = kind, .document = window, .timings = timings}).count());
 
-    ASSERT_EQ(result.messages.size(), message ? 1u : 0u)
-        << ::testing::PrintToString(result.messages);
+    ASSERT_EQ(result.messages.empty(), !message) << ::testing::PrintToString(result.messages);
     if (message) {
       EXPECT_EQ(result.messages[0].title, message->title);
       EXPECT_EQ(result.messages[0].text.rfind(message->text, 0), 0u) << result.messages[0].text;
     }
-    EXPECT_EQ(result.document.has_value(), kind == Operation::Get ? !message : fault.putTaken);
-    if (result.document && kind == Operation::Put) {
-      EXPECT_EQ(result.document->cfg.BaudPC, k19200) << "the unit was told its new rate";
-      EXPECT_EQ(result.document->cfg.Zones[4].OpenRIC1, "4242");
-    }
     EXPECT_EQ(OpenHandlesTo(faulty.Device()), 0) << "the port is closed";
     EXPECT_TRUE(faulty.Running()) << "the simulator rides it out";
+    if (kind == Operation::Get) {
+      EXPECT_EQ(result.document.has_value(), !message);
+      if (result.document) {
+        EXPECT_EQ(result.document->image, before);
+      }
+    } else {
+      EXPECT_EQ(result.unit, fault.putLeft);
+      const bool written = fault.putLeft == Written || fault.putLeft == Verified;
+      EXPECT_EQ(result.document.has_value(), written);
+      EXPECT_EQ(result.unitBaud, written ? 19200 : 9600);
+      if (result.document) {
+        EXPECT_EQ(result.document->cfg.Zones[4].OpenRIC1, "4242");
+      }
+      faulty.Stop();
+      const EEpromImage held = folder.ReadEEprom();
+      if (fault.putLeft == Unchanged) {
+        EXPECT_EQ(held, before);
+      }
+      if (written) {
+        EXPECT_TRUE(std::equal(held.begin() + 4, held.end(), sent.image.begin() + 4));
+      }
+    }
   }
 
   // The same unit, sound again, at whatever rate it now listens.
@@ -207,11 +253,12 @@ TEST_P(FaultMatrix, EndsInItsOneMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Link, FaultMatrix,
-                         ::testing::Combine(::testing::ValuesIn(kFaults),
+                         ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::Values(0, 12),
                                             ::testing::Values(Operation::Get, Operation::Put)),
                          [](const auto& test) {
                            return std::string(std::get<0>(test.param).name) +
-                                  (std::get<1>(test.param) == Operation::Get ? "_get" : "_put");
+                                  (std::get<1>(test.param) ? "_slow" : "") +
+                                  (std::get<2>(test.param) == Operation::Get ? "_get" : "_put");
                          });
 
 }  // namespace

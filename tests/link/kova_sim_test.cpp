@@ -38,6 +38,30 @@ TEST(UnitModel, AnInterruptedWriteKeepsWhatCameAndTheOldRateUntilReset) {
   }
 }
 
+// Noise goes where the fault says, around every answer alike.
+TEST(UnitModel, NoiseGoesBeforeOrAfterTheAcknowledgeOrAfterTheAnswer) {
+  struct Case {
+    UnitFaults faults;
+    std::vector<std::uint8_t> version;
+  };
+  constexpr std::uint8_t J = UnitModel::kStrayByte, A = UnitModel::kAcknowledge;
+  const Case cases[] = {
+      {{}, {A, 'V', '\r'}},
+      {{.stray = 2}, {J, J, A, 'V', '\r'}},
+      {{.afterAck = 1}, {A, J, 'V', '\r'}},
+      {{.trail = 1}, {A, 'V', '\r', J}},
+      {{.stray = 1, .afterAck = 1, .trail = 1}, {J, A, J, 'V', '\r', J}},
+  };
+  for (const Case& c : cases) {
+    UnitModel unit(kImage, {"V", "", ""}, c.faults);
+    std::vector<std::uint8_t> expected = c.version;
+    expected.insert(expected.end() - (c.faults.trail ? 1 : 0), {'\r', '\r'});
+    EXPECT_EQ(unit.Receive('v', 0ms).bytes, expected) << &c - cases;
+    const std::vector<std::uint8_t> read = unit.Receive('#', 1ms).bytes;
+    EXPECT_EQ(read.size(), 257u + c.faults.stray + c.faults.afterAck + c.faults.trail);
+  }
+}
+
 TEST(UnitModel, ElapsedCounterCarriesMinutesIntoHours) {
   struct Case {
     std::array<std::uint8_t, 4> before;
@@ -60,9 +84,9 @@ TEST(UnitModel, ElapsedCounterCarriesMinutesIntoHours) {
 
 TEST(SimOptions, RefusesWhatItCannotUseNamingTheOption) {
   const std::vector<std::string> cases[] = {
-      {"--bogus"},         {"--rate", "9601"}, {"--rate"},     {"--stop-after", "256"},
-      {"--corrupt", "-1"}, {"--no-ack", "x"},  {"--silent=1"}, {"--exit-on-idle", "soon"},
-      {"--stray", "3x"}};
+      {"--bogus"},         {"--rate", "9601"}, {"--rate"},      {"--stop-after", "256"},
+      {"--corrupt", "-1"}, {"--no-ack", "x"},  {"--silent=1"},  {"--exit-on-idle", "soon"},
+      {"--stray", "3x"},   {"--trail", "-1"},  {"--after-ack"}, {"--stuck", "256"}};
   for (const auto& args : cases) {
     const std::string named = args[0].substr(0, args[0].find('='));
     try {
@@ -76,9 +100,10 @@ TEST(SimOptions, RefusesWhatItCannotUseNamingTheOption) {
 
 TEST(SimOptions, HelpDocumentsEveryOption) {
   const std::string help = SimHelp();
-  for (const char* name : {"--eeprom", "--link", "--rate", "--ver1", "--silent", "--no-ack",
-                           "--stop-after", "--corrupt", "--byte-delay", "--stray", "--hangup-after",
-                           "--exit-on-idle", "--die-with-parent"}) {
+  for (const char* name :
+       {"--eeprom", "--link", "--rate", "--ver1", "--silent", "--no-ack", "--stop-after",
+        "--corrupt", "--byte-delay", "--stray", "--after-ack", "--trail", "--stuck",
+        "--hangup-after", "--exit-on-idle", "--die-with-parent"}) {
     EXPECT_NE(help.find(name), std::string::npos) << name;
   }
 }

@@ -4,6 +4,9 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include "link/link_messages.h"
 #include "link/open_problem.h"
@@ -92,6 +95,51 @@ TEST(OpenProblem, TellsMissingFromForbiddenFromBusyAndHintsAtTheGroup) {
   EXPECT_NE(text.find("join the uucp group"), std::string::npos) << text;
   EXPECT_NE(text.find("usermod -aG uucp"), std::string::npos) << text;
   EXPECT_EQ(OpenProblemText(OpenProblem::Other, "", "Unknown baud"), "Unknown baud");
+}
+
+// Joining a group helps only when that group may read and write the device
+// and is not root; otherwise the message sends the user to an administrator.
+TEST(OpenProblem, SuggestsAGroupOnlyWhenJoiningItWouldHelp) {
+  EXPECT_EQ(GroupToJoin("dialout", true), "dialout");
+  EXPECT_EQ(GroupToJoin("dialout", false), "");
+  EXPECT_EQ(GroupToJoin("root", true), "");
+  const std::string text = OpenProblemText(OpenProblem::NoPermission, "", "Permission denied");
+  for (const char* part : {"administrator", "udev rule", "dialout", "log in again"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+  EXPECT_EQ(text.find("join the  group"), std::string::npos);
+}
+
+// A device that stops answering reads is most often unplugged; one whose
+// bytes vanish between the port's notice and the read has another reader.
+TEST(OpenProblem, ALostDeviceIsToldFromAnotherReaderByTheFailingCallsWords) {
+  EXPECT_EQ(LostDeviceText("Input/output error"),
+            "the device stopped working or was unplugged (Input/output error)");
+  EXPECT_EQ(LostDeviceText(std::strerror(EAGAIN)),
+            "another program is reading from the same device (" +
+                std::string(std::strerror(EAGAIN)) + ")");
+}
+
+// Every spelling of a device comes out as the device itself; a relative
+// name is looked for in the working folder first, then under /dev/.
+TEST(PortMap, ADeviceNameResolvesToTheDeviceItself) {
+  QTemporaryDir dir;
+  const std::filesystem::path folder = std::filesystem::canonical(dir.path().toStdString());
+  std::filesystem::create_symlink("/dev/null", folder / "unit");
+  std::filesystem::create_directory(folder / "tty0");  // here, and also in /dev
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"unit", "/dev/null"},
+      {(folder / "unit").string(), "/dev/null"},
+      {"null", "/dev/null"},
+      {"tty0", (folder / "tty0").string()},
+      {"no-such-device", "no-such-device"},
+      {"/dev/no-such-device", "/dev/no-such-device"},
+  };
+  for (const auto& [name, device] : cases)
+    EXPECT_EQ(ResolveDevicePath(name), device) << name;
+  std::filesystem::current_path(before);
 }
 
 }  // namespace

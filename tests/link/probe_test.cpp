@@ -7,8 +7,9 @@
 
 #include <algorithm>
 
+#include "fake_clock.h"
+#include "fake_line.h"
 #include "image/configuration.h"
-#include "link/fake_line.h"
 #include "link/uart_model.h"
 #include "unit_model.h"
 

@@ -38,26 +38,70 @@ TEST_F(SerialLinkTest, ComRxWaitsWhileAtMost250msHavePassed) {
   }
 }
 
-TEST_F(SerialLinkTest, ComRxStringStopsAtCarriageReturnOrSilence) {
+TEST_F(SerialLinkTest, ComRxStringStopsAtCarriageReturnSilenceOrItsLength) {
   struct Case {
-    std::string_view input;
-    std::string text;
+    std::string input;
+    std::optional<std::string> text;
     Clock::duration elapsed;  // at least
     std::size_t left;         // bytes still waiting
   };
-  const Case cases[] = {{"AB\rC", "AB", 0ms, 1},
-                        {"AB", "AB", 250ms, 0},
-                        {"", "", 250ms, 0},
-                        {"A\nB\r", "A\nB", 0ms, 0}};
+  const Case cases[] = {
+      {"AB\rC", "AB", 0ms, 1},      {"AB", "AB", 250ms, 0},
+      {"", "", 250ms, 0},           {"A\nB\r", "A\nB", 0ms, 0},
+      {"ABCDE\r", "ABCDE", 0ms, 0}, {"ABCDEF\r", std::nullopt, 0ms, 1}};  // a stuck line ends at 5
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.input));
+    SCOPED_TRACE(c.input);
     Reopen();
     line.Deliver(c.input);
     const Clock::time_point t0 = clock.Now();
-    EXPECT_EQ(link.ComRxString(), c.text);
+    EXPECT_EQ(link.ComRxString(5), c.text);
     EXPECT_GE(clock.Now() - t0, c.elapsed);
     EXPECT_EQ(line.Pending(), c.left);
   }
+}
+
+// The silence asked for after an answer follows the answer's own pace: a
+// byte beyond it that comes as late as its bytes came is always seen, and
+// the wait never passes the receive timeout.
+TEST_F(SerialLinkTest, TheGuardAfterAnAnswerFollowsItsLongestGap) {
+  struct Case {
+    Clock::duration gap;    // between the answer's bytes
+    Clock::duration extra;  // when a byte beyond it comes, after the last
+    bool seen;
+  };
+  const Case cases[] = {
+      {0ms, 1ms, true},    {0ms, 20ms, false},  {9ms, 10ms, true},   {12ms, 30ms, true},
+      {12ms, 70ms, false}, {40ms, 100ms, true}, {90ms, 240ms, true}, {90ms, 260ms, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.gap / 1ms) + " ms, extra after " + std::to_string(c.extra / 1ms) +
+                 " ms");
+    Reopen();
+    link.SendCommand('#');
+    line.Deliver(std::string(10, 'x'), 1ms, c.gap);
+    for (int i = 0; i < 10; ++i)
+      ASSERT_EQ(link.ComRx(), 'x');
+    line.Deliver("!", c.extra);
+    const Clock::time_point t0 = clock.Now();
+    EXPECT_EQ(link.StaysQuietAfterAnswer(), !c.seen);
+    EXPECT_LE(clock.Now() - t0, 250ms + 1ms);
+  }
+}
+
+// What is on its way when a command goes is dropped, so that the answer
+// starts with the answer; the byte sent last reaches the line before the
+// port closes.
+TEST_F(SerialLinkTest, ACommandGoesOnAQuietLineAndTheLastByteLeavesBeforeClosing) {
+  Reopen();
+  line.Deliver("noise", 0ms, 1ms);  // still coming when the command is due
+  clock.Advance(1500us);
+  link.SendCommand('v');
+  EXPECT_EQ(line.Pending(), 0u);
+  EXPECT_EQ(line.SentText(), "v");
+  const Clock::time_point left = line.sent().back().left;
+  link.ComClose();
+  EXPECT_GE(clock.Now() - left, 10s / 9600) << "closed while the byte was on the wire";
+  EXPECT_EQ(line.closes(), 1);
 }
 
 TEST_F(SerialLinkTest, ByteTraceIsOffUntilSwitchedOnThenTimesEveryByte) {
@@ -94,28 +138,78 @@ TEST_F(UnitProtocolTest, MissingVersionLinesBecomeEmptyAndTheReadGoesOn) {
   EXPECT_GE(clock.Now() - t0, 3 * 250ms) << "each line waits on its own";
 }
 
-TEST_F(UnitProtocolTest, VerifyComparesOnlyBytes4To255AndStopsAtTheFirstDifference) {
+// A Get takes nothing from an answer that is not what the unit sends: an
+// endless or binary version line, or an EEPROM answer with more than 256
+// bytes (noise ahead of the acknowledge shifts it by as many bytes).
+TEST_F(UnitProtocolTest, AGetTakesNothingFromAnAnswerThatIsNotTheUnits) {
   struct Case {
-    int address;  // -1: no difference
+    const char* name;
+    std::string version;  // after the acknowledge of "v"
+    std::string noise;    // ahead of the acknowledge of "#"
+    Clock::duration spacing;
     std::optional<Message> message;
-    int compared;  // bytes found equal before it stopped
+  };
+  const Case cases[] = {
+      {"sound", "A\rB\rC\r", "", 1ms, std::nullopt},
+      {"sound and slow", "A\rB\rC\r", "", 60ms, std::nullopt},
+      {"line feeds stay", "A\nB\r\nC\r", "", 1ms, std::nullopt},
+      {"stuck transmitter", std::string(200, '\0'), "", 1ms, UnexpectedResponse()},
+      {"endless line", std::string(81, 'A') + "\r\r\r", "", 1ms, UnexpectedResponse()},
+      {"acknowledge in a line",
+       "\x06"
+       "A\rB\rC\r",
+       "", 1ms, UnexpectedResponse()},
+      {"shifted read", "A\rB\rC\r", "\xE5", 1ms, UnexpectedResponse()},
+      {"shifted slow read", "A\rB\rC\r", "\xE5", 30ms, UnexpectedResponse()},
+  };
+  const EEpromImage held = PatternImage(k9600, 3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    line.SetResponder([&](std::uint8_t byte, FakeLine& l) {
+      if (byte == 'v') l.Deliver("\x06" + c.version, 1ms, c.spacing);
+      if (byte != '#') return;
+      l.Deliver(c.noise + "\x06", 1ms, c.spacing);
+      l.Deliver(held, c.spacing, c.spacing);
+    });
+    Reopen();
+    VersionTexts ver{"old", "old", "old"};
+    EEpromImage image{};
+    EXPECT_EQ(GetEEprom(link, ver, image), c.message);
+    EXPECT_EQ(image == held, !c.message);
+    EXPECT_EQ(ver[0] != "old", !c.message);
+  }
+}
+
+// Verify lists every byte 4..255 that differs; a read-back shifted by noise
+// is unexpected data, not a list of differences that a retry cannot mend.
+TEST_F(UnitProtocolTest, VerifyListsTheDifferencesOfBytes4To255ButNotOfAShiftedRead) {
+  struct Case {
+    std::vector<int> changed;
+    int stray;
+    std::optional<Message> message;
+    std::vector<int> listed;
   };
   const EEpromImage image = PatternImage(k9600, 99);
-  const Case cases[] = {{-1, std::nullopt, 256},
-                        {3, std::nullopt, 256},
-                        {4, VerificationError(), 4},
-                        {200, VerificationError(), 200}};
+  const Case cases[] = {{{}, 0, std::nullopt, {}},
+                        {{3}, 0, std::nullopt, {}},
+                        {{4, 200}, 0, VerificationError(), {4, 200}},
+                        {{}, 1, UnexpectedResponse(), {}},
+                        {{7}, 2, UnexpectedResponse(), {}}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.address);
+    SCOPED_TRACE(&c - cases);
     EEpromImage held = image;
-    if (c.address >= 0) held[c.address] ^= 0x5A;
-    FakeUnit unit(line, clock, held);
+    for (int address : c.changed)
+      held[address] ^= 0x5A;
+    FakeUnit unit(line, clock, held, {.stray = c.stray});
     Reopen();
     line.Deliver("stale");  // dropped before asking
     clock.Advance(1ms);
-    int compared = -1;
-    EXPECT_EQ(VerifyEEprom(link, image, [&](int d, int) { compared = d; }), c.message);
-    EXPECT_EQ(compared, c.compared);
+    std::vector<ByteDifference> differences{{1, 2, 3}};
+    EXPECT_EQ(VerifyEEprom(link, image, differences), c.message);
+    std::vector<ByteDifference> listed;
+    for (int address : c.listed)
+      listed.push_back({address, image[address], held[address]});
+    EXPECT_EQ(differences, listed);
     EXPECT_EQ(line.sent().back().byte, '#');
   }
 }

@@ -89,6 +89,43 @@ TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
   EXPECT_EQ(backups("get"), std::vector{read});
 }
 
+// After a Put that failed the window shows what the unit holds, and its PC
+// rate follows the unit only when the whole image went out.
+TEST_F(DeviceButtonsTest, AFailedPutMovesThePcRateOnlyWhenTheWholeImageWent) {
+  constexpr ListIndex k9600 = 4, k19200 = 3;
+  struct Case {
+    UnitState left;
+    std::vector<Message> messages;
+    ListIndex baudPC;
+  };
+  const Case cases[] = {
+      {UnitState::Partial, {CommunicationsError(), UnitPartlyWritten(17, 252)}, k9600},
+      {UnitState::Written, {UnexpectedResponse(), UnitWrittenNotVerified(19200)}, k19200},
+  };
+  for (const Case& c : cases) {
+    cfg().BaudPC = k9600;
+    cfg().BaudKova = k19200;
+    window->Refresh();
+    prompter.shown.clear();
+    unit = [&](const OperationRequest& request, const ProgressSink&) {
+      OperationResult result;
+      result.kind = request.kind;
+      result.unit = c.left;
+      result.messages = c.messages;
+      if (c.left == UnitState::Written) {
+        result.document = request.document;
+        result.document->cfg.BaudPC = request.document.cfg.BaudKova;
+      }
+      return result;
+    };
+    window->cmdPut_Click();
+    waitIdle();
+    EXPECT_EQ(prompter.shown, c.messages);
+    EXPECT_EQ(cfg().BaudPC, c.baudPC);
+    EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentIndex(), c.baudPC);
+  }
+}
+
 TEST_F(DeviceButtonsTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {
   auto* device = find<QComboBox>("lstPortDevice");
   struct Step {

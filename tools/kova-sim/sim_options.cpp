@@ -97,8 +97,18 @@ const std::vector<Option>& Options() {
        "Fault: slow bytes; each byte sent waits MS milliseconds more than its wire time. "
        "Over 250 the PC gives up.",
        [](S& o, Str n, Str v) { o.byteDelayMs = static_cast<int>(ParseWhole(n, v, 0, 60000)); }},
-      {"--stray", "N", "Fault: send N junk bytes (E5) ahead of every answer.",
+      {"--stray", "N",
+       "Fault: noise before the acknowledge; send N junk bytes (E5) ahead of every answer.",
        [](S& o, Str n, Str v) { o.faults.stray = static_cast<int>(ParseWhole(n, v, 0, 4096)); }},
+      {"--after-ack", "N",
+       "Fault: noise after the acknowledge; send N junk bytes (E5) right after it.",
+       [](S& o, Str n, Str v) { o.faults.afterAck = static_cast<int>(ParseWhole(n, v, 0, 4096)); }},
+      {"--trail", "N", "Fault: send N junk bytes (E5) after every answer.",
+       [](S& o, Str n, Str v) { o.faults.trail = static_cast<int>(ParseWhole(n, v, 0, 4096)); }},
+      {"--stuck", "BYTE",
+       "Fault: a stuck transmitter; after each command it hears, the unit sends BYTE (0..255) "
+       "without end, until the PC closes the device.",
+       [](S& o, Str n, Str v) { o.stuckByte = static_cast<int>(ParseWhole(n, v, 0, 255)); }},
       {"--hangup-after", "N",
        "Fault: after N bytes have passed the line (both ways), drop it as if the adapter were "
        "pulled out; a new device then appears (the --link follows it, and its path is printed).",

@@ -17,6 +17,7 @@ struct SimOptions {
   long minuteMs = 60000;  // how long a minute of the elapsed-time counter lasts
   UnitFaults faults;
   int byteDelayMs = 0;    // on top of each byte's wire time
+  int stuckByte = -1;     // after each command, sent without end; -1: none
   long hangupAfter = -1;  // bytes both ways, then the line drops
   double exitOnIdle = 0;  // seconds without a byte from the PC; 0: never
   bool dieWithParent = false;

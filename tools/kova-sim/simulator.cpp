@@ -61,6 +61,9 @@ void Simulator::Run(const volatile bool& stop) {
       nextMinute_ += std::chrono::milliseconds(options_.minuteMs);
       Save();
     }
+    if (stuck_ && outgoing_.size() < 16) {
+      Queue(std::vector<std::uint8_t>(16, static_cast<std::uint8_t>(options_.stuckByte)), now);
+    }
     SendDue(now);
 
     pollfd pfd{device_.fd(), POLLIN, 0};
@@ -140,6 +143,7 @@ void Simulator::Hear(std::uint8_t byte, Clock::time_point now) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
   UnitModel::Answer answer = unit_.Receive(byte, ms);
   Queue(answer.bytes, now);
+  if (options_.stuckByte >= 0 && !answer.bytes.empty()) stuck_ = true;
   Handle(answer.event);
 }
 
@@ -186,6 +190,7 @@ bool Simulator::CountByte() {
 void Simulator::HangUp() {
   if (options_.verbose) log_ << "hanging up after " << options_.hangupAfter << " bytes\n";
   outgoing_.clear();
+  stuck_ = false;
   Handle(unit_.LineDropped());
   device_.Renew();
   device_.SetIdleRate(kBaudRates[unit_.RateIndex()]);
@@ -199,6 +204,7 @@ void Simulator::PeerClosed() {
   peerOpen_ = false;
   // Whatever was still to go would land in a closed port.
   outgoing_.clear();
+  stuck_ = false;
   Handle(unit_.LineDropped());
 }
 

@@ -57,6 +57,7 @@ class Simulator {
   Clock::time_point lastHeard_;
   Clock::time_point nextMinute_;
   bool peerOpen_ = false;
+  bool stuck_ = false;  // the transmitter runs on (--stuck)
   long bytesPassed_ = 0;
 };
 

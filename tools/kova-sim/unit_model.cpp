@@ -44,11 +44,13 @@ std::vector<std::uint8_t> UnitModel::Command(std::uint8_t command) {
   if (faults_.noAck.find(static_cast<char>(command)) != std::string::npos) return {};
   std::vector<std::uint8_t> bytes(faults_.stray, kStrayByte);
   bytes.push_back(kAcknowledge);
+  bytes.insert(bytes.end(), faults_.afterAck, kStrayByte);
   std::vector<std::uint8_t> rest;
   if (command == 'v') rest = AnswerVersion();
   if (command == '#') rest = AnswerRead();
   if (command == '!') writeAt_ = kFirstWritten;
   bytes.insert(bytes.end(), rest.begin(), rest.end());
+  bytes.insert(bytes.end(), faults_.trail, kStrayByte);
   return bytes;
 }
 

@@ -16,7 +16,9 @@ struct UnitFaults {
   std::string noAck{};  // these commands get no acknowledge and no answer at all
   int stopAfter = -1;   // a read sends only this many EEPROM bytes
   int corruptAt = -1;   // the first read after a write sends this address inverted
-  int stray = 0;        // junk bytes ahead of every answer
+  int stray = 0;        // junk bytes ahead of every answer (before its acknowledge)
+  int afterAck = 0;     // junk bytes right after every acknowledge
+  int trail = 0;        // junk bytes after every answer
 };
 
 // The unit's side of the protocol, without any notion of a line: bytes in,

@@ -20,6 +20,7 @@
 #include "link/operation.h"
 #include "link/port_map.h"
 #include "link/probe.h"
+#include "link/unit_protocol.h"
 
 namespace kova::ctl {
 namespace {
@@ -78,11 +79,30 @@ ProgressSink ProgressBar() {
   };
 }
 
-struct ByteDifferenceJson {
-  int address;
-  int expected;
-  int got;
-};
+// "3 bytes differ from unit.kova, first at 17, 250, 251"
+std::string DifferenceSummary(const std::vector<int>& addresses, const std::string& against) {
+  constexpr std::size_t kNamed = 8;
+  std::string text = std::to_string(addresses.size()) + " byte" +
+                     (addresses.size() == 1 ? " differs" : "s differ") + " from " + against +
+                     ", at ";
+  for (std::size_t i = 0; i < addresses.size() && i < kNamed; ++i)
+    text += (i ? ", " : "") + std::to_string(addresses[i]);
+  return text + (addresses.size() > kNamed ? ", ..." : "");
+}
+
+const char* UnitStateName(UnitState state) {
+  switch (state) {
+    case UnitState::Unchanged:
+      return "unchanged";
+    case UnitState::Partial:
+      return "partial";
+    case UnitState::Written:
+      return "written";
+    case UnitState::Verified:
+      return "verified";
+  }
+  return "unchanged";
+}
 
 // One device verb's run: where it talked, at what rate, and what came of it.
 // Everything a script reads from --json is here.
@@ -174,28 +194,36 @@ class Session {
   // Runs the operation and takes in what it says; true when it succeeded.
   bool Run(const OperationRequest& request, OperationResult& result) {
     result = RunOperation(request, ProgressBar());
-    // A Put that went through leaves the unit at the rate it wrote.
-    if (request.kind == Operation::Put && result.document) {
-      baud_ = kBaudRates[static_cast<std::size_t>(result.document->cfg.BaudPC)];
-    }
+    // Where the unit is to be found now: a Put that went out whole moved it.
+    if (result.unitBaud > 0) baud_ = result.unitBaud;
     for (const auto& warning : result.warnings)
       PrintError(warning);
+    for (const ByteDifference& difference : result.differences)
+      differences_.push_back(difference);
     if (result.succeeded) return true;
+    const auto said = [&](const Message& message) {
+      return std::find(result.messages.begin(), result.messages.end(), message) !=
+             result.messages.end();
+    };
     int status = kFailed;
     if (result.portNotOpened) {
       status = kPortUnavailable;
-    } else if (std::find(result.messages.begin(), result.messages.end(), CommunicationsError()) !=
-               result.messages.end()) {
+    } else if (said(CommunicationsError())) {
       status = kNoAnswer;
-    } else if (std::find(result.messages.begin(), result.messages.end(), VerificationError()) !=
-               result.messages.end()) {
+    } else if (!result.differences.empty() || said(VerificationError())) {
       status = kDifferences;
     }
     std::string text;
     for (const auto& message : result.messages)
       text += (text.empty() ? "" : " ") + MessageText(message);
+    if (!result.differences.empty()) {
+      std::vector<int> addresses;
+      for (const ByteDifference& difference : result.differences)
+        addresses.push_back(difference.address);
+      text += " " + DifferenceSummary(addresses, "the image written") + ".";
+    }
     if (status == kNoAnswer) {
-      NoAnswer(baud_.value_or(kFactoryRate), CommunicationsError().text);
+      NoAnswer(baud_.value_or(kFactoryRate), text);
     } else {
       Fail(status, text);
     }
@@ -215,8 +243,10 @@ class Session {
   // A unit that did not answer at `rate`: the message says where it was
   // asked and how to find it.
   void NoAnswer(int rate, const std::string& what) {
+    std::string said = what;
+    if (!said.empty() && said.back() != '.') said += '.';
     Fail(kNoAnswer, "no response from the unit on " + port_ + " at " + std::to_string(rate) +
-                        " bit/s: " + what + ". Run 'kovactl probe --port " + port_ +
+                        " bit/s: " + said + " Run 'kovactl probe --port " + port_ +
                         "' to find its rate.");
   }
 
@@ -226,7 +256,7 @@ class Session {
   void SetRate(int rate) { baud_ = rate; }
   void SetVersions(const VersionTexts& versions) { versions_ = versions; }
   void AddDifference(int address, int expected, int got) {
-    differences_.push_back({address, expected, got});
+    differences_.push_back({.address = address, .expected = expected, .got = got});
   }
   void SetUnitState(std::string state) { unit_ = std::move(state); }
 
@@ -276,7 +306,7 @@ class Session {
   std::optional<int> baud_;
   VersionTexts versions_{};
   std::optional<std::string> message_;
-  std::vector<ByteDifferenceJson> differences_;
+  std::vector<ByteDifference> differences_;
   std::optional<std::string> unit_;
   int status_ = kOk;
 };
@@ -361,17 +391,6 @@ Verb Get() {
           }};
 }
 
-// "3 bytes differ from unit.kova, first at 17, 250, 251"
-std::string DifferenceSummary(const std::vector<int>& addresses, const std::string& against) {
-  constexpr std::size_t kNamed = 8;
-  std::string text = std::to_string(addresses.size()) + " byte" +
-                     (addresses.size() == 1 ? " differs" : "s differ") + " from " + against +
-                     ", at ";
-  for (std::size_t i = 0; i < addresses.size() && i < kNamed; ++i)
-    text += (i ? ", " : "") + std::to_string(addresses[i]);
-  return text + (addresses.size() > kNamed ? ", ..." : "");
-}
-
 Verb Put() {
   static const QCommandLineOption backup("backup",
                                          "First read the unit and save what it held here.", "FILE");
@@ -418,13 +437,14 @@ Verb Put() {
             const int before = *session.baud();
             request.document = *doc;
             OperationResult result;
-            const bool ok = session.Run(request, result);
-            if (result.document) {
-              session.SetUnitState(ok ? "verified" : "written");
+            session.Run(request, result);
+            session.SetUnitState(UnitStateName(result.unit));
+            if (result.unit == UnitState::Written || result.unit == UnitState::Verified) {
+              // The whole image went out: the unit listens at the rate it names.
               session.Remember(*session.baud());
-              if (*session.baud() != before) {
-                PrintError("The unit now talks at " + std::to_string(*session.baud()) + " bit/s.");
-              }
+            }
+            if (result.unit == UnitState::Verified && *session.baud() != before) {
+              PrintError("The unit now talks at " + std::to_string(*session.baud()) + " bit/s.");
             }
             return session.Finish();
           },
@@ -479,7 +499,8 @@ Verb Reset() {
             Session session("reset", p);
             if (!session.Parse(p)) return session.status();
             OperationResult result;
-            if (session.ProbeIfAsked()) session.Run(session.Request(Operation::Reset), result);
+            if (session.ProbeIfAsked() && session.Run(session.Request(Operation::Reset), result))
+              PrintError(ResetSentNote());
             return session.Finish();
           },
           "The unit does not acknowledge a reset, so success means only that the command\n"

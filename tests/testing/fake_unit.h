@@ -4,8 +4,8 @@
 
 #include <chrono>
 
+#include "fake_line.h"
 #include "image/configuration.h"
-#include "link/fake_line.h"
 #include "link/serial_link.h"
 #include "unit_model.h"
 

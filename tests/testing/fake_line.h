@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/clock.h"
+#include "fake_clock.h"
 #include "link/serial_line.h"
 
 namespace kova {

@@ -1,4 +1,4 @@
-#include "link/fake_line.h"
+#include "fake_line.h"
 
 #include <algorithm>
 
