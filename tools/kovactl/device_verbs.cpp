@@ -1,7 +1,6 @@
 // The verbs that talk to a unit: ports, probe, get, put, verify, reset.
 #include <unistd.h>
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -118,8 +117,7 @@ class Session {
       return false;
     }
     port_ = p.value(kPort).toStdString();
-    const QFileInfo info(p.value(kPort));
-    device_ = info.exists() ? info.canonicalFilePath().toStdString() : port_;
+    device_ = ResolveDevicePath(port_);
     // probe has no --baud of its own.
     const bool rateGiven = p.optionNames().contains("b") || p.optionNames().contains("baud");
     if (rateGiven && p.value(kBaud) == "auto") {
