@@ -161,7 +161,7 @@ class Session {
       baud_.reset();
       if (rates.size() == 1) {
         baud_ = rates.front();
-        NoAnswer(rates.front(), CommunicationsError().text);
+        NoAnswer(rates.front(), MessageText(CommunicationsError()));
       } else {
         QStringList tried;
         for (int rate : probe.tried)
