@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds one build tree. Usage: scripts/build.sh DIR [cmake options...]
+# Our own builds treat warnings as errors; a user's or a packager's cmake does not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1; shift
-cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+cmake -S . -B "$dir" -G Ninja -DKOVA_WERROR=ON "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  # the installed tree's and the package's checkers, and what the manual pages need
+  lintian desktop-file-utils appstream shared-mime-info man-db groff-base
 )
 
 missing=()

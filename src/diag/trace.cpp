@@ -46,7 +46,11 @@ std::string FormatTraceLine(std::string_view message, bool stamp) {
   if (stamp) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     char time[64];
     if (std::strftime(time, sizeof time, "%X", &local) > 0) line = time;
   }
@@ -64,8 +68,12 @@ void DisplayEEprom(std::span<const std::uint8_t, 256> image) {
   if (!TraceEnabled()) return;
   for (unsigned row = 0; row < 16; ++row) {
     std::string line = Hex(row * 16) + ":";
-    for (unsigned col = 0; col < 16; ++col)
-      line += " " + Hex(image[row * 16 + col]);
+    // Appended piece by piece: `" " + Hex(...)` builds a temporary that GCC 12
+    // at -O3 wrongly reports as an overlapping copy (-Wrestrict).
+    for (unsigned col = 0; col < 16; ++col) {
+      line += ' ';
+      line += Hex(image[row * 16 + col]);
+    }
     Trace(line);
   }
 }

@@ -62,8 +62,11 @@ void frmMain::MenuFileOpen_Click() {
   // Cancel, or a dialog that fails, changes nothing and says nothing.
   const auto path = Chosen(prompter_.ChooseOpenFile(
       Dialog("Open Configuration File", session_.LastPath(), session_.LastFileName())));
-  if (!path) return;
-  RunHandler(reporter_, "MenuFileOpen_Click", [&] { ShowOutcome(session_.Open(*path, doc_)); });
+  if (path) OpenFile(*path);
+}
+
+void frmMain::OpenFile(const QString& path) {
+  RunHandler(reporter_, "MenuFileOpen_Click", [&] { ShowOutcome(session_.Open(path, doc_)); });
 }
 
 void frmMain::MenuFileOpenBackup_Click() {

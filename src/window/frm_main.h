@@ -62,6 +62,9 @@ class frmMain : public QMainWindow {
   void MenuFileSave_Click();
   void MenuFileSaveAs_Click();
   void MenuFileExit_Click();
+  // File > Open's work on a path already chosen: a file named on the command
+  // line opens this way. One that cannot be read says why and leaves the form.
+  void OpenFile(const QString& path);
 
   // The device buttons. An operation runs on a thread of its own; until it
   // has ended the device buttons, the File menu and the pages are disabled.

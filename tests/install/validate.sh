@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs one of the desktop ecosystem's validators on a staged install.
+# Exits 77 (skipped) when the validator is not installed;
+# scripts/install-deps.sh installs them all.
+# Usage: validate.sh BUILD_DIR APP_ID desktop|metainfo|mime|man
+set -uo pipefail
+build=$1 id=$2 what=$3
+
+need() {
+  command -v "$1" >/dev/null && return
+  echo "SKIP: $1 is not installed (scripts/install-deps.sh installs it)"
+  exit 77
+}
+case $what in
+  desktop) need desktop-file-validate ;;
+  metainfo) need appstreamcli ;;
+  mime) need update-mime-database ;;
+  man) need man ;;
+esac
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+u=$stage/usr/share
+
+case $what in
+  desktop)
+    # Hints count as failures too: the entry should be spotless.
+    out=$(desktop-file-validate "$u/applications/$id.desktop" 2>&1)
+    [ -z "$out" ] || { echo "$out"; exit 1; }
+    ;;
+  metainfo)
+    appstreamcli validate --no-net --explain "$u/metainfo/$id.metainfo.xml" || exit 1
+    ;;
+  mime)
+    # Build the MIME database from our package alone and look the type up.
+    update-mime-database "$u/mime" || exit 1
+    grep -q ':application/x-kova-configuration:\*\.kova$' "$u/mime/globs2" ||
+      { echo "FAIL: no *.kova glob in the MIME database"; exit 1; }
+    grep -qa 'application/x-kova-configuration' "$u/mime/magic" ||
+      { echo "FAIL: no magic for application/x-kova-configuration"; exit 1; }
+    ;;
+  man)
+    # The check lintian makes: groff's warnings while man formats the page.
+    status=0
+    for page in "$u"/man/man1/*.1.gz; do
+      out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+      [ -z "$out" ] || { echo "$(basename "$page"): $out"; status=1; }
+    done
+    exit $status
+    ;;
+esac
+echo "$what: valid"
