@@ -415,8 +415,8 @@ Verb Put() {
             if (p.positionalArguments().size() != 1)
               return UsageError("put", "expected 1 file argument");
             const QString path = p.positionalArguments()[0];
-            if (path == kStandardStream && p.value(backup) == kStandardStream)
-              return UsageError("put", "standard input cannot also be the backup");
+            if (session.json() && p.value(backup) == kStandardStream)
+              return UsageError("put", "--json and --backup - would share standard output");
             session.SetUnitState("unchanged");
             auto doc = LoadFile(path);
             if (!doc) {
