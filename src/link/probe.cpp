@@ -70,13 +70,16 @@ ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,
         result.portNotOpened = true;
         return result;
       }
+      const long heardBefore = link.bytesReceived();
       if (std::optional<VersionTexts> versions = AskVersion(link)) {
         result.rate = rate;
         result.versions = std::move(*versions);
         return result;
       }
       // Whatever the unit may still be saying must be over before the next
-      // rate, or it would be taken for part of that rate's answer.
+      // rate, or it would be taken for part of that rate's answer. A request
+      // that met a whole timeout of silence has had its wait already.
+      if (link.bytesReceived() == heardBefore) continue;
       for (int i = 0; i < kMostQuietWaits && !link.StaysQuietFor(timings.rxTimeout); ++i) {
       }
     } catch (const LineError& failure) {
