@@ -72,9 +72,9 @@ _kovactl() {
             COMPREPLY=($(compgen -W "$(_kovactl_serial_devices)" -- "$cur"))
             return
             ;;
-        RATE)
+        RATE | "RATE|auto")
             local rates
-            rates=$(sed -n '/--baud/,/^  -/p' <<<"$help" | grep -oE '\b([0-9]{4,6}|auto)\b')
+            rates=$(sed -n '/--baud/,/^  -/p' <<<"$help" | grep -oE '\b([0-9]{4,6}|auto)\b' | sort -u)
             COMPREPLY=($(compgen -W "$rates" -- "$cur"))
             return
             ;;
@@ -92,7 +92,7 @@ _kovactl() {
     fi
     case $verb in
         pack) _kovactl_files json ;;
-        ports | reset) ;;
+        ports | probe | reset | fields) ;;
         *) _kovactl_files kova ;;
     esac
 }

@@ -88,6 +88,7 @@ class Run {
       }
     } catch (const OpenFailure& failure) {
       Show(PortOpenError(request_.port, request_.device, failure.what()));
+      result_.portNotOpened = true;
     } catch (const LineError& failure) {
       Show(PortLostError(request_.port, request_.device, failure.what()));
     } catch (const std::exception& failure) {

@@ -68,6 +68,9 @@ struct OperationResult {
   std::vector<Message> messages;
   // A Put that packing refused: the control at fault ("txtCloseRIC1(2)").
   std::string refusedControl;
+  // The port could not be opened (missing, busy, not permitted): nothing
+  // reached the unit.
+  bool portNotOpened = false;
   // Bytes on the wire, both ways.
   long bytesSent = 0;
   long bytesReceived = 0;

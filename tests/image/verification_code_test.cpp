@@ -49,38 +49,11 @@ TEST(NumericSequence, TwentyCharactersFillTheAreaTwentyOneAreRefused) {
   EXPECT_EQ(untouched[4], 0);
 }
 
-TEST(NumericSequence, ConvertToNumericCountsFromOne) {
-  EXPECT_EQ(ConvertToNumeric("8A", 1), 1);
-  EXPECT_EQ(ConvertToNumeric("8A", 2), 5);
-  EXPECT_EQ(ConvertToNumeric("8A", 3), 0);
-  EXPECT_EQ(ConvertToNumeric("8A", 0), 0);
-}
-
 TEST(NumericSequence, ReadingTakesByteFourOverFourCharacters) {
   EEpromImage image{};
   PackNumeric("12345", image);
   image[4] = 10;  // two and a half characters: two
   EXPECT_EQ(UnpackNumeric(image), "12");
-}
-
-TEST(AlphaSequence, TheLetterAIsElementsZeroAndSix) {
-  EEpromImage image{};
-  BitArray bits{};
-  PackCharsIntoBitArray("A", bits, image);
-  EXPECT_EQ(bits[0], 1);
-  for (int k = 1; k < 6; ++k)
-    EXPECT_EQ(bits[k], 0);
-  EXPECT_EQ(bits[6], 1);
-  PackBitArrayIntoEEprom(bits, image);
-  EXPECT_EQ(image[7], 0x82);
-  EXPECT_EQ(image[4], 7);
-}
-
-TEST(AlphaSequence, TrailingSpacesAreNotCounted) {
-  EEpromImage image{};
-  BitArray bits{};
-  PackCharsIntoBitArray("ABC  ", bits, image);
-  EXPECT_EQ(image[4], 21);
 }
 
 TEST(AlphaSequence, ElementsPastTheTextKeepTheirValues) {

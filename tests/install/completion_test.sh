@@ -47,6 +47,7 @@ expect "a.kova sub" kovactl put --backup ""
 expect "b.json sub" kovactl pack ""
 expect "" kovactl ports ""
 expect "115200 1200 19200" kovactl get --baud 1
+expect "auto" kovactl put --baud a
 devices=$(for d in /dev/ttyS* /dev/ttyUSB* /dev/ttyACM* /dev/serial/by-id/*; do
   [ -e "$d" ] && echo "$d"
 done | sort | tr '\n' ' ')

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -18,9 +19,11 @@ struct Outcome {
   QString err;
 };
 
-Outcome Kovactl(const QStringList& args) {
+Outcome Kovactl(const QStringList& args, const QByteArray& input = {}) {
   QProcess process;
   process.start(KOVACTL, args);
+  process.write(input);
+  process.closeWriteChannel();
   process.waitForFinished(30000);
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           QString::fromUtf8(process.readAllStandardOutput()),
@@ -55,6 +58,17 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
   const std::vector<Case> cases{
       {{}, 2, ""},
       {{"frobnicate"}, 2, "unknown verb"},
+      {{"verfy"}, 2, "did you mean 'verify'? See 'kovactl --help'"},
+      {{"help", "prob"}, 2, "did you mean 'probe'?"},
+      {{"get", "--port", "", "-o", Path("x.kova")}, 2, "--port DEVICE is required"},
+      {{"get", "--port", Path("p"), "--baud", "fast", "-o", Path("x.kova")},
+       2,
+       "use one of 115200, 57600, 38400, 19200, 9600, 4800, 2400, 1200 or auto"},
+      {{"get", "--port", Path("p"), "--json", "-o", "-"}, 2, "standard output"},
+      {{"put", "--port", Path("p"), "--json", "--backup", "-", Path("x.kova")},
+       2,
+       "standard output"},
+      {{"put", "--port", Path("p"), Path("missing.kova")}, 3, "missing.kova"},
       {{"show"}, 2, "expected 1 file argument"},
       {{"show", "--colour", Fixture("image_layout.kova")}, 2, "Unknown option"},
       {{"convert", Fixture("image_layout.kova")}, 2, "-o FILE is required"},
@@ -72,6 +86,7 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
     const Outcome run = Kovactl(c.args);
     EXPECT_EQ(run.status, c.status);
     EXPECT_TRUE(run.err.contains(c.stderrHas)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty() || run.err.startsWith("kovactl: ")) << run.err.toStdString();
   }
   EXPECT_FALSE(QFile::exists(Path("x.kova")));  // nothing is written when a value is refused
 }
@@ -79,13 +94,16 @@ TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
 TEST_F(CliTest, EveryVerbExplainsItself) {
   const Outcome program = Kovactl({"--help"});
   EXPECT_EQ(program.status, 0);
-  for (const char* verb :
-       {"ports", "get", "put", "verify", "reset", "show", "pack", "diff", "convert"}) {
+  EXPECT_TRUE(program.out.contains("6  the port could not be opened")) << program.out.toStdString();
+  for (const char* verb : {"ports", "probe", "get", "put", "verify", "reset", "show", "fields",
+                           "pack", "diff", "convert"}) {
     EXPECT_TRUE(program.out.contains(QString("  ") + verb + " ")) << verb;
     const Outcome help = Kovactl({verb, "--help"});
     EXPECT_EQ(help.status, 0) << verb;
     EXPECT_TRUE(help.out.startsWith(QString("Usage: kovactl ") + verb)) << help.out.toStdString();
+    EXPECT_EQ(Kovactl({"help", verb}).out, help.out) << verb;
   }
+  EXPECT_TRUE(Kovactl({"help", "put"}).out.contains("The rate the unit talks at now"));
 }
 
 TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {
@@ -131,12 +149,12 @@ TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {
 }
 
 // What a user sees under show --json is the field table's keys, the zone
-// fields' inside each of the ten "Zones".
+// fields' inside each of the ten "Zones", and the format's name.
 TEST_F(CliTest, ShowJsonHasExactlyTheKeysOfTheFieldTable) {
   const Outcome show = Kovactl({"show", "--json", Fixture("image_layout.kova")});
   ASSERT_EQ(show.status, 0) << show.err.toStdString();
   const QJsonObject json = QJsonDocument::fromJson(show.out.toUtf8()).object();
-  QStringList keys{"Zones"};
+  QStringList keys{"Zones", "format"};
   QStringList zoneKeys;
   for (const kova::Field& field : kova::Fields()) {
     const QString key = QString::fromLatin1(field.key.data(), field.key.size());
@@ -181,6 +199,125 @@ TEST_F(CliTest, DiffAndConvert) {
   EXPECT_EQ(diff.status, 1);
   EXPECT_TRUE(diff.out.contains("Chan 2 OpenRIC2: ")) << diff.out.toStdString();
   EXPECT_TRUE(diff.out.endsWith(" | 77\n")) << diff.out.toStdString();
+}
+
+// Every path that fields lists is one show --json prints and --set takes.
+TEST_F(CliTest, FieldsListsThePathsThatShowPrintsAndSetTakes) {
+  const Outcome fields = Kovactl({"fields", "--json"});
+  ASSERT_EQ(fields.status, 0) << fields.err.toStdString();
+  const QJsonArray list = QJsonDocument::fromJson(fields.out.toUtf8()).array();
+  const QJsonObject shown =
+      QJsonDocument::fromJson(
+          Kovactl({"show", "--json", Fixture("image_layout.kova")}).out.toUtf8())
+          .object();
+  QMap<QString, QJsonObject> byPath;
+  for (const auto& entry : list) {
+    QString path = entry.toObject()["path"].toString();
+    byPath[path] = entry.toObject();
+    path.replace("[0..9]", "[9]").replace("[0..2]", "[2]");
+    const QString key = path.section('.', -1).section('[', 0, 0);
+    const QJsonValue value = path.startsWith("Zones[") ? shown["Zones"][9][key]
+                             : path.contains('[')      ? shown[key][2]
+                                                       : shown[key];
+    EXPECT_FALSE(value.isUndefined()) << path.toStdString();
+  }
+  EXPECT_EQ(list.size(), shown.size() - 2 + shown["Zones"][0].toObject().size());
+  EXPECT_EQ(byPath["Zones[0..9].CloseRIC1"]["range"].toObject()["max"], QJsonValue(2097151));
+  EXPECT_EQ(byPath["Zones[0..9].CloseRIC1"]["lives"], QJsonValue("unit"));
+  EXPECT_EQ(byPath["ETI"]["lives"], QJsonValue("read-only"));
+  EXPECT_EQ(byPath["BaudPC"]["lives"], QJsonValue("pc"));
+  EXPECT_EQ(byPath["BaudKova"]["unit"], QJsonValue("bit/s"));
+  EXPECT_EQ(byPath["Freq"]["unit"], QJsonValue("Hz"));
+  EXPECT_EQ(byPath["BaudKova"]["items"].toArray().size(), 8);
+}
+
+// One field at a time from the command line, read leniently where that is
+// unambiguous; refusals name the path and what it takes, and values that
+// packing ignores are warned about.
+TEST_F(CliTest, PackSetsSingleFieldsAndWarnsAboutIgnoredOnes) {
+  struct Case {
+    QStringList sets;
+    int status;
+    QString path;      // in show --json, "" when nothing is saved
+    QJsonValue value;  // null: as a file packed without --set holds it
+    QString stderrHas;
+  };
+  const std::vector<Case> cases{
+      {{"BaudKova=19200"}, 0, "BaudKova", 19200, ""},
+      {{"BaudKova=\"4800\""}, 0, "BaudKova", 4800, ""},
+      {{"Zones[0].CloseRIC1=1234"}, 0, "CloseRIC1", "1234", ""},
+      {{"Zones[0].CloseRIC1=\"77\""}, 0, "CloseRIC1", "77", ""},
+      {{"ResetEnable=true", "ResetRIC=5"}, 0, "ResetEnable", 1, ""},
+      {{"Polarity=Normal"}, 0, "Polarity", "Normal", ""},
+      {{"SynthN=5"}, 0, "SynthN", QJsonValue(), "SynthN = 5 has no effect"},
+      {{"Hunting=On"}, 0, "Hunting", "Off", "bit 3 of byte 5"},
+      {{"Zones[10].CloseRIC1=1"}, 1, "", {}, "Zones[10].CloseRIC1: no such field"},
+      {{"Colour=red"}, 1, "", {}, "Colour: no such field"},
+      {{"BaudKova=19201"}, 1, "", {}, "BaudKova: expected 115200, 57600"},
+      {{"ResetEnable=3"}, 1, "", {}, "ResetEnable: expected 0, 1 or 2"},
+      {{"BaudKova"}, 1, "", {}, "expected PATH=VALUE"},
+      {{"Zones[0].CloseRIC1=x"}, 1, "", {}, "'x' is not a number"},
+      {{"Zones[9].OpenRIC2=2097152"}, 1, "", {}, "Zones[9].OpenRIC2: expected a number 0..2097151"},
+  };
+  const auto show = [](const QString& path) {
+    return QJsonDocument::fromJson(Kovactl({"show", "--json", path}).out.toUtf8()).object();
+  };
+  ASSERT_EQ(Kovactl({"pack", "-o", Path("plain.kova")}).status, 0);
+  const QJsonObject plain = show(Path("plain.kova"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sets.join(' ').toStdString());
+    QFile::remove(Path("set.kova"));
+    QStringList args{"pack", "-o", Path("set.kova")};
+    for (const QString& set : c.sets)
+      args << "--set" << set;
+    const Outcome pack = Kovactl(args);
+    EXPECT_EQ(pack.status, c.status) << pack.err.toStdString();
+    EXPECT_TRUE(pack.err.contains(c.stderrHas)) << pack.err.toStdString();
+    EXPECT_EQ(QFile::exists(Path("set.kova")), c.status == 0);
+    if (c.path.isEmpty()) continue;
+    const QJsonObject shown = show(Path("set.kova"));
+    EXPECT_EQ(shown["format"], QJsonValue("kova-config/1"));
+    const QJsonValue got = c.path == "CloseRIC1" ? shown["Zones"][0]["CloseRIC1"] : shown[c.path];
+    EXPECT_EQ(got, c.value.isNull() ? plain[c.path] : c.value);
+  }
+  // A JSON file is read as leniently, and a release-1 file's empty texts are
+  // filled only when asked.
+  WriteText(Path("ric.json"), R"({"ResetRIC": 1234, "ResetEnable": true})");
+  ASSERT_EQ(Kovactl({"pack", Path("ric.json"), "-o", Path("ric.kova")}).status, 0);
+  EXPECT_TRUE(Kovactl({"show", Path("ric.kova")}).out.contains("1234"));
+  const Outcome filled =
+      Kovactl({"convert", "--fill-empty", Fixture("legacy_full.kova"), "-o", Path("filled.kova")});
+  EXPECT_EQ(filled.status, 0) << filled.err.toStdString();
+  EXPECT_TRUE(filled.err.contains("filled 60 empty texts")) << filled.err.toStdString();
+}
+
+// "-" is standard input for a file argument and standard output for -o; a
+// fresh document on standard output never reads it first.
+TEST_F(CliTest, ADashIsTheStandardStreams) {
+  QFile fixture(Fixture("image_layout.kova"));
+  ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+  const QByteArray text = fixture.readAll();
+  const Outcome fromFile = Kovactl({"show", Fixture("image_layout.kova")});
+  const Outcome fromInput = Kovactl({"show", "-"}, text);
+  EXPECT_EQ(fromInput.status, 0) << fromInput.err.toStdString();
+  // Standard input has no file name to show; everything else is the same.
+  const auto withoutName = [](const QString& shown) {
+    QStringList lines = shown.split('\n');
+    lines.removeIf([](const QString& line) { return line.contains("FileName"); });
+    return lines;
+  };
+  EXPECT_EQ(withoutName(fromInput.out), withoutName(fromFile.out));
+
+  const Outcome converted = Kovactl({"convert", "-", "-o", "-"}, text);
+  ASSERT_EQ(converted.status, 0) << converted.err.toStdString();
+  EXPECT_TRUE(converted.out.contains("[EEprom]"));
+  WriteText(Path("c.kova"), converted.out.toUtf8());
+  EXPECT_EQ(Kovactl({"diff", Path("c.kova"), Fixture("image_layout.kova")}).out,
+            Kovactl({"diff", Path("c.kova"), "-"}, text).out);
+
+  const Outcome garbage = Kovactl({"show", "-"}, "not a configuration\n");
+  EXPECT_EQ(garbage.status, 3);
+  EXPECT_TRUE(garbage.err.contains("standard input")) << garbage.err.toStdString();
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
-// kovactl's device verbs against the simulated unit, as a technician runs them.
+// kovactl's device verbs against the simulated unit, as a technician's script runs them.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <memory>
 
 #include "files/profile.h"
 #include "image/clear_form.h"
@@ -20,26 +24,8 @@ struct Outcome {
   int status;
   std::string out;
   std::string err;
+  QJsonObject json;  // stdout read as one JSON object, when it is one
 };
-
-// A child that may write no file larger than fileSize bytes, as on a nearly full disk.
-Outcome Kovactl(const QStringList& args, rlim_t fileSize = RLIM_INFINITY) {
-  QProcess process;
-  if (fileSize != RLIM_INFINITY) {
-    process.setChildProcessModifier([fileSize] {
-      std::signal(SIGXFSZ, SIG_IGN);
-      rlimit limit{};
-      getrlimit(RLIMIT_FSIZE, &limit);
-      limit.rlim_cur = fileSize;
-      setrlimit(RLIMIT_FSIZE, &limit);
-    });
-  }
-  process.start(KOVACTL, args);
-  process.waitForFinished(60000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
-}
 
 // An image no packing would produce: reading it back must give these very bytes.
 EEpromImage OddImage() {
@@ -61,12 +47,203 @@ EEpromImage ImageOf(const QString& path) {
 
 class DeviceTest : public ::testing::Test {
  protected:
+  DeviceTest() {
+    // The simulated unit's file, packed at 19200 bit/s with a changed RIC.
+    Document doc;
+    doc.cfg = StartupConfiguration();
+    doc.cfg.BaudKova = 3;
+    doc.cfg.ResetRIC = "1234";
+    doc.cfg.ResetEnable = 1;
+    EXPECT_TRUE(WriteProfile(Path("new.kova"), doc).ok());
+  }
+
+  // kovactl with its own per-user settings, so that remembered rates start
+  // empty; it may write no file larger than fileSize bytes, as on a nearly
+  // full disk.
+  Outcome Kovactl(const QStringList& args, const QByteArray& input = {},
+                  rlim_t fileSize = RLIM_INFINITY) {
+    QProcess process;
+    if (fileSize != RLIM_INFINITY) {
+      process.setChildProcessModifier([fileSize] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = fileSize;
+        setrlimit(RLIMIT_FSIZE, &limit);
+      });
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", settings->path());
+    process.setProcessEnvironment(env);
+    process.start(KOVACTL, args);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    Outcome outcome{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                    process.readAllStandardOutput().toStdString(),
+                    process.readAllStandardError().toStdString(),
+                    {}};
+    outcome.json = QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out)).object();
+    return outcome;
+  }
+
   QString Path(const char* name) const { return dir.filePath(name); }
   QString Port() const { return QString::fromStdString(folder.Link()); }
 
   QTemporaryDir dir;
+  std::unique_ptr<QTemporaryDir> settings = std::make_unique<QTemporaryDir>();
   test::SimFolder folder;
 };
+
+// Each verb against each condition of the unit: the exit status a script
+// branches on, and what --json says.
+TEST_F(DeviceTest, EachVerbAndUnitConditionGivesItsExitStatusAndJson) {
+  struct Case {
+    const char* what;
+    QStringList sim;   // the unit's options
+    QStringList args;  // after the verb; --port and --json are added
+    int status;
+    QJsonValue baud;
+    std::string messageHas;                   // "" for a null message
+    QJsonValue unit = QJsonValue::Undefined;  // put's "unit"
+    bool unitChanged = false;                 // the EEPROM file changed
+    bool noPort = false;                      // --port names nothing
+  };
+  const std::vector<Case> cases{
+      {"probe finds a unit at 19200", {"--rate", "19200"}, {"probe"}, 0, 19200, ""},
+      {"probe of a silent unit", {"--silent"}, {"probe"}, 4, QJsonValue::Null, "at any rate"},
+      {"get at a wrong rate",
+       {"--rate", "19200"},
+       {"get", "--baud", "9600", "-o", Path("g.kova")},
+       4,
+       9600,
+       "at 9600 bit/s"},
+      {"get with auto",
+       {"--rate", "4800"},
+       {"get", "--baud", "auto", "-o", Path("g.kova")},
+       0,
+       4800,
+       ""},
+      {"get, port missing",
+       {},
+       {"get", "-o", Path("g.kova")},
+       6,
+       9600,
+       "no-such-port",
+       QJsonValue::Undefined,
+       false,
+       true},
+      {"get, unit stops halfway",
+       {"--stop-after", "100"},
+       {"get", "-o", Path("g.kova")},
+       4,
+       9600,
+       "kovactl probe"},
+      {"verify, bytes differ", {}, {"verify", Path("new.kova")}, 5, 9600, "differ from"},
+      {"put, unit at another rate",
+       {"--rate", "19200"},
+       {"put", "--baud", "9600", Path("new.kova")},
+       4,
+       9600,
+       "at 9600 bit/s",
+       "unchanged"},
+      {"put to a silent unit",
+       {"--silent"},
+       {"put", Path("new.kova")},
+       4,
+       9600,
+       "kovactl probe",
+       "unchanged"},
+      {"put of a missing file", {}, {"put", Path("none.kova")}, 3, 9600, "none.kova", "unchanged"},
+      {"put that moves the unit", {}, {"put", Path("new.kova")}, 0, 19200, "", "verified", true},
+      {"put cut off mid-write",
+       {"--hangup-after", "120"},
+       {"put", Path("new.kova")},
+       1,
+       9600,
+       "may now hold part of the new configuration",
+       "partial",
+       true},
+      {"put whose read-back differs",
+       {"--corrupt", "17"},
+       {"put", Path("new.kova")},
+       5,
+       19200,
+       "differs from the image written, at 17",
+       "written",
+       true},
+      {"reset", {}, {"reset"}, 0, 9600, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    settings = std::make_unique<QTemporaryDir>();
+    folder.WriteEEprom(OddImage());
+    test::SimProcess sim(folder, c.sim);
+    QStringList args = c.args;
+    const QString port = c.noPort ? Path("no-such-port") : Port();
+    args << "--port" << port << "--json";
+    const Outcome run = Kovactl(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const QJsonObject& json = run.json;
+    ASSERT_FALSE(json.isEmpty()) << run.out;
+    EXPECT_EQ(json["ok"], QJsonValue(c.status == 0));
+    EXPECT_EQ(json["exit"], QJsonValue(c.status));
+    EXPECT_EQ(json["port"], QJsonValue(port));
+    EXPECT_EQ(json["baud"], c.baud);
+    EXPECT_EQ(json["versions"].toArray().size(), 3);
+    EXPECT_EQ(json["unit"], c.unit);
+    if (c.messageHas.empty()) {
+      EXPECT_TRUE(json["message"].isNull()) << run.err;
+    } else {
+      EXPECT_TRUE(json["message"].toString().contains(QString::fromStdString(c.messageHas)))
+          << json["message"].toString().toStdString();
+      EXPECT_EQ(run.err.rfind("kovactl: ", 0), 0u) << run.err;
+    }
+    if (c.args[0] == "put" && c.status == 5) {
+      const QJsonArray differences = json["differences"].toArray();
+      ASSERT_EQ(differences.size(), 1);
+      EXPECT_EQ(differences[0].toObject()["address"], QJsonValue(17));
+    }
+    if (c.args[0] == "verify") {
+      const QJsonArray differences = json["differences"].toArray();
+      ASSERT_FALSE(differences.isEmpty());
+      const QJsonObject first = differences[0].toObject();
+      const int address = first["address"].toInt();
+      EXPECT_GE(address, 4);
+      EXPECT_EQ(first["got"], QJsonValue(OddImage()[static_cast<std::size_t>(address)]));
+      EXPECT_NE(first["expected"], first["got"]);
+    }
+    sim.Stop();
+    EXPECT_EQ(folder.ReadEEprom() != OddImage(), c.unitChanged);
+  }
+}
+
+// A script names the rate once: probe and put remember where the unit is,
+// and every later verb on that port starts there.
+TEST_F(DeviceTest, TheRateSeenLastOnAPortIsWhereTheNextVerbStarts) {
+  folder.WriteEEprom(OddImage());
+  test::SimProcess sim(folder, {"--rate", "2400"});
+  const Outcome probe = Kovactl({"probe", "--port", Port()});
+  ASSERT_EQ(probe.status, 0) << probe.err;
+  EXPECT_EQ(probe.out, "2400\nKOVA PRO 10 ZONE RX\nFIRMWARE 3.10\nSIMULATOR\n");
+
+  const Outcome get = Kovactl({"get", "--port", Port(), "-o", "-"});
+  ASSERT_EQ(get.status, 0) << get.err;
+  EXPECT_NE(get.out.find("[EEprom]"), std::string::npos) << get.out;
+
+  QFile file(Path("new.kova"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const Outcome put = Kovactl({"put", "--port", Port(), "-"}, file.readAll());
+  ASSERT_EQ(put.status, 0) << put.err;
+  EXPECT_NE(put.err.find("now talks at 19200 bit/s"), std::string::npos) << put.err;
+  const Outcome verify = Kovactl({"verify", "--port", Port(), Path("new.kova")});
+  EXPECT_EQ(verify.status, 0) << verify.err;
+  EXPECT_EQ(verify.out, "");
+  // The probe's requests at other rates reached the unit as its UART would
+  // take them in, not as nothing.
+  EXPECT_NE(sim.Stop().find("sent at 19200 bit/s reached the unit at 2400 bit/s as 1 byte(s) ff"),
+            std::string::npos);
+}
 
 TEST_F(DeviceTest, GetSavesExactlyTheBytesTheUnitHolds) {
   folder.WriteEEprom(OddImage());
@@ -89,39 +266,16 @@ TEST_F(DeviceTest, GetOntoAFullDiskExitsThreeAndKeepsTheOldFile) {
   old.write("; old\n");
   old.close();
   // Room for the port's lock file, not for the configuration.
-  const Outcome get = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}, 100);
+  const Outcome get = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}, {}, 100);
   EXPECT_EQ(get.status, 3) << get.err;
-  EXPECT_NE(get.err.find("Could not save \"" + Path("unit.kova").toStdString() +
+  EXPECT_NE(get.err.find("kovactl: Could not save \"" + Path("unit.kova").toStdString() +
                          "\"; nothing was written.\nFile too large."),
             std::string::npos)
       << get.err;
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));
   EXPECT_EQ(old.readAll(), "; old\n");
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"unit.kova"});
-}
-
-TEST_F(DeviceTest, PutFollowsTheUnitToItsNewRateAndVerifyFindsNoDifference) {
-  folder.WriteEEprom(OddImage());
-  test::SimProcess sim(folder);
-  QFile json(Path("edit.json"));
-  ASSERT_TRUE(json.open(QIODevice::WriteOnly));
-  json.write(R"({"BaudKova": 19200, "ResetRIC": "1234", "ResetEnable": 1})");
-  json.close();
-  ASSERT_EQ(Kovactl({"pack", Path("edit.json"), "-o", Path("new.kova")}).status, 0);
-
-  const Outcome put =
-      Kovactl({"put", "--port", Port(), "--backup", Path("before.kova"), Path("new.kova")});
-  ASSERT_EQ(put.status, 0) << put.err;
-  EXPECT_NE(put.err.find("The unit now talks at 19200 bit/s."), std::string::npos) << put.err;
-  EXPECT_EQ(ImageOf(Path("before.kova"))[100], 0x42);  // the backup holds what the unit had
-
-  // The unit took the rate: at 9600 it no longer answers, at 19200 it matches the file.
-  const Outcome stale = Kovactl({"verify", "--port", Port(), Path("new.kova")});
-  EXPECT_EQ(stale.status, 1);
-  EXPECT_NE(stale.err.find("Communications Error"), std::string::npos) << stale.err;
-  const Outcome verify = Kovactl({"verify", "--port", Port(), "--baud", "19200", Path("new.kova")});
-  EXPECT_EQ(verify.status, 0) << verify.out << verify.err;
-  EXPECT_EQ(verify.out, "");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"new.kova", "unit.kova"}));
 }
 
 TEST_F(DeviceTest, VerifyListsEveryDifferingAddressWithBothValues) {
@@ -137,32 +291,13 @@ TEST_F(DeviceTest, VerifyListsEveryDifferingAddressWithBothValues) {
   folder.WriteEEprom(image);
   test::SimProcess sim(folder);
   const Outcome verify = Kovactl({"verify", "--port", Port(), Path("unit.kova")});
-  EXPECT_EQ(verify.status, 1);
+  EXPECT_EQ(verify.status, 5);
   char expected[80];
   std::snprintf(expected, sizeof expected, " 17: unit %02X, file %02X\n250: unit 99, file %02X\n",
                 image[17], image[17] ^ 0xFF, OddImage()[250]);
   EXPECT_EQ(verify.out, expected);
-  EXPECT_NE(verify.err.find("2 bytes differ."), std::string::npos);
-}
-
-TEST_F(DeviceTest, ASilentUnitFailsWithTheWindowsMessageAndWritesNothing) {
-  test::SimProcess sim(folder, {"--silent"});
-  const Outcome get = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")});
-  EXPECT_EQ(get.status, 1);
-  EXPECT_NE(
-      get.err.find("Expected response not received, please check Port, cables and connections"),
-      std::string::npos)
-      << get.err;
-  EXPECT_FALSE(QFile::exists(Path("unit.kova")));
-  EXPECT_EQ(Kovactl({"reset", "--port", Port()}).status, 0);  // reset awaits no answer
-}
-
-TEST_F(DeviceTest, UsageErrorsComeBeforeAnyPortIsOpened) {
-  EXPECT_EQ(Kovactl({"get", "-o", Path("x.kova")}).status, 2);
-  EXPECT_EQ(Kovactl({"get", "--port", Port(), "--baud", "9601", "-o", Path("x.kova")}).status, 2);
-  const Outcome missing = Kovactl({"get", "--port", Path("no-such-device"), "-o", Path("x.kova")});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("no-such-device"), std::string::npos) << missing.err;
+  EXPECT_NE(verify.err.find("2 bytes differ from "), std::string::npos) << verify.err;
+  EXPECT_NE(verify.err.find("at 17, 250"), std::string::npos) << verify.err;
 }
 
 }  // namespace

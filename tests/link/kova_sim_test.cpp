@@ -98,16 +98,6 @@ TEST(SimOptions, RefusesWhatItCannotUseNamingTheOption) {
   }
 }
 
-TEST(SimOptions, HelpDocumentsEveryOption) {
-  const std::string help = SimHelp();
-  for (const char* name :
-       {"--eeprom", "--link", "--rate", "--ver1", "--silent", "--no-ack", "--stop-after",
-        "--corrupt", "--byte-delay", "--stray", "--after-ack", "--trail", "--stuck",
-        "--hangup-after", "--exit-on-idle", "--die-with-parent"}) {
-    EXPECT_NE(help.find(name), std::string::npos) << name;
-  }
-}
-
 TEST(EEpromFile, KeepsExactly256BytesAndRefusesOtherSizes) {
   const std::string path = ::testing::TempDir() + "kova_sim_eeprom.bin";
   SaveEEprom(path, kImage);

@@ -24,6 +24,9 @@ using test::FakeUnit;
 using test::PatternImage;
 
 constexpr int k9600 = 4, k19200 = 3;
+const Message kLost{
+    "Communications Error",
+    "The connection through COM3 (/dev/ttyUSB0) was lost: the device stopped working."};
 
 // The window's document after start-up: 9600 bit/s both ways.
 Document Window() {
@@ -172,18 +175,14 @@ TEST_F(OperationTest, APutThatFailsSaysWhatTheUnitHolds) {
        {},
        1,
        UnitState::Partial,
-       {{"Communications Error",
-         "The connection through COM3 (/dev/ttyUSB0) was lost: the device stopped working."},
-        UnitPartlyWritten(1, 252)},
+       {kLost, UnitPartlyWritten(1, 252)},
        9600,
        {}},
       {"line lost after 99 image bytes",
        {},
        100,
        UnitState::Partial,
-       {{"Communications Error",
-         "The connection through COM3 (/dev/ttyUSB0) was lost: the device stopped working."},
-        UnitPartlyWritten(100, 252)},
+       {kLost, UnitPartlyWritten(100, 252)},
        9600,
        {}},
       {"a cell that did not take it",
@@ -286,11 +285,7 @@ TEST_F(OperationTest, NoRateOrAPortThatFailsIsOneMessageAndLeavesThePortClosed) 
        {"Communications Error",
         "Could not open COM3 (/dev/ttyUSB0): the device is in use by another program."},
        0},
-      {[&] { line.DropAfterWrites(0); },
-       Window(),
-       {"Communications Error",
-        "The connection through COM3 (/dev/ttyUSB0) was lost: the device stopped working."},
-       3},
+      {[&] { line.DropAfterWrites(0); }, Window(), kLost, 3},
   };
   for (const Case& c : cases) {
     for (Operation kind : {Operation::Get, Operation::Put, Operation::Reset}) {

@@ -54,6 +54,31 @@ TEST(PortMap, AnOperationFindsItsDeviceThroughThePortNumber) {
   }
 }
 
+// The rate a device was last seen at survives a new settings object, keeps
+// devices apart however their paths look, and ignores what is not a rate.
+TEST(PortRates, RemembersEachDevicesRateAndIgnoresJunk) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("settings.ini");
+  {
+    QSettings settings(file, QSettings::IniFormat);
+    PortRates rates(settings);
+    rates.Remember("/dev/ttyUSB0", 19200);
+    rates.Remember("/dev/serial/by-id/usb-FTDI_A%1-if00", 1200);
+    rates.Remember("ttyUSB0", 57600);
+    settings.setValue("Rates/junk", "fast");
+    settings.setValue("Rates/odd", "9601");
+  }
+  QSettings settings(file, QSettings::IniFormat);
+  const PortRates rates(settings);
+  EXPECT_EQ(rates.LastSeen("/dev/ttyUSB0"), 19200);
+  EXPECT_EQ(rates.LastSeen("/dev/serial/by-id/usb-FTDI_A%1-if00"), 1200);
+  EXPECT_EQ(rates.LastSeen("ttyUSB0"), 57600);
+  EXPECT_EQ(rates.LastSeen("/dev/ttyUSB1"), std::nullopt);
+  EXPECT_EQ(rates.LastSeen("junk"), std::nullopt);
+  EXPECT_EQ(rates.LastSeen("odd"), std::nullopt);
+  EXPECT_FALSE(settings.childGroups().contains("Ports"));  // the port mapping is left alone
+}
+
 TEST(OpenProblem, TellsMissingFromForbiddenFromBusyAndHintsAtTheGroup) {
   struct Case {
     bool exists, accessible, permissionRefusal;

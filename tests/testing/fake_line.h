@@ -23,7 +23,6 @@ class FakeLine final : public SerialLine {
   struct Sent {
     Clock::time_point left;  // when the byte's last bit went out
     std::uint8_t byte;
-    int rate;
   };
 
   explicit FakeLine(FakeClock& clock) : clock_(clock) {}
@@ -47,7 +46,6 @@ class FakeLine final : public SerialLine {
   void RefuseNextOpen(std::string reason) { refuseOpen_ = std::move(reason); }
   // The line drops after this many more bytes have been written.
   void DropAfterWrites(int count) { dropAfterWrites_ = count; }
-  void Drop() { dropped_ = true; }
 
   // What happened.
   const std::vector<Sent>& sent() const { return sent_; }

@@ -9,6 +9,7 @@
 
 #include "eeprom_file.h"
 #include "image/configuration.h"
+#include "link/uart_model.h"
 
 namespace kova::sim {
 namespace {
@@ -101,27 +102,43 @@ bool Simulator::Receive(Clock::time_point now) {
   peerOpen_ = true;
   device_.ReleaseSlave();  // so that the program closing the device shows
   lastHeard_ = now;
-  for (ssize_t i = 0; i < n; ++i) {
-    if (CountByte()) {
-      HangUp();
-      return true;
-    }
-    Hear(buffer[i], now);
+  std::vector<std::uint8_t> sent;
+  bool hangUp = false;
+  for (ssize_t i = 0; i < n && !hangUp; ++i) {
+    hangUp = CountByte();
+    if (!hangUp) sent.push_back(buffer[i]);
   }
+  for (std::uint8_t byte : AsHeard(sent))
+    Hear(byte, now);
+  if (hangUp) HangUp();
   return true;
 }
 
-void Simulator::Hear(std::uint8_t byte, Clock::time_point now) {
+std::vector<std::uint8_t> Simulator::AsHeard(const std::vector<std::uint8_t>& sent) {
   const int unitRate = kBaudRates[unit_.RateIndex()];
   const int peerRate = device_.PeerRate();
-  if (peerRate != unitRate) {
-    // At the wrong rate a UART hears framing errors, not bytes.
-    if (options_.verbose) {
-      log_ << "ignored a byte sent at " << peerRate << " bit/s; the unit is at " << unitRate
-           << "\n";
-    }
-    return;
+  if (peerRate == unitRate || sent.empty()) return sent;
+  if (peerRate == 0) {
+    if (options_.verbose) log_ << "ignored bytes sent at a rate the unit cannot have\n";
+    return {};
   }
+  // What the unit's UART makes of frames at another rate. Bytes that came in
+  // one read count as sent back to back.
+  std::vector<std::uint8_t> heard;
+  for (const uart::ReceivedByte& got :
+       uart::Receive(sent, {peerRate, 0.0}, {{unitRate, 0.0}, 0.5, uart::Resync::FallingEdge}))
+    heard.push_back(got.value);
+  if (options_.verbose) {
+    log_ << sent.size() << " byte(s) sent at " << peerRate << " bit/s reached the unit at "
+         << unitRate << " bit/s as " << heard.size() << " byte(s)";
+    for (std::uint8_t b : heard)
+      log_ << " " << std::hex << int(b) << std::dec;
+    log_ << "\n";
+  }
+  return heard;
+}
+
+void Simulator::Hear(std::uint8_t byte, Clock::time_point now) {
   if (options_.verbose) log_ << "heard " << std::hex << int(byte) << std::dec << "\n";
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
   UnitModel::Answer answer = unit_.Receive(byte, ms);

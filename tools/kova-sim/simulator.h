@@ -33,6 +33,8 @@ class Simulator {
 
   // Reads what the program sent; false when nobody holds the device.
   bool Receive(Clock::time_point now);
+  // The bytes the unit's UART delivers for what the program sent.
+  std::vector<std::uint8_t> AsHeard(const std::vector<std::uint8_t>& sent);
   void Hear(std::uint8_t byte, Clock::time_point now);
   void Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point now);
   void SendDue(Clock::time_point now);

@@ -12,13 +12,22 @@
 
 namespace kova::ctl {
 
-// Exit statuses: scripts tell a refused value from a missing file by these.
+// Exit statuses: what a script branches on.
 enum Exit : int {
   kOk = 0,
-  kFailed = 1,    // no response, a verification difference, a refused value
-  kUsage = 2,     // the command line itself is wrong
-  kFileError = 3  // a file that cannot be read or written
+  kFailed = 1,          // any other failure: a refused value, unexpected data
+  kUsage = 2,           // the command line itself is wrong
+  kFileError = 3,       // a file that cannot be read or written
+  kNoAnswer = 4,        // the unit did not answer
+  kDifferences = 5,     // verification found differences
+  kPortUnavailable = 6  // the port could not be opened (missing, busy, no permission)
 };
+
+// The exit statuses as --help and the manual explain them.
+extern const char* const kExitStatusHelp;
+
+// "-" names standard input for a file argument and standard output for -o.
+inline constexpr const char* kStandardStream = "-";
 
 struct Verb {
   const char* name;
@@ -27,23 +36,35 @@ struct Verb {
   std::function<void(QCommandLineParser&)> declare;
   // Runs the verb once the parser has read its arguments.
   std::function<int(const QCommandLineParser&)> run;
+  // More about the verb for its own help, in lines of at most 80 characters.
+  const char* details = "";
 };
 
 std::vector<Verb> FileVerbs();
+// The key paths of the JSON form, from the field table.
+Verb Fields();
 std::vector<Verb> DeviceVerbs();
 
 // The window's state right after start-up, before any file or unit.
 Document StartupDocument();
-// A file read as the window's File Open reads it, over the start-up state.
-// Prints why when it cannot be read, and the warnings of reading it.
+// A file read as the window's File Open reads it, over the start-up state
+// ("-": standard input). Prints why when it cannot be read, and the warnings
+// of reading it.
 std::optional<Document> LoadFile(const QString& path);
 
-// Messages go to stderr, results to stdout.
+// Writes the document in the image layout to path ("-": standard output),
+// packing it first unless `asItStands` (a unit's bytes, saved untouched).
+// Returns kOk, kFailed when packing refused a value, or kFileError.
+int SaveFile(const QString& path, Document& doc, bool asItStands = false);
+
+// Messages go to stderr, each line starting "kovactl: "; results to stdout.
 void PrintMessage(const Message& message);
 void PrintError(const std::string& text);
 void PrintOut(const std::string& text);
+// What a message says, on one line.
+std::string MessageText(const Message& message);
 
-// A usage error: prints it with a hint to --help and returns kUsage.
+// A usage error: prints it with a hint to the verb's help and returns kUsage.
 int UsageError(const QString& verb, const QString& problem);
 
 }  // namespace kova::ctl

@@ -1,6 +1,11 @@
-// The verbs that talk to a unit: ports, get, put, verify, reset.
+// The verbs that talk to a unit: ports, probe, get, put, verify, reset.
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -13,24 +18,51 @@
 #include "link/link_messages.h"
 #include "link/operation.h"
 #include "link/port_map.h"
+#include "link/probe.h"
+#include "link/unit_protocol.h"
 
 namespace kova::ctl {
 namespace {
 
+constexpr int kFactoryRate = 9600;
+
 const QCommandLineOption kPort({"p", "port"}, "The serial device the unit is on (/dev/ttyUSB0).",
                                "DEVICE");
-const QCommandLineOption kBaud({"b", "baud"},
-                               "The PC's rate: 115200, 57600, 38400, 19200, 9600 (the default), "
-                               "4800, 2400 or 1200.",
-                               "RATE", "9600");
-const QCommandLineOption kOutput({"o", "output"}, "The .kova file to write.", "FILE");
+const QCommandLineOption kBaud(
+    {"b", "baud"},
+    "The rate the unit talks at now: 115200, 57600, 38400, 19200, 9600, 4800, 2400 or 1200, "
+    "or 'auto' to probe for it first. Default: the rate this computer last saw the unit at on "
+    "this port, else 9600.",
+    "RATE|auto");
+const QCommandLineOption kOutput({"o", "output"}, "The .kova file to write ('-': standard output).",
+                                 "FILE");
+const QCommandLineOption kJson("json", "Print the result as one JSON object on standard output.");
 const QCommandLineOption kTrace("trace", "Print every byte sent and received on stderr.");
 
 void DeclareLink(QCommandLineParser& p) {
   p.addOption(kPort);
   p.addOption(kBaud);
+  p.addOption(kJson);
   p.addOption(kTrace);
 }
+
+QString RateList() {
+  QStringList rates;
+  for (int rate : kBaudRates)
+    rates << QString::number(rate);
+  return rates.join(", ");
+}
+
+int RateIndex(int rate) {
+  const auto at = std::find(kBaudRates.begin(), kBaudRates.end(), rate);
+  return at == kBaudRates.end() ? -1 : static_cast<int>(at - kBaudRates.begin());
+}
+
+// The rates remembered in the user's settings, beside the port mapping.
+struct RememberedRates {
+  QSettings settings{QSettings::UserScope, kProgramTitle};
+  PortRates rates{settings};
+};
 
 // Progress on stderr, redrawn in place, only when a person is watching.
 ProgressSink ProgressBar() {
@@ -46,62 +78,256 @@ ProgressSink ProgressBar() {
   };
 }
 
-// The request for the device and rate on the command line, or a usage error.
-std::optional<OperationRequest> Request(const QCommandLineParser& p, const char* verb,
-                                        Operation kind, int& status) {
-  if (!p.isSet(kPort)) {
-    status = UsageError(verb, "--port DEVICE is required (see 'kovactl ports')");
-    return std::nullopt;
-  }
-  if (p.value(kPort).isEmpty()) {
-    status = UsageError(verb, "--port needs a device, not an empty name (see 'kovactl ports')");
-    return std::nullopt;
-  }
-  const int rate = p.value(kBaud).toInt();
-  int index = -1;
-  for (int i = 0; i < static_cast<int>(kBaudRates.size()); ++i) {
-    if (kBaudRates[static_cast<std::size_t>(i)] == rate) index = i;
-  }
-  if (index < 0) {
-    status = UsageError(verb, "--baud " + p.value(kBaud) + " is not one of the eight rates");
-    return std::nullopt;
-  }
-  SetByteTrace(p.isSet(kTrace));
-  if (p.isSet(kTrace))
-    SetTraceSink([](std::string_view line) {
-      std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
-    });
-  OperationRequest request;
-  request.kind = kind;
-  request.document = StartupDocument();
-  request.document.cfg.BaudPC = index;
-  request.device = p.value(kPort).toStdString();
-  request.port = request.device;
-  return request;
+// "3 bytes differ from unit.kova, first at 17, 250, 251"
+std::string DifferenceSummary(const std::vector<int>& addresses, const std::string& against) {
+  constexpr std::size_t kNamed = 8;
+  std::string text = std::to_string(addresses.size()) + " byte" +
+                     (addresses.size() == 1 ? " differs" : "s differ") + " from " + against +
+                     ", at ";
+  for (std::size_t i = 0; i < addresses.size() && i < kNamed; ++i)
+    text += (i ? ", " : "") + std::to_string(addresses[i]);
+  return text + (addresses.size() > kNamed ? ", ..." : "");
 }
 
-// Runs the operation, printing its messages; true when it ended without one.
-bool Run(const OperationRequest& request, OperationResult& result) {
-  result = RunOperation(request, ProgressBar());
-  for (const auto& warning : result.warnings)
-    PrintError(warning);
-  for (const auto& message : result.messages)
-    PrintMessage(message);
-  return result.succeeded;
+const char* UnitStateName(UnitState state) {
+  switch (state) {
+    case UnitState::Unchanged:
+      return "unchanged";
+    case UnitState::Partial:
+      return "partial";
+    case UnitState::Written:
+      return "written";
+    case UnitState::Verified:
+      return "verified";
+  }
+  return "unchanged";
+}
+
+// One device verb's run: where it talked, at what rate, and what came of it.
+// Everything a script reads from --json is here.
+class Session {
+ public:
+  Session(const char* verb, const QCommandLineParser& p) : verb_(verb), json_(p.isSet(kJson)) {}
+
+  // Reads --port, --baud and --trace; false (with status() set) on a usage
+  // error.
+  bool Parse(const QCommandLineParser& p) {
+    if (!p.isSet(kPort) || p.value(kPort).isEmpty()) {
+      status_ = UsageError(verb_, "--port DEVICE is required (see 'kovactl ports')");
+      return false;
+    }
+    port_ = p.value(kPort).toStdString();
+    device_ = ResolveDevicePath(port_);
+    // probe has no --baud of its own.
+    const bool rateGiven = p.optionNames().contains("b") || p.optionNames().contains("baud");
+    if (rateGiven && p.value(kBaud) == "auto") {
+      autoRate_ = true;
+    } else if (rateGiven) {
+      bool number = false;
+      const int rate = p.value(kBaud).toInt(&number);
+      if (!number || RateIndex(rate) < 0) {
+        status_ = UsageError(verb_, "--baud " + p.value(kBaud) + " is not a rate; use one of " +
+                                        RateList() + " or auto");
+        return false;
+      }
+      baud_ = rate;
+    } else {
+      baud_ = RememberedRates().rates.LastSeen(port_).value_or(kFactoryRate);
+    }
+    SetByteTrace(p.isSet(kTrace));
+    if (p.isSet(kTrace)) {
+      SetTraceSink([](std::string_view line) {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+      });
+    }
+    return true;
+  }
+
+  // With --baud auto: finds the rate first. False when it could not.
+  bool ProbeIfAsked() {
+    if (!autoRate_) return true;
+    return Probe(ProbeOrder(RememberedRates().rates.LastSeen(port_)));
+  }
+
+  // Asks for the version at the rates given, in order; false (and the
+  // failure recorded) when the unit answered at none.
+  bool Probe(const std::vector<int>& rates) {
+    const ProbeResult probe = ProbeUnit(port_, port_, rates);
+    if (probe.failure) {
+      Fail(probe.portNotOpened ? kPortUnavailable : kFailed, MessageText(*probe.failure));
+      return false;
+    }
+    if (!probe.rate) {
+      baud_.reset();
+      if (rates.size() == 1) {
+        baud_ = rates.front();
+        NoAnswer(rates.front(), MessageText(CommunicationsError()));
+      } else {
+        QStringList tried;
+        for (int rate : probe.tried)
+          tried << QString::number(rate);
+        Fail(kNoAnswer, "no answer from the unit on " + port_ + " at any rate (tried " +
+                            tried.join(", ").toStdString() +
+                            "); check that it is powered and cabled to this port");
+      }
+      return false;
+    }
+    baud_ = probe.rate;
+    versions_ = probe.versions;
+    Remember(*probe.rate);
+    return true;
+  }
+
+  // The request for an operation at the session's rate.
+  OperationRequest Request(Operation kind) const {
+    OperationRequest request;
+    request.kind = kind;
+    request.document = StartupDocument();
+    request.document.cfg.BaudPC = RateIndex(baud_.value_or(kFactoryRate));
+    request.device = port_;
+    request.port = port_;
+    return request;
+  }
+
+  // Runs the operation and takes in what it says; true when it succeeded.
+  bool Run(const OperationRequest& request, OperationResult& result) {
+    result = RunOperation(request, ProgressBar());
+    // Where the unit is to be found now: a Put that went out whole moved it.
+    if (result.unitBaud > 0) baud_ = result.unitBaud;
+    for (const auto& warning : result.warnings)
+      PrintError(warning);
+    for (const ByteDifference& difference : result.differences)
+      differences_.push_back(difference);
+    if (result.succeeded) return true;
+    const auto said = [&](const Message& message) {
+      return std::find(result.messages.begin(), result.messages.end(), message) !=
+             result.messages.end();
+    };
+    int status = kFailed;
+    if (result.portNotOpened) {
+      status = kPortUnavailable;
+    } else if (said(CommunicationsError())) {
+      status = kNoAnswer;
+    } else if (!result.differences.empty() || said(VerificationError())) {
+      status = kDifferences;
+    }
+    std::string text;
+    for (const auto& message : result.messages)
+      text += (text.empty() ? "" : " ") + MessageText(message);
+    if (!result.differences.empty()) {
+      std::vector<int> addresses;
+      for (const ByteDifference& difference : result.differences)
+        addresses.push_back(difference.address);
+      text += " " + DifferenceSummary(addresses, "the image written") + ".";
+    }
+    if (status == kNoAnswer) {
+      NoAnswer(baud_.value_or(kFactoryRate), text);
+    } else {
+      Fail(status, text);
+    }
+    return false;
+  }
+
+  void Fail(int status, const std::string& message) {
+    Record(status, message);
+    PrintError(message);
+  }
+  // A failure whose message is already on stderr.
+  void Record(int status, const std::string& message) {
+    status_ = status;
+    message_ = message;
+  }
+
+  // A unit that did not answer at `rate`: the message says where it was
+  // asked and how to find it.
+  void NoAnswer(int rate, const std::string& what) {
+    std::string said = what;
+    if (!said.empty() && said.back() != '.') said += '.';
+    Fail(kNoAnswer, "no response from the unit on " + port_ + " at " + std::to_string(rate) +
+                        " bit/s: " + said + " Run 'kovactl probe --port " + port_ +
+                        "' to find its rate.");
+  }
+
+  // The unit answered at `rate`: later runs on this port start there.
+  void Remember(int rate) { RememberedRates().rates.Remember(port_, rate); }
+
+  void SetRate(int rate) { baud_ = rate; }
+  void SetVersions(const VersionTexts& versions) { versions_ = versions; }
+  void AddDifference(int address, int expected, int got) {
+    differences_.push_back({.address = address, .expected = expected, .got = got});
+  }
+  void SetUnitState(std::string state) { unit_ = std::move(state); }
+
+  // Prints the JSON result when asked for and returns the exit status.
+  int Finish() const {
+    if (json_) PrintOut(Json() + "\n");
+    return status_;
+  }
+
+  bool json() const { return json_; }
+  const VersionTexts& versions() const { return versions_; }
+  int status() const { return status_; }
+  std::optional<int> baud() const { return baud_; }
+  const std::string& port() const { return port_; }
+
+ private:
+  // The fields in the documented order (a QJsonObject would sort them).
+  std::string Json() const {
+    const auto value = [](const QJsonValue& v) {
+      const QByteArray text = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+      return text.mid(1, text.size() - 2).toStdString();
+    };
+    QJsonArray versions;
+    for (const std::string& line : versions_)
+      versions.append(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    QJsonArray differences;
+    for (const auto& d : differences_)
+      differences.append(QJsonObject{{"address", QJsonValue(d.address)},
+                                     {"expected", QJsonValue(d.expected)},
+                                     {"got", QJsonValue(d.got)}});
+    std::string json =
+        "{\"ok\": " + value(status_ == kOk) + ", \"exit\": " + value(status_) +
+        ", \"port\": " + value(QString::fromStdString(port_)) +
+        ", \"device\": " + value(QString::fromStdString(device_)) +
+        ", \"baud\": " + (baud_ ? value(*baud_) : "null") + ", \"versions\": " + value(versions) +
+        ", \"message\": " + (message_ ? value(QString::fromStdString(*message_)) : "null") +
+        ", \"differences\": " + value(differences);
+    if (unit_) json += ", \"unit\": " + value(QString::fromStdString(*unit_));
+    return json + "}";
+  }
+
+  QString verb_;
+  bool json_;
+  std::string port_;
+  std::string device_;
+  bool autoRate_ = false;
+  std::optional<int> baud_;
+  VersionTexts versions_{};
+  std::optional<std::string> message_;
+  std::vector<ByteDifference> differences_;
+  std::optional<std::string> unit_;
+  int status_ = kOk;
+};
+
+// Reads the unit into `doc`; false (the session's status set) when it failed.
+bool ReadUnit(Session& session, std::optional<Document>& doc) {
+  OperationResult result;
+  if (!session.Run(session.Request(Operation::Get), result) || !result.document) return false;
+  doc = std::move(result.document);
+  session.SetVersions(doc->cfg.Ver);
+  session.Remember(*session.baud());
+  return true;
 }
 
 // Reads the unit and saves exactly the bytes it sent (nothing repacked).
-int ReadUnitInto(const OperationRequest& base, const QString& path) {
-  OperationRequest request = base;
-  request.kind = Operation::Get;
-  OperationResult result;
-  if (!Run(request, result) || !result.document) return kFailed;
-  const ProfileSave save = WriteProfileImage(path, *result.document);
-  if (!save.ok()) {
-    PrintMessage(*save.failure);
-    return kFileError;
+bool ReadUnitInto(Session& session, const QString& path) {
+  std::optional<Document> doc;
+  if (!ReadUnit(session, doc)) return false;
+  if (const int saved = SaveFile(path, *doc, true); saved != kOk) {
+    session.Fail(saved, "the unit was read but " + path.toStdString() + " was not written");
+    return false;
   }
-  return kOk;
+  return true;
 }
 
 Verb Ports() {
@@ -115,6 +341,36 @@ Verb Ports() {
           }};
 }
 
+Verb Probe() {
+  return {"probe", "Find the rate the unit talks at; print it and the unit's three version lines.",
+          [](QCommandLineParser& p) {
+            p.addOption(kPort);
+            p.addOption(kJson);
+            p.addOption(kTrace);
+          },
+          [](const QCommandLineParser& p) {
+            Session session("probe", p);
+            if (!session.Parse(p)) return session.status();
+            if (session.Probe(ProbeOrder(RememberedRates().rates.LastSeen(session.port()))) &&
+                !session.json()) {
+              // The rate alone on the first line, for $(kovactl probe ... | head -n1).
+              std::string text = std::to_string(*session.baud()) + "\n";
+              for (const std::string& line : session.versions())
+                text += line + "\n";
+              PrintOut(text);
+            }
+            return session.Finish();
+          },
+          "It sends nothing but the version request \"v\", one rate at a time, and waits\n"
+          "out each answer's timeout before the next: the rate last seen on this port\n"
+          "first, then 9600, 19200, 38400, 57600, 115200, 4800, 2400, 1200. A rate counts\n"
+          "only when the acknowledge and three printable version lines arrive.\n"
+          "A \"v\" sent at any of the eight rates reaches a unit set to any other rate as\n"
+          "bytes that are none of its commands (write \"!\", reset \"R\", read \"#\"),\n"
+          "whatever the phase and with either clock 2 % off, so no rate is left out.\n"
+          "Exit 0 when the unit answered, 4 when it answered at no rate."};
+}
+
 Verb Get() {
   return {"get", "Read the unit and save exactly what it holds in a .kova file.",
           [](QCommandLineParser& p) {
@@ -122,48 +378,78 @@ Verb Get() {
             p.addOption(kOutput);
           },
           [](const QCommandLineParser& p) {
-            int status = kOk;
-            const auto request = Request(p, "get", Operation::Get, status);
-            if (!request) return status;
+            Session session("get", p);
+            if (!session.Parse(p)) return session.status();
             if (!p.isSet(kOutput)) return UsageError("get", "-o FILE is required");
-            return ReadUnitInto(*request, p.value(kOutput));
+            if (session.json() && p.value(kOutput) == kStandardStream) {
+              return UsageError("get", "--json and -o - would share standard output");
+            }
+            if (session.ProbeIfAsked()) ReadUnitInto(session, p.value(kOutput));
+            return session.Finish();
           }};
 }
 
 Verb Put() {
   static const QCommandLineOption backup("backup",
                                          "First read the unit and save what it held here.", "FILE");
+  static const QCommandLineOption baud(
+      {"b", "baud"},
+      "The rate the unit talks at now (not the one the file sets): 115200, 57600, 38400, 19200, "
+      "9600, 4800, 2400 or 1200, or 'auto' to probe for it first. Default: the rate this "
+      "computer last saw the unit at on this port, else 9600.",
+      "RATE|auto");
   return {"put",
           "Write a .kova file's configuration to the unit and verify it; the PC follows the "
           "unit to the rate the file sets.",
           [](QCommandLineParser& p) {
-            DeclareLink(p);
+            p.addOption(kPort);
+            p.addOption(baud);
+            p.addOption(kJson);
+            p.addOption(kTrace);
             p.addOption(backup);
-            p.addPositionalArgument("FILE", "The .kova file to send.");
+            p.addPositionalArgument("FILE", "The .kova file to send ('-': standard input).");
           },
           [](const QCommandLineParser& p) {
-            int status = kOk;
-            auto request = Request(p, "put", Operation::Put, status);
-            if (!request) return status;
+            Session session("put", p);
+            if (!session.Parse(p)) return session.status();
             if (p.positionalArguments().size() != 1)
               return UsageError("put", "expected 1 file argument");
-            auto doc = LoadFile(p.positionalArguments()[0]);
-            if (!doc) return int{kFileError};
-            if (p.isSet(backup)) {
-              if (const int read = ReadUnitInto(*request, p.value(backup)); read != kOk)
-                return read;
+            const QString path = p.positionalArguments()[0];
+            if (session.json() && p.value(backup) == kStandardStream)
+              return UsageError("put", "--json and --backup - would share standard output");
+            session.SetUnitState("unchanged");
+            auto doc = LoadFile(path);
+            if (!doc) {
+              session.Record(kFileError, path.toStdString() + " could not be read");
+              return session.Finish();
             }
-            doc->cfg.BaudPC = request->document.cfg.BaudPC;
-            request->document = *doc;
+            if (!session.ProbeIfAsked()) return session.Finish();
+            // Checked right before writing: a stale rate must not turn the
+            // image into noise at the unit.
+            if (!p.isSet(baud) || p.value(baud) != "auto") {
+              if (!session.Probe({*session.baud()})) return session.Finish();
+            }
+            if (p.isSet(backup) && !ReadUnitInto(session, p.value(backup))) return session.Finish();
+            OperationRequest request = session.Request(Operation::Put);
+            doc->cfg.BaudPC = request.document.cfg.BaudPC;
+            const int before = *session.baud();
+            request.document = *doc;
             OperationResult result;
-            const bool ok = Run(*request, result);
-            // A Put that failed has said what the unit holds and at which rate.
-            if (result.unit == UnitState::Verified &&
-                result.unitBaud != kBaudRates[static_cast<std::size_t>(doc->cfg.BaudPC)]) {
-              PrintError("The unit now talks at " + std::to_string(result.unitBaud) + " bit/s.");
+            session.Run(request, result);
+            session.SetUnitState(UnitStateName(result.unit));
+            if (result.unit == UnitState::Written || result.unit == UnitState::Verified) {
+              // The whole image went out: the unit listens at the rate it names.
+              session.Remember(*session.baud());
             }
-            return ok ? int{kOk} : int{kFailed};
-          }};
+            if (result.unit == UnitState::Verified && *session.baud() != before) {
+              PrintError("The unit now talks at " + std::to_string(*session.baud()) + " bit/s.");
+            }
+            return session.Finish();
+          },
+          "--baud is the rate the unit talks at now. The unit must first answer a version\n"
+          "request at that rate, so nothing is written to a unit that is not listening.\n"
+          "After the write, the unit and this computer move to the rate the file sets,\n"
+          "and later runs on this port start from it."};
 }
 
 Verb Verify() {
@@ -171,54 +457,58 @@ Verb Verify() {
       "verify", "Read the unit and list every byte 4..255 that differs from a .kova file's image.",
       [](QCommandLineParser& p) {
         DeclareLink(p);
-        p.addPositionalArgument("FILE", "The .kova file to compare with.");
+        p.addPositionalArgument("FILE", "The .kova file to compare with ('-': standard input).");
       },
       [](const QCommandLineParser& p) {
-        int status = kOk;
-        auto request = Request(p, "verify", Operation::Get, status);
-        if (!request) return status;
-        if (p.positionalArguments().size() != 1) {
+        Session session("verify", p);
+        if (!session.Parse(p)) return session.status();
+        if (p.positionalArguments().size() != 1)
           return UsageError("verify", "expected 1 file argument");
+        const QString path = p.positionalArguments()[0];
+        const auto file = LoadFile(path);
+        if (!file) {
+          session.Record(kFileError, path.toStdString() + " could not be read");
+          return session.Finish();
         }
-        const auto file = LoadFile(p.positionalArguments()[0]);
-        if (!file) return int{kFileError};
-        OperationResult result;
-        if (!Run(*request, result) || !result.document) return int{kFailed};
-        int differences = 0;
+        std::optional<Document> unit;
+        if (!session.ProbeIfAsked() || !ReadUnit(session, unit)) return session.Finish();
+        std::vector<int> addresses;
+        std::string lines;
         for (std::size_t address = 4; address < file->image.size(); ++address) {
-          const int unit = result.document->image[address];
-          const int saved = file->image[address];
-          if (unit == saved) continue;
-          ++differences;
+          const int got = unit->image[address];
+          const int expected = file->image[address];
+          if (got == expected) continue;
+          addresses.push_back(static_cast<int>(address));
+          session.AddDifference(static_cast<int>(address), expected, got);
           char line[64];
-          std::snprintf(line, sizeof line, "%3zu: unit %02X, file %02X\n", address, unit, saved);
-          PrintOut(line);
+          std::snprintf(line, sizeof line, "%3zu: unit %02X, file %02X\n", address, got, expected);
+          lines += line;
         }
-        if (differences > 0) {
-          PrintError(std::to_string(differences) + " byte" + (differences == 1 ? "" : "s") +
-                     " differ.");
-        }
-        return differences == 0 ? int{kOk} : int{kFailed};
+        if (!session.json()) PrintOut(lines);
+        if (!addresses.empty())
+          session.Fail(kDifferences, DifferenceSummary(addresses, path.toStdString()));
+        return session.Finish();
       }};
 }
 
 Verb Reset() {
   return {"reset", "Tell the unit to reset.", [](QCommandLineParser& p) { DeclareLink(p); },
           [](const QCommandLineParser& p) {
-            int status = kOk;
-            const auto request = Request(p, "reset", Operation::Reset, status);
-            if (!request) return status;
+            Session session("reset", p);
+            if (!session.Parse(p)) return session.status();
             OperationResult result;
-            if (!Run(*request, result)) return int{kFailed};
-            PrintError(ResetSentNote());
-            return int{kOk};
-          }};
+            if (session.ProbeIfAsked() && session.Run(session.Request(Operation::Reset), result))
+              PrintError(ResetSentNote());
+            return session.Finish();
+          },
+          "The unit does not acknowledge a reset, so success means only that the command\n"
+          "was sent, and the rate is not remembered from it."};
 }
 
 }  // namespace
 
 std::vector<Verb> DeviceVerbs() {
-  return {Ports(), Get(), Put(), Verify(), Reset()};
+  return {Ports(), Probe(), Get(), Put(), Verify(), Reset()};
 }
 
 }  // namespace kova::ctl

@@ -1,4 +1,7 @@
 // The verbs that work on files only: show, pack, diff, convert.
+#include <unistd.h>
+
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <optional>
@@ -10,21 +13,59 @@
 #include "files/file_session.h"
 #include "files/profile.h"
 #include "image/clear_form.h"
+#include "image/field_table.h"
+#include "settings_path.h"
 
 namespace kova::ctl {
 namespace {
 
-const QCommandLineOption kOutput({"o", "output"}, "The .kova file to write.", "FILE");
+const QCommandLineOption kOutput({"o", "output"}, "The .kova file to write ('-': standard output).",
+                                 "FILE");
+const QCommandLineOption kFillEmpty(
+    "fill-empty",
+    "Fill the empty texts (RICs, times) that a release-1 file left out with the values a new "
+    "configuration has, instead of refusing to pack them.");
+
+// What 'show --json' prints and pack reads, so that scripts can check it.
+constexpr const char* kFormatKey = "format";
+constexpr const char* kFormat = "kova-config/1";
+
+// Why a value asked for did not reach the file.
+std::string IgnoredBecause(const std::string& path) {
+  struct Reason {
+    const char* key;
+    const char* why;
+  };
+  static const Reason kReasons[] = {
+      {"Hunting", "it shares bit 3 of byte 5 with the unit's rate (BaudKova), which decides it"},
+      {"SynthN", "it is derived from Freq and ChanSpace"},
+      {"FileName", "it is the name of the file written"},
+      {"ClkJog", "packing sets the clock jog from the unit's rate (BaudKova)"},
+  };
+  const FieldAt at = FindByKey(path);
+  for (const Reason& reason : kReasons) {
+    if (at && at.field->key == reason.key) return reason.why;
+  }
+  if (at && at.field->home == FieldHome::ReadOnly) return "it is read from the unit, never written";
+  return "packing derives it from other fields";
+}
+
+// Fills what a release-1 file left empty, and says so.
+void FillEmpty(Document& doc) {
+  const std::vector<std::string> filled = FillEmptyTexts(doc.cfg);
+  if (filled.empty()) return;
+  std::string names;
+  for (std::size_t i = 0; i < filled.size() && i < 3; ++i)
+    names += (i ? ", " : "") + filled[i];
+  if (filled.size() > 3) names += " and " + std::to_string(filled.size() - 3) + " more";
+  PrintError("filled " + std::to_string(filled.size()) + " empty text" +
+             (filled.size() == 1 ? "" : "s") + " with a new configuration's values: " + names);
+}
 
 // Packs and writes the image layout; a refused value fails the operation, a
 // file that cannot be written is a file error.
 int Save(const QString& path, Document& doc) {
-  const ProfileSave save = WriteProfile(path, doc);
-  for (const auto& warning : save.warnings)
-    PrintError(path.toStdString() + ": " + warning);
-  if (save.ok()) return kOk;
-  PrintMessage(*save.failure);
-  return save.control.empty() ? kFileError : kFailed;
+  return SaveFile(path, doc);
 }
 
 int RequireArguments(const QCommandLineParser& parser, const char* verb, int count) {
@@ -37,68 +78,151 @@ int RequireArguments(const QCommandLineParser& parser, const char* verb, int cou
 
 Verb Show() {
   static const QCommandLineOption json("json", "Print the configuration as one JSON object.");
-  return {
-      "show", "Show the configuration a .kova file holds.",
-      [](QCommandLineParser& p) {
-        p.addPositionalArgument("FILE", "The .kova file (either layout).");
-        p.addOption(json);
-      },
-      [](const QCommandLineParser& p) {
-        if (const int usage = RequireArguments(p, "show", 1)) return usage;
-        const auto doc = LoadFile(p.positionalArguments()[0]);
-        if (!doc) return int{kFileError};
-        if (p.isSet(json)) {
-          PrintOut(QJsonDocument(ToJson(doc->cfg)).toJson(QJsonDocument::Indented).toStdString());
-        } else {
-          PrintOut(ShowText(doc->cfg));
-        }
-        return int{kOk};
-      }};
+  return {"show", "Show the configuration a .kova file holds.",
+          [](QCommandLineParser& p) {
+            p.addPositionalArgument("FILE", "The .kova file (either layout).");
+            p.addOption(json);
+          },
+          [](const QCommandLineParser& p) {
+            if (const int usage = RequireArguments(p, "show", 1)) return usage;
+            const auto doc = LoadFile(p.positionalArguments()[0]);
+            if (!doc) return int{kFileError};
+            if (p.isSet(json)) {
+              QJsonObject shown = ToJson(doc->cfg);
+              shown.insert(kFormatKey, kFormat);
+              PrintOut(QJsonDocument(shown).toJson(QJsonDocument::Indented).toStdString());
+            } else {
+              PrintOut(ShowText(doc->cfg));
+            }
+            return int{kOk};
+          }};
+}
+
+// The key paths a JSON configuration names, one per value ("Zones[2].CloseRIC1", "Ver").
+std::vector<std::string> LeafPaths(const QJsonObject& json) {
+  std::vector<std::string> paths;
+  for (auto it = json.begin(); it != json.end(); ++it) {
+    if (it.key() != "Zones" || !it.value().isArray()) {
+      paths.push_back(it.key().toStdString());
+      continue;
+    }
+    const QJsonArray zones = it.value().toArray();
+    for (int i = 0; i < zones.size(); ++i) {
+      const QJsonObject zone = zones[i].toObject();
+      for (auto z = zone.begin(); z != zone.end(); ++z)
+        paths.push_back("Zones[" + std::to_string(i) + "]." + z.key().toStdString());
+    }
+  }
+  return paths;
+}
+
+// The configuration JSON that pack reads, or a message.
+std::optional<QJsonObject> ReadJson(const QString& path, int& status) {
+  const bool fromInput = path == kStandardStream;
+  const FileRead read = fromInput ? ReadWholeStream(STDIN_FILENO) : ReadWholeFile(path);
+  if (!read.bytes) {
+    PrintError((fromInput ? std::string("standard input") : path.toStdString()) + ": " +
+               read.error.toStdString());
+    status = kFileError;
+    return std::nullopt;
+  }
+  const std::string& bytes = *read.bytes;
+  QJsonParseError error{};
+  const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(bytes), &error);
+  if (error.error != QJsonParseError::NoError || !json.isObject()) {
+    PrintError(path.toStdString() + ": not a JSON object" +
+               (error.error != QJsonParseError::NoError
+                    ? " (" + error.errorString().toStdString() + " at offset " +
+                          std::to_string(error.offset) + ")"
+                    : ""));
+    status = kFileError;
+    return std::nullopt;
+  }
+  QJsonObject object = json.object();
+  if (object.contains(kFormatKey)) {
+    if (object.value(kFormatKey) != QJsonValue(kFormat)) {
+      PrintError(path.toStdString() + ": \"format\" is " + ValueText(object.value(kFormatKey)) +
+                 "; this kovactl reads " + kFormat);
+      status = kFileError;
+      return std::nullopt;
+    }
+    object.remove(kFormatKey);
+  }
+  return object;
+}
+
+// Warns about each value asked for that the saved file does not hold:
+// fields that packing ignores or derives from others.
+void WarnIgnored(const std::vector<std::string>& paths, const QJsonObject& base,
+                 const QJsonObject& asked, const QJsonObject& saved) {
+  for (const std::string& path : paths) {
+    const QJsonValue wanted = ValueAt(asked, path);
+    const QJsonValue holds = ValueAt(saved, path);
+    if (wanted == ValueAt(base, path) || wanted == holds) continue;
+    PrintError(path + " = " + ValueText(wanted) + " has no effect; the file holds " +
+               ValueText(holds) + ": " + IgnoredBecause(path));
+  }
 }
 
 Verb Pack() {
   static const QCommandLineOption base("base",
                                        "Start from this file's document instead of the "
-                                       "start-up state.",
-                                       "BASE");
-  return {"pack", "Build a .kova file from a JSON configuration.",
+                                       "start-up state ('-': standard input).",
+                                       "FILE");
+  static const QCommandLineOption set(
+      "set",
+      "Set one field: PATH is a key path as 'show --json' prints it (BaudKova, "
+      "Zones[0].CloseRIC1), VALUE a number, text, true/false or null. May be repeated.",
+      "PATH=VALUE");
+  return {"pack", "Build a .kova file from a JSON configuration and single settings.",
           [](QCommandLineParser& p) {
-            p.addPositionalArgument("CONFIG",
+            p.addPositionalArgument("JSON",
                                     "JSON object naming any subset of the fields "
-                                    "(the form 'kovactl show --json' prints).");
+                                    "(the form 'kovactl show --json' prints; '-': standard input).",
+                                    "[JSON]");
             p.addOption(kOutput);
             p.addOption(base);
+            p.addOption(set);
+            p.addOption(kFillEmpty);
           },
           [](const QCommandLineParser& p) {
-            if (const int usage = RequireArguments(p, "pack", 1)) return usage;
+            if (p.positionalArguments().size() > 1) {
+              return UsageError("pack", "expected at most 1 JSON file argument");
+            }
             if (!p.isSet(kOutput)) return UsageError("pack", "-o FILE is required");
-            const QString configPath = p.positionalArguments()[0];
-            const FileRead read = ReadWholeFile(configPath);
-            if (!read.bytes) {
-              PrintError(configPath.toStdString() + ": " + read.error.toStdString());
-              return int{kFileError};
+            const QString configPath = p.positionalArguments().value(0);
+            if (configPath == kStandardStream && p.value(base) == kStandardStream) {
+              return UsageError("pack", "standard input cannot be both JSON and --base");
             }
-            QJsonParseError error{};
-            const QJsonDocument json =
-                QJsonDocument::fromJson(QByteArray::fromStdString(*read.bytes), &error);
-            if (error.error != QJsonParseError::NoError || !json.isObject()) {
-              PrintError(configPath.toStdString() + ": not a JSON object" +
-                         (error.error != QJsonParseError::NoError
-                              ? " (" + error.errorString().toStdString() + " at offset " +
-                                    std::to_string(error.offset) + ")"
-                              : ""));
-              return int{kFileError};
-            }
+            int status = kOk;
+            std::optional<QJsonObject> json;
+            if (!configPath.isEmpty() && !(json = ReadJson(configPath, status))) return status;
             std::optional<Document> doc = StartupDocument();
             if (p.isSet(base)) doc = LoadFile(p.value(base));
             if (!doc) return int{kFileError};
+            const QJsonObject before = ToJson(doc->cfg);
+            std::vector<std::string> paths;
             try {
-              ApplyJson(json.object(), doc->cfg);
+              if (json) {
+                ApplyJson(Lenient(*json, before), doc->cfg);
+                paths = LeafPaths(*json);
+              }
             } catch (const FieldError& e) {
               PrintError(configPath.toStdString() + ": " + e.what());
               return int{kFailed};
             }
-            return Save(p.value(kOutput), *doc);
+            try {
+              for (const QString& assignment : p.values(set))
+                paths.push_back(ApplySetting(assignment.toStdString(), doc->cfg));
+            } catch (const FieldError& e) {
+              PrintError(std::string("--set ") + e.what());
+              return int{kFailed};
+            }
+            if (p.isSet(kFillEmpty)) FillEmpty(*doc);
+            const QJsonObject asked = ToJson(doc->cfg);
+            status = Save(p.value(kOutput), *doc);
+            if (status == kOk) WarnIgnored(paths, before, asked, ToJson(doc->cfg));
+            return status;
           }};
 }
 
@@ -123,14 +247,17 @@ Verb Diff() {
 Verb Convert() {
   return {"convert", "Read a .kova file of either layout and save it in the image layout.",
           [](QCommandLineParser& p) {
-            p.addPositionalArgument("FILE", "The .kova file to read (either layout).");
+            p.addPositionalArgument("FILE",
+                                    "The .kova file to read (either layout; '-': standard input).");
             p.addOption(kOutput);
+            p.addOption(kFillEmpty);
           },
           [](const QCommandLineParser& p) {
             if (const int usage = RequireArguments(p, "convert", 1)) return usage;
             if (!p.isSet(kOutput)) return UsageError("convert", "-o FILE is required");
             auto doc = LoadFile(p.positionalArguments()[0]);
             if (!doc) return int{kFileError};
+            if (p.isSet(kFillEmpty)) FillEmpty(*doc);
             return Save(p.value(kOutput), *doc);
           }};
 }
@@ -138,7 +265,7 @@ Verb Convert() {
 }  // namespace
 
 std::vector<Verb> FileVerbs() {
-  return {Show(), Pack(), Diff(), Convert()};
+  return {Show(), Fields(), Pack(), Diff(), Convert()};
 }
 
 }  // namespace kova::ctl

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diag/message.h"
+#include "link/clock.h"
+#include "link/serial_line.h"
+#include "link/serial_link.h"
+#include "link/unit_protocol.h"
+
+namespace kova {
+
+// The order in which the probe tries the rates when it knows nothing better:
+// the factory rate first, then the faster ones a workshop picks, the slow
+// ones last. A version request sent at any of the eight rates reaches a unit
+// at any other as bytes that are none of its commands (the UART model's
+// table test shows it for all 64 pairs), so no rate has to be left out and
+// the order only decides how soon the unit is found.
+constexpr std::array<int, 8> kProbeOrder{9600, 19200, 38400, 57600, 115200, 4800, 2400, 1200};
+
+// kProbeOrder with `first` (the rate the unit was last seen at) moved ahead.
+std::vector<int> ProbeOrder(std::optional<int> first);
+
+struct ProbeResult {
+  // The rate at which the unit answered, with what it answered.
+  std::optional<int> rate;
+  VersionTexts versions{};
+  // The rates asked, in order.
+  std::vector<int> tried;
+  // Set when the port could not be opened or stopped working; nothing was
+  // then learned about the unit.
+  std::optional<Message> failure;
+  bool portNotOpened = false;
+};
+
+// Asks for the version at each rate in turn and stops at the first one that
+// gets the acknowledge and three lines of printable text, each ended by a
+// carriage return. Nothing but the version request is ever sent; after a
+// rate that failed, the line must fall silent before the next is tried.
+// `port` names the device in messages.
+ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,
+                      const std::string& port, const std::vector<int>& rates,
+                      const LinkTimings& timings = {});
+
+// The same on the computer's serial port, blocking until it has ended (it
+// needs no application object).
+ProbeResult ProbeUnit(const std::string& device, const std::string& port,
+                      const std::vector<int>& rates, const LinkTimings& timings = {});
+
+}  // namespace kova

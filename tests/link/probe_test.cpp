@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Finding the unit's rate on a fake line, where bytes sent at a wrong rate
+// reach the unit as the UART model says they would.
+#include "link/probe.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_clock.h"
+#include "fake_line.h"
+#include "image/configuration.h"
+#include "link/uart_model.h"
+#include "unit_model.h"
+
+namespace kova {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kRateIndex1200 = 7;
+
+class ProbeTest : public ::testing::Test {
+ protected:
+  // A unit at `rateIndex` that hears through a UART at its own rate.
+  void UnitAt(int rateIndex, sim::UnitFaults faults = {}) {
+    EEpromImage image{};
+    image[5] = static_cast<std::uint8_t>(rateIndex << 3);
+    unit.emplace(image, std::array<std::string, 3>{"KOVA PRO", "V3.10", "SIM"}, faults);
+    line.SetResponder([this](std::uint8_t byte, FakeLine& l) {
+      const int unitRate = kBaudRates[unit->RateIndex()];
+      const int lineRate = l.opens().back().rate;
+      const auto now =
+          std::chrono::duration_cast<std::chrono::milliseconds>(clock.Now().time_since_epoch());
+      for (const uart::ReceivedByte& got : uart::Receive({byte}, {lineRate}, {{unitRate}})) {
+        heard.push_back(got.value);
+        const auto answer = unit->Receive(got.value, now);
+        // Answers at a rate the PC is not set to would be garbled in turn;
+        // the unit never answers a wrong rate, so they are passed through.
+        const Clock::duration charTime = std::chrono::nanoseconds(10s) / unitRate;
+        l.Deliver(answer.bytes, charTime, charTime);
+      }
+    });
+  }
+
+  ProbeResult Probe(std::optional<int> first) {
+    return ProbeUnit(line, clock, "/dev/ttyUSB0", "/dev/ttyUSB0", ProbeOrder(first));
+  }
+
+  FakeClock clock;
+  FakeLine line{clock};
+  std::optional<sim::UnitModel> unit;
+  std::vector<std::uint8_t> heard;
+};
+
+TEST_F(ProbeTest, FindsTheRateAskingNothingButTheVersion) {
+  struct Case {
+    int unitRateIndex;
+    std::optional<int> lastSeen;
+    std::vector<int> tried;
+  };
+  const std::vector<Case> cases{
+      {4, std::nullopt, {9600}},
+      {0, std::nullopt, {9600, 19200, 38400, 57600, 115200}},
+      {kRateIndex1200, std::nullopt, {9600, 19200, 38400, 57600, 115200, 4800, 2400, 1200}},
+      {1, 57600, {57600}},
+      {5, 2400, {2400, 9600, 19200, 38400, 57600, 115200, 4800}},
+  };
+  for (const Case& c : cases) {
+    heard.clear();
+    UnitAt(c.unitRateIndex);
+    const EEpromImage before = unit->eeprom();
+    const ProbeResult result = Probe(c.lastSeen);
+    const int rate = kBaudRates[c.unitRateIndex];
+    ASSERT_EQ(result.rate, rate);
+    EXPECT_EQ(result.tried, c.tried) << rate;
+    EXPECT_EQ(result.versions, (VersionTexts{"KOVA PRO", "V3.10", "SIM"}));
+    EXPECT_FALSE(result.failure);
+    // Only version requests went out, and the unit heard no command but the
+    // one at its own rate.
+    EXPECT_TRUE(std::all_of(line.sent().begin(), line.sent().end(),
+                            [](const FakeLine::Sent& s) { return s.byte == 'v'; }));
+    EXPECT_EQ(
+        std::count_if(heard.begin(), heard.end(),
+                      [](std::uint8_t b) { return b == 'v' || b == '!' || b == '#' || b == 'R'; }),
+        1)
+        << rate;
+    EXPECT_EQ(unit->eeprom(), before);
+    EXPECT_EQ(unit->RateIndex(), c.unitRateIndex);
+  }
+}
+
+TEST_F(ProbeTest, OnlyAWholePrintableAnswerCounts) {
+  struct Case {
+    const char* what;
+    std::string answer;  // to every request, at whatever rate
+  };
+  const std::vector<Case> cases{
+      {"an acknowledge alone", "\x06"},
+      {"a control character in a line", "\x06KOVA\x01\rV3\rSIM\r"},
+      {"two lines", "\x06KOVA\rV3\r"},
+      {"a line that never ends", "\x06" + std::string(200, 'A')},
+  };
+  for (const Case& c : cases) {
+    line.SetResponder([&](std::uint8_t, FakeLine& l) { l.Deliver(c.answer, 1ms, 1ms); });
+    const ProbeResult result = Probe(std::nullopt);
+    EXPECT_FALSE(result.rate) << c.what;
+    EXPECT_EQ(result.tried.size(), kBaudRates.size()) << c.what;
+    EXPECT_FALSE(result.failure) << c.what;
+  }
+}
+
+TEST_F(ProbeTest, APortThatWillNotOpenEndsAtOnce) {
+  line.RefuseNextOpen("Permission denied");
+  const ProbeResult result = Probe(std::nullopt);
+  EXPECT_TRUE(result.portNotOpened);
+  ASSERT_TRUE(result.failure);
+  EXPECT_NE(result.failure->text.find("/dev/ttyUSB0"), std::string::npos);
+  EXPECT_EQ(result.tried, std::vector<int>{9600});
+  EXPECT_TRUE(line.sent().empty());
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The fields verb: every key path of the JSON form, what it holds and where it lives.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli.h"
+#include "image/field_table.h"
+
+namespace kova::ctl {
+namespace {
+
+const char* Home(FieldHome home) {
+  switch (home) {
+    case FieldHome::Unit:
+      return "unit";
+    case FieldHome::Pc:
+      return "pc";
+    case FieldHome::ReadOnly:
+      return "read-only";
+  }
+  return "";
+}
+
+const char* Type(const Field& field) {
+  switch (field.kind) {
+    case FieldKind::Text:
+      return field.range ? "text (number)" : "text";
+    case FieldKind::CheckBox:
+      return "check";
+    case FieldKind::List:
+    case FieldKind::Options:
+      return "list";
+    case FieldKind::Number:
+      return field.items.empty() ? "number" : "list";
+  }
+  return "";
+}
+
+// "Zones[0..9].CloseRIC1", "Ver[0..2]", "RlyTime".
+std::string Path(const Field& field) {
+  const std::string key(field.key);
+  if (field.zoned()) return "Zones[0.." + std::to_string(kZoneCount - 1) + "]." + key;
+  if (field.count() > 1) return key + "[0.." + std::to_string(field.count() - 1) + "]";
+  return key;
+}
+
+QJsonValue Items(const Field& field) {
+  if (field.kind == FieldKind::CheckBox) return QJsonArray{0, 1, 2};
+  if (field.items.empty()) return QJsonValue::Null;
+  QJsonArray items;
+  for (const FieldItem& item : field.items) {
+    items.append(field.numericItems ? QJsonValue(std::stod(item.text))
+                                    : QJsonValue(QString::fromStdString(item.text)));
+  }
+  return items;
+}
+
+QJsonValue Range(const Field& field) {
+  if (!field.range) return QJsonValue::Null;
+  return QJsonObject{{"min", field.range->min}, {"max", field.range->max}};
+}
+
+// "0..2097151", "A, B, C, D, ALL", "0 (off), 1 (on), 2 (greyed)".
+std::string Values(const Field& field) {
+  if (field.kind == FieldKind::CheckBox) return "0/1/2 (off, on, greyed) or false/true";
+  if (field.range) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.0f..%.0f", field.range->min, field.range->max);
+    return text;
+  }
+  std::string items;
+  for (const FieldItem& item : field.items)
+    items += (items.empty() ? "" : ", ") + item.text;
+  return items;
+}
+
+}  // namespace
+
+Verb Fields() {
+  static const QCommandLineOption json("json", "Print the list as one JSON array.");
+  return {
+      "fields",
+      "List every key path of 'show --json' with its type, unit, values and where it lives.",
+      [](QCommandLineParser& p) { p.addOption(json); },
+      [](const QCommandLineParser& p) {
+        if (!p.positionalArguments().isEmpty()) return UsageError("fields", "takes no file");
+        QJsonArray list;
+        std::string text;
+        for (const Field& field : kova::Fields()) {
+          if (field.key.empty()) continue;
+          list.append(QJsonObject{
+              {"path", QString::fromStdString(Path(field))},
+              {"type", Type(field)},
+              {"unit", field.unit.empty()
+                           ? QJsonValue(QJsonValue::Null)
+                           : QJsonValue(QString::fromLatin1(field.unit.data(), field.unit.size()))},
+              {"range", Range(field)},
+              {"items", Items(field)},
+              {"lives", Home(field.home)}});
+          char row[160];
+          std::snprintf(row, sizeof row, "%-26s %-14s %-8s %-9s ", Path(field).c_str(), Type(field),
+                        std::string(field.unit).c_str(), Home(field.home));
+          text += row + Values(field) + "\n";
+        }
+        PrintOut(p.isSet(json) ? QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString()
+                               : text);
+        return int{kOk};
+      },
+      "'unit': packed into the unit's image; 'pc': kept by this computer (BaudPC,\n"
+      "ComPort, FileName); 'read-only': read from the unit and never written (ETI,\n"
+      "Ver). 'pack --set PATH=VALUE' takes these paths with a zone number for i."};
+}
+
+}  // namespace kova::ctl
