@@ -79,7 +79,6 @@ std::vector<Binding> MakeBindings() {
 }
 
 std::vector<VisibilityRule> MakeVisibilityRules() {
-  using C = Configuration;
   const auto name = [](const FieldMember& member) { return ControlName(FieldOf(member)); };
   const auto button = [](const FieldMember& member, auto value) {
     for (const FieldItem& item : FieldOf(member).items) {
