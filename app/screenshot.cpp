@@ -1,6 +1,8 @@
 // Pictures of the window for the README: kova-screenshot FOLDER [FILE.kova]
 // saves FOLDER/screenshot-general.png and FOLDER/screenshot-chan1.png, with
-// FILE loaded when given. Nothing of the user's settings is read or written.
+// FILE loaded when given. With KOVA_SHOOT_ALL set it also saves every tab as
+// FOLDER/tab-NN.png, for looking the whole window over. Nothing of the user's
+// settings is read or written.
 #include <QApplication>
 #include <QDir>
 #include <QSettings>
@@ -70,6 +72,13 @@ int main(int argc, char* argv[]) {
   QTimer::singleShot(500, [&] {
     shoot(kova::kGeneralTab, "screenshot-general.png");
     shoot(kova::kFirstZoneTab, "screenshot-chan1.png");
+    if (qEnvironmentVariableIsSet("KOVA_SHOOT_ALL")) {
+      for (int tab = 0; tab < window.tabs().count(); ++tab) {
+        // The unavailable tab is shown the way code would show it, for a look at its page.
+        window.tabs().setTabEnabled(tab, true);
+        shoot(tab, qPrintable(QStringLiteral("tab-%1.png").arg(tab, 2, 10, QChar('0'))));
+      }
+    }
     window.close();
   });
   QApplication::exec();

@@ -247,13 +247,17 @@ std::string Packer::Run() {
 
 }  // namespace
 
-void PackEEprom(Document& doc) {
+void PackWithoutTrace(Document& doc) {
   EEpromImage image = doc.image;
   BitArray bits = doc.bits;
   const std::string clkJog = Packer(doc.cfg, image, bits).Run();
   doc.image = image;
   doc.bits = bits;
   doc.cfg.ClkJog = clkJog;
+}
+
+void PackEEprom(Document& doc) {
+  PackWithoutTrace(doc);
   DisplayEEpromBits(doc.image);
 }
 

@@ -16,6 +16,9 @@ namespace kova {
 // and the document is left exactly as it was. On success the image, the bit
 // array and the clock jog that packing forces are committed together.
 void PackEEprom(Document& doc);
+// The same without the trace's dump of the packed image: for finding out
+// whether, and where, a configuration would be refused.
+void PackWithoutTrace(Document& doc);
 
 // The same, with a refusal handed to the reporter as "PackEEprom". Returns
 // false when nothing was packed, so that Put and Save can refuse to go on.

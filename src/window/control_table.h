@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QWidget;
 
@@ -33,14 +35,25 @@ struct ControlEntry {
   const char* tip = "";
   unsigned flags = 0;
   int count = 1;  // a control array of this many members "name(0)".., five to a grid row
+  // The longest text the control must show whole: a text box gets the width
+  // for it and no more, a label at least that width (a caption that changes).
+  const char* fits = "";
 };
 
 // Names a zone page's controls: "#" becomes the zone index, and the few
 // controls whose documented names break the pattern are renamed.
 using NameResolver = std::function<std::string(std::string_view)>;
 
-// Builds the table's controls onto the page (which gets a grid layout).
+// Builds the table's controls onto the page (which gets a grid layout), in
+// the table's order, which is also the order the Tab key follows. Each input
+// control is named for assistive tools after its label (its buddy) or its
+// own caption, within its frame: "Chan 3 Close RIC range start" when zone
+// names the page's zone ("Chan 3").
 void BuildControls(QWidget* page, std::span<const ControlEntry> table,
-                   const NameResolver& resolve = {});
+                   const NameResolver& resolve = {}, const QString& zone = {});
+
+// Gives the frames' grid columns one width each, the widest any of them
+// needs, so that controls in the same column of the frames line up.
+void AlignColumns(const std::vector<QWidget*>& frames);
 
 }  // namespace kova

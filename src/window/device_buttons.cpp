@@ -45,7 +45,7 @@ void frmMain::cmdGet_Click() {
 
 void frmMain::cmdPut_Click() {
   Handle("cmdPut_Click", [this] {
-    if (busy_) return;
+    if (busy_ || !ReadyToPack("Nothing was sent to the Kova Pro")) return;
     // What goes to the unit is recorded first; a configuration that does not
     // pack is neither recorded nor sent.
     Document packed = doc_;

@@ -2,12 +2,14 @@
 // choose one. The files layer does the reading and writing.
 #include <QDir>
 
+#include "image/pack_refusals.h"
 #include "window/frm_main.h"
 
 namespace kova {
 namespace {
 
 constexpr const char* kFilter = "Kova (*.kova)|*.kova|All Files (*.*)|*.*";
+constexpr const char* kNotSaved = "The configuration cannot be saved";
 
 FileDialogRequest Dialog(const char* title, const QString& folder, const QString& name) {
   return {title, kFilter, folder.toStdString(), name.toStdString()};
@@ -66,7 +68,11 @@ void frmMain::MenuFileOpen_Click() {
 }
 
 void frmMain::OpenFile(const QString& path) {
-  RunHandler(reporter_, "MenuFileOpen_Click", [&] { ShowOutcome(session_.Open(path, doc_)); });
+  RunHandler(reporter_, "MenuFileOpen_Click", [&] {
+    const FileOutcome outcome = session_.Open(path, doc_);
+    ShowOutcome(outcome);
+    if (outcome.done) ShowEmptyFields();
+  });
 }
 
 void frmMain::MenuFileOpenBackup_Click() {
@@ -87,12 +93,18 @@ void frmMain::MenuFileOpenBackup_Click() {
       session_.MarkSaved(doc_);
     }
     ShowOutcome(outcome);
+    if (outcome.done) ShowEmptyFields();
   });
 }
 
 bool frmMain::SaveDocument() {
   bool saved = false;
   RunHandler(reporter_, "MenuFileSave_Click", [&] {
+    if (doc_.cfg.FileName.empty()) {
+      saved = SaveDocumentAs();
+      return;
+    }
+    if (!ReadyToPack(kNotSaved)) return;
     const FileOutcome outcome = session_.Save(doc_);
     if (outcome.needsFileName) {
       saved = SaveDocumentAs();
@@ -105,6 +117,8 @@ bool frmMain::SaveDocument() {
 }
 
 bool frmMain::SaveDocumentAs() {
+  // Nothing to choose a file for while the configuration cannot be saved.
+  if (!ReadyToPack(kNotSaved)) return false;
   const auto path = Chosen(prompter_.ChooseSaveFile(
       Dialog("Save Configuration File", session_.LastPath(), session_.LastFileName())));
   if (!path) return false;
@@ -127,6 +141,43 @@ void frmMain::MenuFileSaveAs_Click() {
 
 void frmMain::MenuFileExit_Click() {
   close();
+}
+
+void frmMain::ShowEmptyFields() {
+  const std::vector<FieldRef> empty = EmptyTexts(doc_.cfg);
+  if (empty.empty()) return;
+  prompter_.Show({.text = "The file leaves " + std::to_string(empty.size()) +
+                          " fields empty: " + DescribeEmptyTexts(empty) +
+                          ".\n\nThey must be filled in before the configuration can be saved or "
+                          "sent; Save and Put offer to fill them with 0.",
+                  .icon = MessageIcon::Information});
+}
+
+bool frmMain::ReadyToPack(std::string_view command) {
+  std::vector<FieldFailure> refusals = PackRefusals(doc_);
+  if (refusals.empty()) return true;
+  const auto listed = [&] {
+    const std::size_t n = refusals.size();
+    return std::string(command) + ": " + std::to_string(n) +
+           (n == 1 ? " field cannot be packed:\n" : " fields cannot be packed:\n") +
+           ListRefusals(refusals) + ".";
+  };
+  if (!EmptyTexts(doc_.cfg).empty()) {
+    const Message offer{.text = listed() +
+                                "\n\nFill the empty fields with the values a new configuration "
+                                "has (0) and go on?",
+                        .icon = MessageIcon::Warning};
+    if (!prompter_.Ask(offer)) {
+      GoToControl(refusals.front().control());
+      return false;
+    }
+    Handle("FillEmptyTexts", [this] { FillEmptyTexts(doc_.cfg); });
+    refusals = PackRefusals(doc_);
+    if (refusals.empty()) return true;
+  }
+  prompter_.Show({.text = listed(), .icon = MessageIcon::Warning});
+  GoToControl(refusals.front().control());
+  return false;
 }
 
 }  // namespace kova

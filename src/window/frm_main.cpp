@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <stdexcept>
 
@@ -22,12 +24,16 @@
 #include "files/backups.h"
 #include "files/latin1.h"
 #include "image/clear_form.h"
+#include "image/conversions.h"
 #include "image/field_checks.h"
 #include "image/field_names.h"
 #include "image/frequency.h"
 #include "image/value_rules.h"
+#include "window/field_guard.h"
+#include "window/form_binder.h"
 #include "window/port_device_box.h"
 #include "window/tab_grid.h"
+#include "window/window_context.h"
 #include "window/window_pages.h"
 
 namespace kova {
@@ -48,13 +54,13 @@ std::string HandlerName(const std::string& control, std::string_view event) {
   return control.substr(0, control.find('(')) + "_" + std::string(event);
 }
 
-// The character a key types, or -1 for keys that type none: movement keys,
-// Tab (which moves the focus) and shortcuts are never filtered.
-int TypedCode(const QKeyEvent& key) {
-  if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return -1;
-  if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) return -1;
-  if (key.text().isEmpty()) return -1;
-  return key.text().at(0).unicode();
+bool Converts(const std::string& text) {
+  try {
+    ToLong(text);
+    return true;
+  } catch (const Failure&) {
+    return false;
+  }
 }
 
 // Fields checked when the focus leaves them.
@@ -66,43 +72,6 @@ bool Validated(FieldRule rule) {
 // Fields whose keys or leaving the window watches.
 bool Filtered(FieldRule rule) {
   return Validated(rule) || rule == FieldRule::Sequence;
-}
-
-void ShowText(QLineEdit* edit, const QString& text) {
-  if (edit->text() != text) edit->setText(text);
-}
-
-void ShowCheck(QCheckBox* box, int value) {
-  box->setTristate(value == 2);
-  box->setCheckState(value == 2 ? Qt::PartiallyChecked : value == 1 ? Qt::Checked : Qt::Unchecked);
-}
-
-int CheckValue(const QCheckBox* box) {
-  switch (box->checkState()) {
-    case Qt::Checked:
-      return 1;
-    case Qt::PartiallyChecked:
-      return 2;
-    default:
-      return 0;
-  }
-}
-
-void ShowList(QComboBox* list, int index) {
-  list->setCurrentIndex(index < list->count() ? index : -1);
-}
-
-// A group may have nothing selected (a legacy file can do that), which an
-// exclusive group only allows while it is not exclusive.
-void ShowOption(QRadioButton* option, bool selected) {
-  if (option->isChecked() == selected) return;
-  if (selected) {
-    option->setChecked(true);
-    return;
-  }
-  option->setAutoExclusive(false);
-  option->setChecked(false);
-  option->setAutoExclusive(true);
 }
 
 // "v 3.1.0".
@@ -123,7 +92,6 @@ frmMain::frmMain(const WindowContext& context, QWidget* parent)
       programFolder_(context.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                                      : context.programFolder),
       timings_(context.timings),
-      bindings_(MakeBindings()),
       caption_(kProgramTitle),
       worker_(context.runner ? std::make_unique<OperationWorker>(context.runner)
                              : std::make_unique<OperationWorker>()) {
@@ -196,9 +164,11 @@ void frmMain::BuildCentral() {
     side->addWidget(b);
     return b;
   };
-  button("cmdGet", "&Get", "Get configuration data from Kova Pro");
-  button("cmdPut", "&Put", "Send configuration data to Kova Pro");
-  button("cmdReset", "&Reset Kova", "Causes the Kova Pro to perform a system reset")->hide();
+  QWidget* get = button("cmdGet", "&Get", "Get configuration data from Kova Pro");
+  QWidget* put = button("cmdPut", "&Put", "Send configuration data to Kova Pro");
+  QWidget* reset =
+      button("cmdReset", "&Reset Kova", "Causes the Kova Pro to perform a system reset");
+  reset->hide();
   lblBusy_ = new QLabel;
   lblBusy_->setObjectName("lblBusy");
   lblBusy_->setAlignment(Qt::AlignCenter);
@@ -219,47 +189,36 @@ void frmMain::BuildCentral() {
   progress_->hide();
   side->addWidget(progress_);
   side->addStretch(1);
+  // The column keeps one width whatever the busy label and the progress say,
+  // so that the window never widens during an operation.
+  const int sideWidth = std::max({QFontMetrics(busyFont).horizontalAdvance(" VERIFY "),
+                                  progress_->fontMetrics().horizontalAdvance(" 256 / 256 ") + 24,
+                                  get->sizeHint().width(), put->sizeHint().width()});
+  for (QWidget* widget :
+       {get, put, reset, static_cast<QWidget*>(lblBusy_), static_cast<QWidget*>(progress_)})
+    widget->setFixedWidth(sideWidth);
+  lblBusy_->setWordWrap(true);
   body->addLayout(side);
   layout->addLayout(body, 1);
   setCentralWidget(central);
-
-  for (const auto& rule : MakeVisibilityRules()) {
-    Shown shown{{}, rule.shown};
-    for (const auto& name : rule.controls) {
-      shown.widgets.push_back(Control(name));
-    }
-    visibility_.push_back(std::move(shown));
-  }
-  for (const auto& rule : MakeCaptionRules()) {
-    captions_.emplace_back(qobject_cast<QLabel*>(Control(rule.control)), rule);
-  }
+  // Every page shows whole where the screen has room for it; on a smaller
+  // screen (or a larger font) the window fits the screen and the pages scroll.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  setMinimumSize(screen ? sizeHint().boundedTo(screen->availableSize()) : sizeHint());
 }
 
 void frmMain::ConnectBindings() {
-  for (std::size_t i = 0; i < bindings_.size(); ++i) {
-    const Binding& b = bindings_[i];
-    QWidget* widget = Control(b.control);
-    bound_.push_back(widget);
-    bindingOf_[widget] = i;
-    if (Filtered(b.rule)) widget->installEventFilter(this);
-    switch (b.kind) {
-      case BindKind::Text:
-        connect(qobject_cast<QLineEdit*>(widget), &QLineEdit::textEdited, this,
-                [this, i](const QString& text) { OnTextEdited(i, text); });
-        break;
-      case BindKind::CheckBox:
-      case BindKind::OptionBox:
-        connect(qobject_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
-                [this, i] { OnUserChange(i); });
-        break;
-      case BindKind::List:
-        connect(qobject_cast<QComboBox*>(widget), &QComboBox::activated, this,
-                [this, i] { OnUserChange(i); });
-        break;
-      case BindKind::Display:
-        break;
-    }
+  binder_ = new FormBinder(
+      MakeBindings(), [this](const std::string& name) { return Control(name); }, this);
+  guard_ = new FieldGuard(
+      [this](QWidget* field) { return ValidateField(field); },
+      [this](QWidget* field, const QKeyEvent& key) { return OnKeyPress(field, key); }, this);
+  for (std::size_t i = 0; i < binder_->size(); ++i) {
+    const FieldRule rule = binder_->binding(i).rule;
+    if (Filtered(rule)) guard_->watch(binder_->widget(i), Validated(rule));
   }
+  connect(binder_, &FormBinder::clicked, this, &frmMain::OnUserChange);
+  connect(binder_, &FormBinder::textEdited, this, &frmMain::OnTextEdited);
 }
 
 void frmMain::ConnectButtons() {
@@ -343,37 +302,8 @@ void frmMain::Form_Unload() {
 }
 
 void frmMain::Refresh() {
-  Configuration& cfg = doc_.cfg;
-  for (std::size_t i = 0; i < bindings_.size(); ++i) {
-    const Binding& b = bindings_[i];
-    QWidget* widget = bound_[i];
-    switch (b.kind) {
-      case BindKind::Text:
-      case BindKind::Display:
-        ShowText(qobject_cast<QLineEdit*>(widget), b.control == "txtFileName"
-                                                       ? session_.ShownFileName(doc_)
-                                                       : FromLatin1(b.text(cfg)));
-        break;
-      case BindKind::CheckBox:
-        ShowCheck(qobject_cast<QCheckBox*>(widget), b.value(cfg));
-        break;
-      case BindKind::List:
-        ShowList(qobject_cast<QComboBox*>(widget), b.value(cfg));
-        break;
-      case BindKind::OptionBox:
-        ShowOption(qobject_cast<QRadioButton*>(widget), b.value(cfg) == 1);
-        break;
-    }
-  }
-  for (const Shown& rule : visibility_) {
-    const bool shown = rule.shown(cfg);
-    for (QWidget* widget : rule.widgets) {
-      if (widget->isHidden() == shown) widget->setVisible(shown);
-    }
-  }
-  for (const auto& [label, rule] : captions_)
-    label->setText(QString::fromStdString(rule.caption(cfg)));
-  portDevice_->Show(cfg.ComPort);
+  binder_->updateWidgets(doc_.cfg, session_.ShownFileName(doc_));
+  portDevice_->Show(doc_.cfg.ComPort);
   UpdateTitle();
 }
 
@@ -391,30 +321,27 @@ void frmMain::GoToControl(const std::string& control) {
 }
 
 void frmMain::OnUserChange(std::size_t index) {
-  const Binding& b = bindings_[index];
-  QWidget* widget = bound_[index];
+  const Binding& b = binder_->binding(index);
   // Read before the pending check, whose refresh shows the model's value again.
-  int value = 1;
-  if (b.kind == BindKind::CheckBox) value = CheckValue(qobject_cast<QCheckBox*>(widget));
-  if (b.kind == BindKind::List) value = qobject_cast<QComboBox*>(widget)->currentIndex();
-  if (b.kind == BindKind::OptionBox && !qobject_cast<QRadioButton*>(widget)->isChecked()) return;
-  if (!ReadyToAct(widget)) {
+  const std::optional<int> value = binder_->widgetValue(index);
+  if (!value) return;
+  if (!ReadyToAct(binder_->widget(index))) {
     Refresh();  // the click is undone along with the focus move
     return;
   }
   Handle(HandlerName(b.control, "Click"), [&] {
-    b.setValue(doc_.cfg, value);
+    binder_->updateSetting(doc_.cfg, index, *value);
     if (b.rule == FieldRule::RepeatEnable) RepeaterOverlap();
   });
 }
 
 void frmMain::OnTextEdited(std::size_t index, const QString& text) {
-  const Binding& b = bindings_[index];
-  Handle(HandlerName(b.control, "Change"), [&] { b.setText(doc_.cfg, ToLatin1(text)); });
+  Handle(HandlerName(binder_->binding(index).control, "Change"),
+         [&] { binder_->updateSetting(doc_.cfg, index, text); });
 }
 
-bool frmMain::OnKeyPress(std::size_t index, const QKeyEvent& key) {
-  const Binding& b = bindings_[index];
+bool frmMain::OnKeyPress(QWidget* field, const QKeyEvent& key) {
+  const Binding& b = binder_->binding(*binder_->indexOf(field));
   const int code = TypedCode(key);
   if (code < 0) return false;
   if (b.rule == FieldRule::Sequence) {
@@ -430,8 +357,8 @@ bool frmMain::OnKeyPress(std::size_t index, const QKeyEvent& key) {
   return !DigitKeyPasses(code);
 }
 
-bool frmMain::ValidateField(std::size_t index) {
-  const Binding& b = bindings_[index];
+bool frmMain::ValidateField(QWidget* field) {
+  const Binding& b = binder_->binding(*binder_->indexOf(field));
   bool accepted = true;
   Handle(HandlerName(b.control, "Validate"), [&] {
     if (b.rule == FieldRule::RepeatList) {
@@ -453,56 +380,32 @@ bool frmMain::ValidateField(std::size_t index) {
 
 void frmMain::RepeaterOverlap() {
   RunProcedure(reporter_, "RepeaterOverlap", [this] {
-    if (const auto warning = kova::RepeaterOverlap(doc_.cfg)) prompter_.Show(*warning);
+    try {
+      if (const auto warning = kova::RepeaterOverlap(doc_.cfg)) prompter_.Show(*warning);
+    } catch (const Failure&) {
+      // A range a file left empty (or a pasted text): say which, not "Error 13".
+      for (const auto member : {&Configuration::RepeatRIC1, &Configuration::RepeatRIC2,
+                                &Configuration::RepeatRIC3, &Configuration::RepeatRIC4}) {
+        const Field& field = FieldOf(member);
+        const std::string text = GetText(doc_.cfg, field);
+        if (Converts(text)) continue;
+        prompter_.Show({.text = "The alpha and numeric output ranges cannot be checked for an "
+                                "overlap: " +
+                                FieldLabel(field) +
+                                (text.empty() ? " is empty." : " '" + text + "' is not a RIC.")});
+        return;
+      }
+      throw;
+    }
   });
 }
 
 bool frmMain::ReadyToAct(const QWidget* source) {
-  if (!ValidatePending()) return false;
-  // A button's shortcut clicks a moment after it took the focus; when that
-  // move was refused, the late click must not act either.
-  if (source && source == refusedMove_) {
-    refusedMove_ = nullptr;
-    return false;
-  }
-  return true;
+  return guard_->ReadyToAct(source);
 }
 
 bool frmMain::ValidatePending() {
-  if (!pending_) return true;
-  QWidget* field = pending_;
-  pending_ = nullptr;
-  if (ValidateField(bindingOf_.at(field))) {
-    refusedMove_ = nullptr;
-    return true;
-  }
-  // The refused field takes the focus back; a list that was being opened stays shut.
-  refusedMove_ = QApplication::focusWidget();
-  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-  refocusing_ = true;
-  field->setFocus(Qt::OtherFocusReason);
-  refocusing_ = false;
-  return false;
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-  const auto found = bindingOf_.find(watched);
-  if (found == bindingOf_.end()) return QMainWindow::eventFilter(watched, event);
-  if (event->type() == QEvent::KeyPress) {
-    return OnKeyPress(found->second, *static_cast<QKeyEvent*>(event));
-  }
-  if (event->type() == QEvent::FocusOut && !refocusing_ &&
-      Validated(bindings_[found->second].rule)) {
-    // Leaving for a menu, a list's popup or another application is not leaving the field.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return false;
-    if (!ValidatePending()) return false;
-    pending_ = qobject_cast<QWidget*>(watched);
-    // The check runs once the focus has settled, unless a click needs it sooner.
-    QMetaObject::invokeMethod(
-        this, [this] { ValidatePending(); }, Qt::QueuedConnection);
-  }
-  return false;
+  return guard_->ValidatePending();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

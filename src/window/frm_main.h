@@ -1,20 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "diag/error_reporter.h"
 #include "files/file_session.h"
 #include "image/document.h"
-#include "link/operation.h"
 #include "window/dialog_reporter.h"
-#include "window/prompter.h"
-#include "window/view_bindings.h"
 #include "window/window_context.h"
 
 class QKeyEvent;
@@ -23,11 +17,13 @@ class QProgressBar;
 
 namespace kova {
 
+class FieldGuard;
+class FormBinder;
 class PortDeviceBox;
 class TabGrid;
 
 // The main window. It owns the Document; its controls show the
-// configuration through the binding table, and every user action changes
+// configuration through the form binder, and every user action changes
 // the model first and then refreshes the view from it.
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -43,6 +39,7 @@ class frmMain : public QMainWindow {
   Prompter& prompter() { return prompter_; }
   ErrorReporter& reporter() { return reporter_; }
   TabGrid& tabs() { return *tabs_; }
+  const FormBinder& binder() const { return *binder_; }
   QLabel& busyLabel() { return *lblBusy_; }
   QProgressBar& progressBar() { return *progress_; }
 
@@ -84,7 +81,6 @@ class frmMain : public QMainWindow {
   bool ReadyToAct(const QWidget* source);
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -102,8 +98,8 @@ class frmMain : public QMainWindow {
   bool Handle(std::string_view procedure, Body&& body);
   void OnUserChange(std::size_t binding);
   void OnTextEdited(std::size_t binding, const QString& text);
-  bool OnKeyPress(std::size_t binding, const QKeyEvent& key);
-  bool ValidateField(std::size_t binding);
+  bool OnKeyPress(QWidget* field, const QKeyEvent& key);
+  bool ValidateField(QWidget* field);
   void RepeaterOverlap();
   void UpdateTitle();
   QWidget* Control(const std::string& name) const;
@@ -114,6 +110,10 @@ class frmMain : public QMainWindow {
   bool SaveDocumentAs();
   void ShowOutcome(const FileOutcome& outcome);
   void ShowWarnings(const std::vector<std::string>& warnings);
+  void ShowEmptyFields();
+  // Before Save, Save As and Put: every field that cannot be packed, in one
+  // message, with the offer to fill the empty ones. False: do not go on.
+  bool ReadyToPack(std::string_view command);
 
   // The device operations (device_buttons.cpp).
   void StartOperation(Operation kind);
@@ -131,16 +131,8 @@ class frmMain : public QMainWindow {
   Document doc_;
   FileSession session_;
 
-  std::vector<Binding> bindings_;
-  std::vector<QWidget*> bound_;
-  std::unordered_map<const QObject*, std::size_t> bindingOf_;
-  struct Shown {
-    std::vector<QWidget*> widgets;
-    std::function<bool(const Configuration&)> shown;
-  };
-  std::vector<Shown> visibility_;
-  std::vector<std::pair<QLabel*, CaptionRule>> captions_;
-
+  FormBinder* binder_ = nullptr;
+  FieldGuard* guard_ = nullptr;
   TabGrid* tabs_ = nullptr;
   QLabel* lblBusy_ = nullptr;
   QProgressBar* progress_ = nullptr;
@@ -148,9 +140,6 @@ class frmMain : public QMainWindow {
   std::string caption_;
   bool busy_ = false;
   bool unloaded_ = false;
-  QPointer<QWidget> pending_;      // left, not yet checked
-  QPointer<QWidget> refusedMove_;  // where the focus went when a field was refused
-  bool refocusing_ = false;
   // Declared last so that it goes first: a running operation has ended
   // before anything it reports to is gone.
   std::unique_ptr<OperationWorker> worker_;

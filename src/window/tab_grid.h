@@ -12,7 +12,9 @@ class QStackedWidget;
 namespace kova {
 
 // A tab control whose tabs wrap into rows, which Qt's one-row tab bar cannot
-// do: a grid of tab buttons over a stack of pages.
+// do: a grid of tab buttons over a stack of pages. A page that does not fit
+// scrolls. Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp change tabs as
+// in a native tab control.
 class TabGrid : public QWidget {
   Q_OBJECT
 
@@ -41,6 +43,8 @@ class TabGrid : public QWidget {
 
  private:
   void onClicked(int index);
+  // Ctrl+Tab and its kin: the next (1) or previous (-1) available tab.
+  void step(int direction);
 
   int perRow_;
   QGridLayout* buttonRows_;

@@ -29,18 +29,20 @@ Binding Bind(const Field& f, int index) {
   Binding b{ControlName(f, index), KindOf(f), f.check};
   switch (f.kind) {
     case FieldKind::Text:
-      b.text = [field, index](C& cfg) { return GetText(cfg, *field, index); };
+      b.text = [field, index](const C& cfg) { return GetText(cfg, *field, index); };
       b.setText = [field, index](C& cfg, const std::string& text) {
         SetText(cfg, *field, index, text);
       };
       break;
     case FieldKind::CheckBox:
     case FieldKind::List:
-      b.value = [field, index](C& cfg) { return static_cast<int>(GetNumber(cfg, *field, index)); };
+      b.value = [field, index](const C& cfg) {
+        return static_cast<int>(GetNumber(cfg, *field, index));
+      };
       b.setValue = [field, index](C& cfg, int value) { ApplyNumber(cfg, *field, index, value); };
       break;
     case FieldKind::Number:
-      b.text = [field](C& cfg) { return field->display(cfg); };
+      b.text = [field](const C& cfg) { return field->display(cfg); };
       break;
     case FieldKind::Options:
       break;
@@ -53,7 +55,7 @@ Binding BindOption(const Field& f, const FieldItem& item) {
   const Field* field = &f;
   const int option = item.value;
   Binding b{item.control, BindKind::OptionBox, f.check};
-  b.value = [field, option](C& cfg) { return GetNumber(cfg, *field) == option ? 1 : 0; };
+  b.value = [field, option](const C& cfg) { return GetNumber(cfg, *field) == option ? 1 : 0; };
   b.setValue = [field, option](C& cfg, int) { ApplyNumber(cfg, *field, -1, option); };
   return b;
 }
@@ -77,7 +79,6 @@ std::vector<Binding> MakeBindings() {
 }
 
 std::vector<VisibilityRule> MakeVisibilityRules() {
-  using C = Configuration;
   const auto name = [](const FieldMember& member) { return ControlName(FieldOf(member)); };
   const auto button = [](const FieldMember& member, auto value) {
     for (const FieldItem& item : FieldOf(member).items) {

@@ -25,9 +25,9 @@ struct Binding {
   std::string control;  // the object name, "txtCloseRIC1(3)"
   BindKind kind;
   FieldRule rule = FieldRule::None;
-  std::function<std::string(Configuration&)> text = {};
+  std::function<std::string(const Configuration&)> text = {};
   std::function<void(Configuration&, const std::string&)> setText = {};
-  std::function<int(Configuration&)> value = {};
+  std::function<int(const Configuration&)> value = {};
   // The user's change, through the same rule a click runs (an Option gets 1).
   std::function<void(Configuration&, int)> setValue = {};
 };

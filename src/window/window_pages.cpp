@@ -1,5 +1,7 @@
 #include "window/window_pages.h"
 
+#include <QGridLayout>
+#include <QLabel>
 #include <QWidget>
 #include <array>
 
@@ -27,10 +29,12 @@ constexpr const char* kMonitored = "Common relay monitors the ticked channels.";
 const ControlEntry kGeneral[] = {
     {.kind = K::Label, .name = "Label24", .caption = "File Name"},
     {.kind = K::Text, .name = "txtFileName", .col = 1, .span = 3,
-     .tip = "File to save/load configuration data to", .flags = kShownOnly},
+     .tip = "File to save/load configuration data to", .flags = kShownOnly,
+     .fits = "A rather long configuration file name 01.kova"},
     {.kind = K::Label, .name = "Label29", .row = 1, .caption = "Kova Firmware Version"},
     {.kind = K::Text, .name = "txtVer", .row = 1, .col = 1,
-     .tip = "Kova Pro Firmware build/revision number", .flags = kShownOnly, .count = 3},
+     .tip = "Kova Pro Firmware build/revision number", .flags = kShownOnly, .count = 3,
+     .fits = "EEprom Layout Version 1"},
     {.kind = K::Frame, .name = "Frame2(0)", .row = 2, .span = 2, .caption = "POCSAG"},
     {.kind = K::Label, .name = "Label1", .in = "Frame2(0)", .caption = "Baud Rate"},
     {.kind = K::Frame, .name = "Frame3", .in = "Frame2(0)", .col = 1},
@@ -51,7 +55,7 @@ const ControlEntry kGeneral[] = {
 const ControlEntry kEngineering[] = {
     {.kind = K::Label, .name = "Label43", .caption = "Elapsed Time Counter"},
     {.kind = K::Text, .name = "txtETI", .col = 1, .tip = "Total running time of the system",
-     .flags = kDisabled},
+     .flags = kDisabled, .fits = "00000:00"},
     {.kind = K::Label, .name = "Label2", .col = 2, .caption = "(hhh:mm) Read only"},
     {.kind = K::CheckBox, .name = "chkSynthRx", .row = 1, .span = 3, .caption = "Enable Synth Rx",
      .tip = "Enable Synth Rx configuration"},
@@ -61,9 +65,10 @@ const ControlEntry kEngineering[] = {
      .caption = "Channel Spacing"},
     {.kind = K::Option, .name = "optChanSpace", .in = "Frame8(10)", .caption = "5.00 kHz|6.25 kHz",
      .count = 2},
-    {.kind = K::Text, .name = "txtFreq", .in = "frmSynthRx", .row = 1, .span = 3,
-     .tip = "Tx Frequency aligned with selected channel spacing", .flags = kReadOnly},
-    {.kind = K::Label, .name = "Label58", .in = "frmSynthRx", .row = 1, .col = 3, .caption = "MHz"},
+    {.kind = K::Text, .name = "txtFreq", .in = "frmSynthRx", .row = 1,
+     .tip = "Tx Frequency aligned with selected channel spacing", .flags = kReadOnly,
+     .fits = "0000.000 000"},
+    {.kind = K::Label, .name = "Label58", .in = "frmSynthRx", .row = 1, .col = 1, .caption = "MHz"},
     {.kind = K::Button, .name = "cmdFAdd", .in = "frmSynthRx", .row = 2, .caption = "+",
      .flags = kBold},
     {.kind = K::Button, .name = "cmdFAdd2", .in = "frmSynthRx", .row = 2, .col = 1, .caption = "++",
@@ -94,23 +99,26 @@ const ControlEntry kEngineering[] = {
 const ControlEntry kComms[] = {
     {.kind = K::Label, .name = "Label25", .caption = "Communications Port"},
     {.kind = K::List, .name = "lstComPort", .col = 1, .tip = "Selected comms port"},
-    {.kind = K::List, .name = "lstPortDevice", .col = 2,
-     .tip = "The device this port opens: the default, one from the list, or a path typed in"},
-    {.kind = K::Label, .name = "Label34", .row = 1, .caption = "PC Baud Rate"},
-    {.kind = K::List, .name = "lstBaudPC", .row = 1, .col = 1},
-    {.kind = K::Label, .name = "Label33", .row = 2, .caption = "Kova Baud Rate"},
-    {.kind = K::List, .name = "lstBaudKova", .row = 2, .col = 1},
-    {.kind = K::Frame, .name = "Frame13", .row = 3, .span = 2, .caption = "Note"},
+    {.kind = K::Label, .name = "lblPortDevice", .row = 1, .caption = "Device"},
+    {.kind = K::List, .name = "lstPortDevice", .row = 1, .col = 1,
+     .tip = "The serial device this port opens: choose the default, a device found on this "
+     "computer, or type the device's path"},
+    {.kind = K::Label, .name = "Label34", .row = 2, .caption = "PC Baud Rate"},
+    {.kind = K::List, .name = "lstBaudPC", .row = 2, .col = 1},
+    {.kind = K::Label, .name = "Label33", .row = 3, .caption = "Kova Baud Rate"},
+    {.kind = K::List, .name = "lstBaudKova", .row = 3, .col = 1},
+    {.kind = K::Frame, .name = "Frame13", .row = 4, .span = 2, .caption = "Note"},
     {.kind = K::Label, .name = "Label35", .in = "Frame13",
      .caption = "If the Kova Baud rate is changed it will take effect after the next 'PUT' and "
      "before the verification process begins. The PC Baud rate will be changed automatically to "
-     "match so that the verification may continue.", .flags = kWrap},
+     "match so that the verification may continue.", .flags = kWrap,
+     .fits = "If the Kova Baud rate is changed it will take effect after the next"},
 };
 
 const ControlEntry kPll[] = {
     {.kind = K::Label, .name = "Label5", .caption = "Clock Jog Value"},
     {.kind = K::Text, .name = "txtClkJog", .col = 1,
-     .tip = "Amount to jog clock by to regain the centre of the bit time"},
+     .tip = "Amount to jog clock by to regain the centre of the bit time", .fits = "0000"},
     {.kind = K::Label, .name = "Label4", .col = 2, .caption = "Decimal"},
     {.kind = K::Frame, .name = "Frame1", .row = 1, .span = 3, .caption = "Note"},
     {.kind = K::Label, .name = "Label6", .in = "Frame1", .caption = "For 512 baud use 4"},
@@ -128,19 +136,21 @@ const ControlEntry kPll[] = {
     {.kind = K::Label, .name = "Label8", .row = 3, .caption = "Error Jog Limit (Positive)",
      .flags = kHidden},
     {.kind = K::Text, .name = "txtClkJogLpos", .row = 3, .col = 1,
-     .tip = "When hunting the maximum jog value allowed in a positive direction", .flags = kHidden},
+     .tip = "When hunting the maximum jog value allowed in a positive direction", .flags = kHidden,
+     .fits = "0000"},
     {.kind = K::Label, .name = "Label10", .row = 3, .col = 2, .caption = "Decimal",
      .flags = kHidden},
     {.kind = K::Label, .name = "Label11", .row = 4, .caption = "Error Limit (Negative)",
      .flags = kHidden},
     {.kind = K::Text, .name = "txtClkJogLneg", .row = 4, .col = 1,
-     .tip = "When hunting the maximum jog value allowed in a negative direction", .flags = kHidden},
+     .tip = "When hunting the maximum jog value allowed in a negative direction", .flags = kHidden,
+     .fits = "0000"},
     {.kind = K::Label, .name = "Label12", .row = 4, .col = 2, .caption = "Decimal",
      .flags = kHidden},
     {.kind = K::Label, .name = "Label13", .row = 5, .caption = "Clock Adjustment",
      .flags = kHidden},
     {.kind = K::Text, .name = "txtClkInc", .row = 5, .col = 1,
-     .tip = "When hunting amount to change clock frequency by", .flags = kHidden},
+     .tip = "When hunting amount to change clock frequency by", .flags = kHidden, .fits = "0000"},
     {.kind = K::Label, .name = "Label14", .row = 5, .col = 2, .caption = "Decimal",
      .flags = kHidden},
 };
@@ -212,7 +222,7 @@ const ControlEntry kSerialData[] = {
 
 // One zone; "#" is the zone index, "Seconds" the zone's own seconds label.
 const ControlEntry kZone[] = {
-    {.kind = K::Frame, .name = "Frame8(#)", .caption = "Close"},
+    {.kind = K::Frame, .name = "Frame8(#)", .row = 1, .caption = "Close"},
     {.kind = K::CheckBox, .name = "chkEnableClose(#)", .in = "Frame8(#)", .caption = "Enable",
      .tip = "Enable close on RIC"},
     {.kind = K::Label, .name = "Label26(#)", .in = "Frame8(#)", .col = 1, .caption = "RIC"},
@@ -227,12 +237,12 @@ const ControlEntry kZone[] = {
     {.kind = K::CheckBox, .name = "chkTxMonitor(#)", .in = "Frame8(#)", .row = 1,
      .caption = "Test Call Monitor", .tip = "Use Channel to monitor test calls from transmitter"},
     {.kind = K::Label, .name = "Label28(#)", .in = "Frame8(#)", .row = 1, .col = 1,
-     .caption = "TMax"},
+     .caption = "TMax", .fits = "Timeout"},
     {.kind = K::Text, .name = "txtCloseTMax(#)", .in = "Frame8(#)", .row = 1, .col = 2,
      .tip = "Max time to be closed or to wait for test call (Max = 327,670 seconds, with 10 "
-     "second resolution)"},
+     "second resolution)", .fits = "3276700"},
     {.kind = K::Label, .name = "Seconds", .in = "Frame8(#)", .row = 1, .col = 3, .caption = "S"},
-    {.kind = K::Frame, .name = "Frame9(#)", .row = 1, .caption = "Open"},
+    {.kind = K::Frame, .name = "Frame9(#)", .row = 2, .caption = "Open"},
     {.kind = K::CheckBox, .name = "chkEnableOpen(#)", .in = "Frame9(#)", .caption = "Enable",
      .tip = "Enable Open on RIC"},
     {.kind = K::Label, .name = "Label37(#)", .in = "Frame9(#)", .col = 1, .caption = "RIC"},
@@ -244,7 +254,7 @@ const ControlEntry kZone[] = {
      .tip = "End of RIC range for Open"},
     {.kind = K::Label, .name = "Label40(#)", .in = "Frame9(#)", .col = 5, .caption = "Beep"},
     {.kind = K::List, .name = "lstOpenFunc(#)", .in = "Frame9(#)", .col = 6},
-    {.kind = K::Frame, .name = "Frame10(#)", .row = 2, .caption = "Toggle"},
+    {.kind = K::Frame, .name = "Frame10(#)", .row = 3, .caption = "Toggle"},
     {.kind = K::CheckBox, .name = "chkEnableToggle(#)", .in = "Frame10(#)", .caption = "Enable",
      .tip = "Enable Toggle on RIC"},
     {.kind = K::Label, .name = "Label45(#)", .in = "Frame10(#)", .col = 1, .caption = "RIC"},
@@ -279,11 +289,12 @@ const ControlEntry kOptions[] = {
     {.kind = K::Label, .name = "Label28(12)", .in = "Frame16", .row = 2, .col = 1,
      .caption = "Time", .flags = kHidden},
     {.kind = K::Text, .name = "txtRlyTime", .in = "Frame16", .row = 2, .col = 2,
-     .tip = "Time for which common relay will close (Max = 255s) (0 -> Latched)", .flags = kHidden},
+     .tip = "Time for which common relay will close (Max = 255s) (0 -> Latched)", .flags = kHidden,
+     .fits = "0000"},
     {.kind = K::Label, .name = "Label56", .in = "Frame16", .row = 2, .col = 3, .caption = "S",
      .flags = kHidden},
     {.kind = K::Button, .name = "cmdCpyRly2Sndr", .row = 1, .col = 1, .caption = ">",
-     .tip = "Copy Relay Settings to Sounder"},
+     .tip = "Copy Relay Settings to Sounder", .fits = ">"},
     {.kind = K::Frame, .name = "Frame12", .row = 1, .col = 2, .caption = "Sounder"},
     {.kind = K::Frame, .name = "Frame15", .in = "Frame12", .span = 4, .tip = kMonitored},
     {.kind = K::CheckBox, .name = "chkSndrChan", .in = "Frame15", .caption = "Chan #",
@@ -295,23 +306,27 @@ const ControlEntry kOptions[] = {
     {.kind = K::Label, .name = "Label28(10)", .in = "Frame12", .row = 2, .col = 1,
      .caption = "Time", .flags = kHidden},
     {.kind = K::Text, .name = "txtSndrTime", .in = "Frame12", .row = 2, .col = 2,
-     .tip = "Time for which sounder will operate (Max = 255s) (0 -> Latched)", .flags = kHidden},
+     .tip = "Time for which sounder will operate (Max = 255s) (0 -> Latched)", .flags = kHidden,
+     .fits = "0000"},
     {.kind = K::Label, .name = "Label30", .in = "Frame12", .row = 2, .col = 3, .caption = "S",
      .flags = kHidden},
     {.kind = K::Frame, .name = "Frame14", .row = 2, .span = 3,
      .caption = "Repeated Toggle Command Filter"},
     {.kind = K::Label, .name = "Label28(11)", .in = "Frame14", .caption = "Time"},
     {.kind = K::Text, .name = "txtRepeatFilter", .in = "Frame14", .col = 1,
-     .tip = "Filter time constant for repeated messages (0 => Disabled) (Max = 255s)"},
+     .tip = "Filter time constant for repeated messages (0 => Disabled) (Max = 255s)",
+     .fits = "0000"},
     {.kind = K::Label, .name = "Label39", .in = "Frame14", .col = 2, .caption = "S"},
 };
 
+// The sequence sits under its caption, so that the long format captions
+// below do not push it aside.
 const ControlEntry kVerification[] = {
     {.kind = K::Label, .name = "Label38", .caption = "Verification Sequence"},
-    {.kind = K::Text, .name = "txtVC", .col = 1},
-    {.kind = K::CheckBox, .name = "chkAlphaVC", .row = 1, .span = 2,
+    {.kind = K::Text, .name = "txtVC", .row = 1, .fits = "000000000000000000000"},
+    {.kind = K::CheckBox, .name = "chkAlphaVC", .row = 2,
      .caption = "Verification Sequence is in Alpha Format (11 characters max)"},
-    {.kind = K::CheckBox, .name = "chkNumericVC", .row = 2, .span = 2,
+    {.kind = K::CheckBox, .name = "chkNumericVC", .row = 3,
      .caption = "Verification Sequence is in Numeric Format (20 chararcters max)"},
 };
 
@@ -321,12 +336,24 @@ constexpr std::array<const char*, 10> kSecondsLabels{"Label41", "Label42", "Labe
                                                      "Label49", "Label50", "Label51", "Label52",
                                                      "Label53", "Label54"};
 
-void AddPage(TabGrid& tabs, const QString& caption, std::span<const ControlEntry> table,
-             const NameResolver& resolve = {}) {
+QWidget* AddPage(TabGrid& tabs, const QString& caption, std::span<const ControlEntry> table,
+                 const NameResolver& resolve = {}, const QString& zone = {}) {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("page(%1)").arg(tabs.count()));
-  BuildControls(page, table, resolve);
+  BuildControls(page, table, resolve, zone);
   tabs.addTab(page, caption);
+  return page;
+}
+
+// Ten pages look alike; the heading says which zone this one is.
+void AddZoneHeading(QWidget* page, const QString& zone, int index) {
+  auto* heading = new QLabel(zone);
+  heading->setObjectName(QStringLiteral("lblZone(%1)").arg(index));
+  QFont font = heading->font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() * 1.25);
+  heading->setFont(font);
+  qobject_cast<QGridLayout*>(page->layout())->addWidget(heading, 0, 0);
 }
 
 }  // namespace
@@ -350,10 +377,23 @@ void BuildTabs(TabGrid& tabs) {
   AddPage(tabs, "PLL", kPll);
   AddPage(tabs, "Serial Data", kSerialData);
   for (int zone = 0; zone < 10; ++zone) {
-    AddPage(tabs, QStringLiteral("Chan %1").arg(zone + 1), kZone,
-            [zone](std::string_view name) { return ZoneControlName(name, zone); });
+    const QString caption = QStringLiteral("Chan %1").arg(zone + 1);
+    const auto resolve = [zone](std::string_view name) { return ZoneControlName(name, zone); };
+    QWidget* page = AddPage(tabs, caption, kZone, resolve, caption);
+    AddZoneHeading(page, caption, zone);
+    // The RIC boxes of Close, Open and Toggle start at the same x.
+    std::vector<QWidget*> frames;
+    for (const char* frame : {"Frame8(#)", "Frame9(#)", "Frame10(#)"})
+      frames.push_back(page->findChild<QWidget*>(QString::fromStdString(resolve(frame))));
+    AlignColumns(frames);
   }
-  AddPage(tabs, "Options", kOptions);
+  QWidget* options = AddPage(tabs, "Options", kOptions);
+  // The channel boxes above set the frames' width; the time keeps close to
+  // its caption and the room left goes after its "S".
+  for (const char* frame : {"Frame16", "Frame12"}) {
+    auto* grid = qobject_cast<QGridLayout*>(options->findChild<QWidget*>(frame)->layout());
+    grid->setColumnStretch(3, 1);
+  }
   AddPage(tabs, "Verification", kVerification);
 }
 

@@ -5,6 +5,7 @@
 
 #include "../files/full_disk.h"
 #include "files/backups.h"
+#include "image/pack_refusals.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -167,6 +168,65 @@ TEST_F(FileMenuTest, ARefusedValueTakesTheUserToItAndNothingIsWrittenOrSent) {
   EXPECT_EQ(text("txtFileName"), "");
   EXPECT_EQ(requestCount(), 0u);
   EXPECT_FALSE(QDir(path("backups")).exists());
+}
+
+TEST_F(FileMenuTest, AFileThatLeftFieldsEmptySaysSoOnceAndSaveOrPutOffersToFillThem) {
+  // Fields the file leaves out keep what the form held: a fresh run's empty texts.
+  const auto open = [&] {
+    Start();
+    prompter = RecordingPrompter();
+    prompter.openPath = KOVA_FIXTURES "/legacy_full.kova";
+    window->MenuFileOpen_Click();
+    cfg().ComPort = 0;  // a port the test computer has
+  };
+  open();
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text,
+            "The file leaves 60 fields empty: Chan 2 to Chan 10.\n\nThey must be filled in before "
+            "the configuration can be saved or sent; Save and Put offer to fill them with 0.");
+  const Configuration loaded = cfg();
+  const std::tuple<const char*, std::function<void()>, std::string> commands[] = {
+      {"Save As", [&] { window->MenuFileSaveAs_Click(); }, "The configuration cannot be saved"},
+      {"Put", [&] { window->cmdPut_Click(); }, "Nothing was sent to the Kova Pro"}};
+  for (const auto& [name, command, refused] : commands) {
+    SCOPED_TRACE(name);
+    open();
+    prompter.savePath = file("filled.kova");
+    prompter.askAnswer = false;  // nothing is filled, written or sent
+    command();
+    waitIdle();
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].text,
+              refused +
+                  ": 60 fields cannot be packed:\nChan 2 Close RIC range end is empty\nChan 2 TMax "
+                  "is empty\nChan 2 Open RIC is empty\nChan 2 Open RIC range end is empty\nChan 2 "
+                  "Toggle RIC is empty\nand 55 more.\n\nFill the empty fields with the values a "
+                  "new configuration has (0) and go on?");
+    EXPECT_EQ(cfg(), loaded);
+    EXPECT_EQ(QApplication::focusWidget(), find("txtCloseRIC2(1)"));
+    EXPECT_TRUE(prompter.saved.empty());
+    EXPECT_EQ(requestCount(), 0u);
+    prompter.askAnswer = true;
+    command();
+    waitIdle();
+    EXPECT_TRUE(EmptyTexts(cfg()).empty());
+    EXPECT_EQ(text("txtCloseRIC2(1)"), "0");
+  }
+  EXPECT_TRUE(QFile::exists(path("filled.kova")));
+  EXPECT_EQ(requestCount(), 1u);
+
+  // Ranges left empty are named when they are checked for an overlap, not "Error 13".
+  open();
+  showTab(kSerialDataTab);
+  cfg().RepeatRIC3.clear();
+  cfg().EnableAlphaRepeat = 1;
+  window->Refresh();
+  prompter.shown.clear();
+  click("chkEnableNumericRepeat");
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text,
+            "The alpha and numeric output ranges cannot be checked for an overlap: Numeric output "
+            "RIC range start is empty.");
 }
 
 TEST_F(FileMenuTest, ABackupOpensFromItsFolderAndIsNeverSavedOver) {

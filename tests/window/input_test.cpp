@@ -1,7 +1,9 @@
+#include <QClipboard>
 #include <tuple>
 
 #include "diag/failure.h"
 #include "image/field_checks.h"
+#include "image/field_table.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -211,6 +213,77 @@ TEST_F(InputTest, VerificationSequenceKeysFollowItsFormat) {
   QTest::keyClick(field, Qt::Key_5);           // ...but the next key cuts it
   EXPECT_EQ(cfg().VC, "01234567890123456789");
   EXPECT_EQ(field->text(), "01234567890123456789");
+}
+
+// Keys that insert a character go through the field's filter; keys that
+// edit, move or act never do, and neither does a paste.
+TEST_F(InputTest, OnlyTypedCharactersAreFiltered) {
+  using K = std::pair<int, Qt::KeyboardModifiers>;
+  const K del{Qt::Key_Delete, {}}, back{Qt::Key_Backspace, {}}, home{Qt::Key_Home, {}},
+      left{Qt::Key_Left, {}}, paste{Qt::Key_V, Qt::ControlModifier};
+  const auto key = [](char c) { return K{-c, {}}; };  // a character, as typed
+  struct Case {
+    int tab;
+    const char* field;
+    std::vector<K> keys;
+    const char* shown;  // from "123", typed at its end
+  };
+  const Case cases[] = {
+      {kSerialDataTab, "txtSign1RIC", {home, del}, "23"},
+      {kSerialDataTab, "txtSign1RIC", {del, K{Qt::Key_Delete, Qt::ShiftModifier}}, "123"},
+      {kSerialDataTab, "txtSign1RIC", {left, back}, "13"},
+      {kSerialDataTab, "txtSign1RIC", {K{Qt::Key_Insert, {}}, K{Qt::Key_F2, {}}, key('4')}, "1234"},
+      {kSerialDataTab, "txtSign1RIC", {key('x'), key('-'), key(' ')}, "123"},
+      {kSerialDataTab, "txtSign1RIC", {paste}, "1239x"},
+      {kFirstZoneTab, "txtCloseTMax(0)", {home, del, K{Qt::Key_End, {}}, key('.'), back}, "2"},
+      {kVerificationTab, "txtVC", {home, del, key('a'), key('A')}, "A23"},
+      {kVerificationTab, "txtVC", {paste, key('0')}, "1239x0"},  // "x" pasted, "0" typed
+  };
+  QApplication::clipboard()->setText("9x");
+  cfg().NumericVC = 1;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field);
+    showTab(c.tab);
+    const FieldAt at = FindByControl(c.field);
+    SetText(cfg(), *at.field, at.index, "123");
+    window->Refresh();
+    type(c.field, "");
+    for (const auto& [code, modifiers] : c.keys) {
+      if (code < 0) {
+        QTest::keyClick(find(c.field), static_cast<char>(-code));
+      } else {
+        QTest::keyClick(find(c.field), static_cast<Qt::Key>(code), modifiers);
+      }
+    }
+    EXPECT_EQ(text(c.field), c.shown);
+    EXPECT_EQ(GetText(cfg(), *at.field, at.index), c.shown);
+  }
+}
+
+TEST_F(InputTest, CtrlTabAndCtrlPageKeysChangeTabsPastPllUnlessAFieldIsRefused) {
+  using K = std::pair<Qt::Key, Qt::KeyboardModifiers>;
+  const K next{Qt::Key_Tab, Qt::ControlModifier}, down{Qt::Key_PageDown, Qt::ControlModifier},
+      up{Qt::Key_PageUp, Qt::ControlModifier},
+      back{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier};
+  const std::pair<K, int> steps[] = {{next, 1}, {next, 2}, {next, 4}, {back, 2}, {down, 4},
+                                     {up, 2},   {up, 1},   {up, 0},   {up, 16},  {next, 0}};
+  for (const auto& [keys, tab] : steps) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(),
+                    keys.first, keys.second);
+    EXPECT_EQ(window->tabs().currentIndex(), tab);
+  }
+  // The new page's first field has the focus; a refused one keeps it.
+  showTab(kFirstZoneTab);
+  retype("txtCloseTMax(0)", "327680");
+  QTest::keyClick(find("txtCloseTMax(0)"), Qt::Key_PageDown, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(window->tabs().currentIndex(), kFirstZoneTab);
+  EXPECT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(QApplication::focusWidget(), find("txtCloseTMax(0)"));
+  retype("txtCloseTMax(0)", "60");
+  QTest::keyClick(find("txtCloseTMax(0)"), Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(window->tabs().currentIndex(), kFirstZoneTab + 1);
+  EXPECT_EQ(QApplication::focusWidget(), find("chkEnableClose(1)"));
 }
 
 }  // namespace

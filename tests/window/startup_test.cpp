@@ -1,6 +1,8 @@
 #include <QRadioButton>
+#include <functional>
 
 #include "image/field_table.h"
+#include "window/form_binder.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -108,6 +110,30 @@ TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
   EXPECT_EQ(find<QGroupBox>("Frame8(1)")->title(), "Serial Output - Alpha Messages");
   EXPECT_EQ(find<QLabel>("Label54")->text(), "S");  // zone 9's own seconds label
   EXPECT_EQ(find<QAbstractButton>("chkRlyChan(9)")->text(), "Chan 10");
+}
+
+// Every control shows exactly what the model holds, for a file of each layout;
+// a control set behind the model's back is noticed, and a refresh undoes it.
+TEST_F(StartupTest, TheControlsShowTheModelExactly) {
+  EXPECT_FALSE(window->binder().hasChanged(cfg()));
+  for (const char* name :
+       {"image_layout.kova", "legacy_full.kova", "legacy_numeric_repeater.kova"}) {
+    prompter.openPath = std::string(KOVA_FIXTURES "/") + name;
+    prompter.saveAnswer = SaveChoice::Discard;
+    window->MenuFileOpen_Click();
+    EXPECT_FALSE(window->binder().hasChanged(cfg())) << name;
+  }
+  const std::function<void()> behindTheBack[] = {
+      [&] { find<QLineEdit>("txtResetRIC")->setText("5"); },
+      [&] { find<QComboBox>("lstToggleFunc(3)")->setCurrentIndex(2); },
+      [&] { find<QCheckBox>("chkSndrChan(9)")->toggle(); },
+      [&] { find<QAbstractButton>("opt2400")->setChecked(true); }};
+  for (const auto& change : behindTheBack) {
+    change();
+    EXPECT_TRUE(window->binder().hasChanged(cfg()));
+    window->Refresh();
+    EXPECT_FALSE(window->binder().hasChanged(cfg()));
+  }
 }
 
 }  // namespace

@@ -29,6 +29,11 @@
 #include "window/tab_grid.h"
 #include "window/window_pages.h"
 
+// Failures show texts, not their bytes.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 namespace kova {
 
 // Failures show the dialog asked for, not its bytes.
