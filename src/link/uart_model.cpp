@@ -12,7 +12,7 @@ constexpr int kTicksPerBit = 16;
 // the middle of the start bit, of each data bit and of the stop bit.
 constexpr int kStartSample = kTicksPerBit / 2;
 constexpr int kFirstDataSample = kStartSample + kTicksPerBit;
-constexpr int kStopSample = kStartSample + 9 * kTicksPerBit;
+constexpr int kStopSample = kStartSample + (kBitsPerFrame - 1) * kTicksPerBit;
 
 // The line as the sender drives it: high while idle, then the frames.
 class Line {
