@@ -14,6 +14,7 @@
 #include "files/profile.h"
 #include "image/clear_form.h"
 #include "image/field_table.h"
+#include "image/pack_refusals.h"
 #include "settings_path.h"
 
 namespace kova::ctl {
@@ -52,7 +53,9 @@ std::string IgnoredBecause(const std::string& path) {
 
 // Fills what a release-1 file left empty, and says so.
 void FillEmpty(Document& doc) {
-  const std::vector<std::string> filled = FillEmptyTexts(doc.cfg);
+  std::vector<std::string> filled;
+  for (const FieldRef& ref : FillEmptyTexts(doc.cfg))
+    filled.push_back(KeyPath(*ref.field, ref.index));
   if (filled.empty()) return;
   std::string names;
   for (std::size_t i = 0; i < filled.size() && i < 3; ++i)

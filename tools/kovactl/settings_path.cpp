@@ -164,36 +164,4 @@ std::string ApplySetting(const std::string& assignment, Configuration& cfg) {
   throw *first;
 }
 
-std::vector<std::string> FillEmptyTexts(Configuration& cfg) {
-  const QJsonObject cleared = ToJson(StartupConfiguration());
-  const QJsonObject now = ToJson(cfg);
-  QJsonObject fill;
-  std::vector<std::string> filled;
-  for (auto it = now.begin(); it != now.end(); ++it) {
-    const QJsonValue value = cleared.value(it.key());
-    if (it.value() == QJsonValue("") && value.isString() && !value.toString().isEmpty()) {
-      fill.insert(it.key(), value);
-      filled.push_back(it.key().toStdString());
-    }
-  }
-  QJsonArray zones;
-  const QJsonArray nowZones = now.value("Zones").toArray();
-  const QJsonArray clearedZones = cleared.value("Zones").toArray();
-  for (int i = 0; i < nowZones.size(); ++i) {
-    QJsonObject zone;
-    const QJsonObject nowZone = nowZones[i].toObject();
-    for (auto it = nowZone.begin(); it != nowZone.end(); ++it) {
-      const QJsonValue value = clearedZones[i].toObject().value(it.key());
-      if (it.value() == QJsonValue("") && value.isString() && !value.toString().isEmpty()) {
-        zone.insert(it.key(), value);
-        filled.push_back("Zones[" + std::to_string(i) + "]." + it.key().toStdString());
-      }
-    }
-    zones.append(zone);
-  }
-  fill.insert("Zones", zones);
-  ApplyJson(fill, cfg);
-  return filled;
-}
-
 }  // namespace kova::ctl

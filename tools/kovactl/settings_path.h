@@ -21,11 +21,6 @@ QJsonObject Lenient(const QJsonObject& given, const QJsonObject& current);
 // the configuration is then left as it was. Returns the path.
 std::string ApplySetting(const std::string& assignment, Configuration& cfg);
 
-// Fills every empty text the cleared form has a value for (a release-1 file
-// that leaves zones out loads with empty RICs and times) with that value.
-// Returns the key paths filled.
-std::vector<std::string> FillEmptyTexts(Configuration& cfg);
-
 // The value at a key path of a configuration's JSON form; undefined when the
 // path names nothing.
 QJsonValue ValueAt(const QJsonObject& json, const std::string& path);
