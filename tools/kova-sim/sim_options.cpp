@@ -95,7 +95,8 @@ const std::vector<Option>& Options() {
        [](S& o, Str n, Str v) { o.faults.corruptAt = static_cast<int>(ParseWhole(n, v, 0, 255)); }},
       {"--byte-delay", "MS",
        "Fault: slow bytes; each byte sent waits MS milliseconds more than its wire time. "
-       "Over 250 the PC gives up.",
+       "The PC gives up on a byte later than 250 ms, and on a whole answer slower than about "
+       "40 ms a byte, which overruns the time it allows the operation.",
        [](S& o, Str n, Str v) { o.byteDelayMs = static_cast<int>(ParseWhole(n, v, 0, 60000)); }},
       {"--stray", "N",
        "Fault: noise before the acknowledge; send N junk bytes (E5) ahead of every answer.",
