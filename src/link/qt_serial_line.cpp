@@ -185,7 +185,18 @@ void QtSerialLine::ThrowIfBroken() {
     port_->clearError();
     return;
   }
-  const std::string detail = port_->errorString().toStdString();
+  std::string detail = port_->errorString().toStdString();
+#ifdef Q_OS_UNIX
+  // A device that has gone reads as an end of file, which the serial layer
+  // words with whatever error number an earlier call left behind ("not a
+  // typewriter" after a probe the device did not support). Asked directly, a
+  // gone device says why itself; a present one keeps the serial layer's words
+  // (another program having taken the bytes).
+  termios attributes{};
+  if (port_->handle() >= 0 && ::tcgetattr(port_->handle(), &attributes) != 0) {
+    detail = std::strerror(errno);
+  }
+#endif
   port_->clearError();
   throw LineError(LostDeviceText(detail));
 }

@@ -269,6 +269,10 @@ TEST_P(FaultMatrix, EndsInItsMessageAndSaysWhatTheUnitHolds) {
     if (message) {
       EXPECT_EQ(result.messages[0].title, message->title);
       EXPECT_EQ(result.messages[0].text.rfind(message->text, 0), 0u) << result.messages[0].text;
+      if (message == kLost) {  // the reason is the gone device's own, not a stale one
+        EXPECT_TRUE(result.messages[0].text.ends_with("was unplugged (Input/output error)."))
+            << result.messages[0].text;
+      }
     }
     EXPECT_EQ(OpenHandlesTo(faulty.Device()), 0) << "the port is closed";
     EXPECT_TRUE(faulty.Running()) << "the simulator rides it out";
