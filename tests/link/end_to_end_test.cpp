@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <thread>
@@ -206,6 +207,30 @@ TEST_F(EndToEndTest, APortThatIsNoSerialDeviceIsNamedForWhatItIs) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), "[EEprom]\r\n");
   alarm(0);
+}
+
+// The simulator's --link takes a new name or a link, never someone's file:
+// a file there would be replaced by the link and then removed with it. Nor
+// is a file under the name the link is first made as ("NAME.new") removed.
+TEST(SimLink, AFileWhereTheLinkShouldGoIsRefusedAndKept) {
+  QTemporaryDir temp;
+  for (const char* name : {"unit", "fresh.new"}) {
+    QFile file(temp.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("precious");
+  }
+  for (const char* link : {"unit", "fresh"}) {
+    QProcess sim;
+    sim.start(KOVA_SIM, {"--link", temp.filePath(link)});
+    ASSERT_TRUE(sim.waitForFinished(10000)) << "still running over " << link;
+    EXPECT_EQ(sim.exitCode(), 1) << link;
+    EXPECT_TRUE(sim.readAllStandardError().contains("exists and is not a symbolic link")) << link;
+  }
+  for (const char* name : {"unit", "fresh.new"}) {
+    QFile file(temp.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    EXPECT_EQ(file.readAll(), "precious");
+  }
 }
 
 // Every fault the simulator can play, at the line's own pace and with slow
