@@ -63,7 +63,8 @@ const std::vector<Option>& Options() {
        [](S& o, Str, Str v) { o.eepromFile = v; }},
       {"--link", "PATH",
        "Also make PATH a symbolic link to the device, and keep it pointing there when a "
-       "hang-up makes a new one. Removed on exit.",
+       "hang-up makes a new one. Removed on exit. PATH must be new or a symbolic link (one "
+       "left by an earlier run is replaced); a file there is refused.",
        [](S& o, Str, Str v) { o.link = v; }},
       {"--rate", "RATE", "Start at this line rate instead of the one EEPROM byte 5 selects.",
        [](S& o, Str n, Str v) { o.rate = ParseRate(n, v); }},
