@@ -27,6 +27,10 @@ QString NotAFile(mode_t mode) {
   return QStringLiteral("it is not a regular file");
 }
 
+// At most 4 bytes a character, so a temporary name stays far below the
+// 255 bytes a folder entry may hold.
+constexpr int kTempNameChars = 40;
+
 QString TooLarge() {
   return QStringLiteral("it is larger than %1 bytes, too large for a configuration file")
       .arg(kMaxProfileBytes);
@@ -143,7 +147,11 @@ QString ReplaceFile(const QString& path, std::string_view bytes) {
   if (const QString refused = Target(path, target, mode); !refused.isEmpty()) return refused;
 
   const QFileInfo info(target);
-  QByteArray temp = Native(info.absolutePath() + "/." + info.fileName() + ".XXXXXX");
+  // The copy is named after the file so that one left by a crash can be told
+  // apart, but only after its start: a name that fills the folder entry
+  // would leave no room for the temporary one.
+  QByteArray temp =
+      Native(info.absolutePath() + "/." + info.fileName().left(kTempNameChars) + ".XXXXXX");
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return ErrorText(errno);
   QString error;

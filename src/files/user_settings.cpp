@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <array>
 #include <charconv>
@@ -72,10 +73,33 @@ QString Unreadable(const QSettings& settings) {
   return {};
 }
 
+// The user's settings file, named as the settings layer names it (the folder
+// it uses, the program's title, ".conf") without opening it: a store under a
+// name no file has shares that folder.
+QString UserSettingsFile() {
+  const QSettings probe(QSettings::UserScope, QStringLiteral("kova-pro-settings-probe"));
+  if (probe.format() != QSettings::NativeFormat || probe.fileName().isEmpty()) return {};
+  return QFileInfo(probe.fileName()).absolutePath() + "/" + kProgramTitle + ".conf";
+}
+
+// The settings layer opens its file with a blocking read: a named pipe there
+// would hold the program before its window appears, for good. Whatever holds
+// that name and is neither a file nor a folder (after following links) keeps
+// no settings, so it goes (a link goes, not what it names), and the reason is
+// kept for the warning.
+QString RemoveWhatIsNoFile(const QString& file) {
+  if (file.isEmpty()) return {};
+  const QFileInfo info(file);
+  if (!info.exists() || info.isFile() || info.isDir()) return {};
+  const QString reason = ReadWholeFile(file).error;
+  QFile::remove(file);
+  return reason;
+}
+
 }  // namespace
 
-SettingsStore::SettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::UserScope, kProgramTitle)) {
+SettingsStore::SettingsStore() : unreadable_(RemoveWhatIsNoFile(UserSettingsFile())) {
+  settings_ = std::make_unique<QSettings>(QSettings::UserScope, kProgramTitle);
   CheckFile();
 }
 
@@ -87,7 +111,7 @@ SettingsStore::SettingsStore(const QString& iniFile)
 // Whatever half-parsed from a broken file is dropped: every value takes its
 // default, and the file is written anew by Sync.
 void SettingsStore::CheckFile() {
-  unreadable_ = Unreadable(*settings_);
+  if (unreadable_.isEmpty()) unreadable_ = Unreadable(*settings_);
   if (!unreadable_.isEmpty()) settings_->clear();
 }
 

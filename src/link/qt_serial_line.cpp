@@ -57,6 +57,19 @@ DeviceAccess Inspect(const std::string& device) {
   return access;
 }
 
+#ifdef Q_OS_UNIX
+// What a path is when it cannot be a serial device; empty when it may be one
+// (a character device, which the terminal check then settles).
+std::string NotASerialDevice(mode_t mode) {
+  if (S_ISCHR(mode)) return {};
+  if (S_ISREG(mode)) return "it is a file, not a serial device";
+  if (S_ISDIR(mode)) return "it is a folder, not a serial device";
+  if (S_ISFIFO(mode)) return "it is a named pipe (FIFO), not a serial device";
+  if (S_ISSOCK(mode)) return "it is a socket, not a serial device";
+  return "it is not a serial device";
+}
+#endif
+
 }  // namespace
 
 QtSerialLine::QtSerialLine() : port_(std::make_unique<QSerialPort>()) {}
@@ -74,6 +87,15 @@ void QtSerialLine::LockDevice(const std::string& device) {
   if (fd < 0) {
     const int error = errno;  // before anything else can change it
     const std::string detail = std::strerror(error);
+    // A socket refuses with "no such device", a loop of links as a missing
+    // file: say what the path is instead.
+    if (error == ELOOP) throw LineError("too many levels of symbolic links");
+    struct stat info {};
+    if (::stat(device.c_str(), &info) == 0) {
+      if (const std::string what = NotASerialDevice(info.st_mode); !what.empty()) {
+        throw LineError(what);
+      }
+    }
     DeviceAccess access = Inspect(device);
     if (error == ENOENT || error == ENODEV || error == ENXIO) access.exists = false;
     // A device held in exclusive mode refuses with EBUSY.
@@ -83,6 +105,15 @@ void QtSerialLine::LockDevice(const std::string& device) {
             : ClassifyOpenProblem(access.exists,
                                   access.accessible && error != EACCES && error != EPERM, false);
     throw LineError(OpenProblemText(problem, access.group, detail));
+  }
+  // A file, a pipe or a device that is no terminal (/dev/null) opens, but
+  // takes no line settings.
+  struct stat info {};
+  std::string notSerial = ::fstat(fd, &info) == 0 ? NotASerialDevice(info.st_mode) : "";
+  if (notSerial.empty() && !::isatty(fd)) notSerial = "it is not a serial device";
+  if (!notSerial.empty()) {
+    ::close(fd);
+    throw LineError(notSerial);
   }
   // A device another program holds in exclusive mode still opens for root;
   // it must not be used, and its mode must not be cleared by our close.
@@ -154,7 +185,18 @@ void QtSerialLine::ThrowIfBroken() {
     port_->clearError();
     return;
   }
-  const std::string detail = port_->errorString().toStdString();
+  std::string detail = port_->errorString().toStdString();
+#ifdef Q_OS_UNIX
+  // A device that has gone reads as an end of file, which the serial layer
+  // words with whatever error number an earlier call left behind ("not a
+  // typewriter" after a probe the device did not support). Asked directly, a
+  // gone device says why itself; a present one keeps the serial layer's words
+  // (another program having taken the bytes).
+  termios attributes{};
+  if (port_->handle() >= 0 && ::tcgetattr(port_->handle(), &attributes) != 0) {
+    detail = std::strerror(errno);
+  }
+#endif
   port_->clearError();
   throw LineError(LostDeviceText(detail));
 }

@@ -148,6 +148,22 @@ TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALink) {
   EXPECT_NE(Bytes(temp.filePath("real.kova")).find("Port=9"), std::string::npos);
 }
 
+// A name that nearly fills a folder entry (255 bytes) still saves, new or
+// over an old file, and leaves nothing beside it.
+TEST(HostileFiles, AFileWhoseNameFillsTheFolderEntryIsSaved) {
+  QTemporaryDir temp;
+  const QString path = temp.filePath(QString(122, QChar(0xFC)) + ".kova");  // 249 bytes
+  ASSERT_EQ(QFile::encodeName(QFileInfo(path).fileName()).size(), 249);
+  Document doc = StartupDocument();
+  for (const int port : {4, 6}) {
+    doc.cfg.ComPort = port;
+    const ProfileSave save = WriteProfile(path, doc);
+    ASSERT_TRUE(save.ok()) << save.failure->text;
+    EXPECT_EQ(ReadProfile(path, StartupDocument()).document->cfg.ComPort, port);
+  }
+  EXPECT_EQ(Listing(temp.path()), QStringList{QFileInfo(path).fileName()});
+}
+
 // Standard input and output: a fresh file goes out, and comes back the same.
 TEST(Streams, AFreshFileWrittenToAPipeReadsBackAsTheSameDocument) {
   int ends[2];

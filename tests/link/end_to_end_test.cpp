@@ -3,10 +3,17 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <thread>
 
 #include "image/clear_form.h"
@@ -158,6 +165,74 @@ TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhyAndIsLeftAsItWas) {
   EXPECT_EQ(getThrough(folder.Link()), kNone);
 }
 
+// A path given as the port that is no serial device is named for what it is,
+// at once, and a file there keeps its bytes.
+TEST_F(EndToEndTest, APortThatIsNoSerialDeviceIsNamedForWhatItIs) {
+  alarm(60);  // an open that blocks on the pipe ends the test here instead of hanging it
+  QTemporaryDir temp;
+  const auto at = [&](const char* name) { return temp.filePath(name).toStdString(); };
+  {
+    QFile file(temp.filePath("unit.kova"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[EEprom]\r\n");
+  }
+  ASSERT_EQ(::mkfifo(at("pipe").c_str(), 0600), 0);
+  ASSERT_EQ(::mkdir(at("folder").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink(at("loop").c_str(), at("loop").c_str()), 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  at("socket").copy(address.sun_path, sizeof address.sun_path - 1);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const struct {
+    std::string device, reason;
+  } cases[] = {
+      {at("unit.kova"), "it is a file, not a serial device"},
+      {at("pipe"), "it is a named pipe (FIFO), not a serial device"},
+      {at("folder"), "it is a folder, not a serial device"},
+      {at("socket"), "it is a socket, not a serial device"},
+      {"/dev/null", "it is not a serial device"},
+      {at("loop"), "too many levels of symbolic links"},
+  };
+  for (const auto& c : cases) {
+    const OperationResult result = RunOperation(
+        {.kind = Operation::Get, .document = DocumentAt(k9600, k9600), .device = c.device});
+    EXPECT_EQ(result.messages,
+              (std::vector<Message>{
+                  {"Communications Error", "Could not open " + c.device + ": " + c.reason + "."}}));
+    EXPECT_EQ(result.bytesSent, 0) << c.device;
+  }
+  ::close(sock);
+  QFile file(temp.filePath("unit.kova"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "[EEprom]\r\n");
+  alarm(0);
+}
+
+// The simulator's --link takes a new name or a link, never someone's file:
+// a file there would be replaced by the link and then removed with it. Nor
+// is a file under the name the link is first made as ("NAME.new") removed.
+TEST(SimLink, AFileWhereTheLinkShouldGoIsRefusedAndKept) {
+  QTemporaryDir temp;
+  for (const char* name : {"unit", "fresh.new"}) {
+    QFile file(temp.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("precious");
+  }
+  for (const char* link : {"unit", "fresh"}) {
+    QProcess sim;
+    sim.start(KOVA_SIM, {"--link", temp.filePath(link)});
+    ASSERT_TRUE(sim.waitForFinished(10000)) << "still running over " << link;
+    EXPECT_EQ(sim.exitCode(), 1) << link;
+    EXPECT_TRUE(sim.readAllStandardError().contains("exists and is not a symbolic link")) << link;
+  }
+  for (const char* name : {"unit", "fresh.new"}) {
+    QFile file(temp.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    EXPECT_EQ(file.readAll(), "precious");
+  }
+}
+
 // Every fault the simulator can play, at the line's own pace and with slow
 // bytes (slower than the old fixed guard after an answer allowed for),
 // against Get and against Put: each ends in its message, takes over nothing
@@ -219,6 +294,10 @@ TEST_P(FaultMatrix, EndsInItsMessageAndSaysWhatTheUnitHolds) {
     if (message) {
       EXPECT_EQ(result.messages[0].title, message->title);
       EXPECT_EQ(result.messages[0].text.rfind(message->text, 0), 0u) << result.messages[0].text;
+      if (message == kLost) {  // the reason is the gone device's own, not a stale one
+        EXPECT_TRUE(result.messages[0].text.ends_with("was unplugged (Input/output error)."))
+            << result.messages[0].text;
+      }
     }
     EXPECT_EQ(OpenHandlesTo(faulty.Device()), 0) << "the port is closed";
     EXPECT_TRUE(faulty.Running()) << "the simulator rides it out";

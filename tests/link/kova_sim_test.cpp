@@ -1,6 +1,9 @@
 // kova-sim's parts: the unit model, its options and its EEPROM file. The
 // model's answers and faults are met through every protocol test (FakeUnit)
 // and, in kova-sim itself, through the end-to-end tests and the fault matrix.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "eeprom_file.h"
@@ -105,6 +108,13 @@ TEST(EEpromFile, KeepsExactly256BytesAndRefusesOtherSizes) {
   { std::ofstream(path, std::ios::binary | std::ios::trunc) << "short"; }
   EXPECT_THROW(LoadEEprom(path), EEpromFileError);
   EXPECT_THROW(LoadEEprom(path + ".missing"), EEpromFileError);
+  const std::string pipe = path + ".pipe";
+  ::unlink(pipe.c_str());
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  alarm(60);  // a read that blocks on the pipe ends the test here instead of hanging it
+  EXPECT_THROW(LoadEEprom(pipe), EEpromFileError);
+  alarm(0);
+  ::unlink(pipe.c_str());
   EXPECT_EQ(addr::kUnitRate.Get(FactoryEEprom()), 4) << "a new unit listens at 9600";
 }
 

@@ -1,6 +1,7 @@
 #include "eeprom_file.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -19,6 +20,11 @@ EEpromImage FactoryEEprom() {
 }
 
 EEpromImage LoadEEprom(const std::string& path) {
+  // A pipe or a device would hold the simulator before its unit exists.
+  std::error_code error;
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
+    throw EEpromFileError(path + " is not a regular file");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw EEpromFileError("cannot read " + path);
   const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),

@@ -1,6 +1,7 @@
 #include "pty_device.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -26,6 +27,15 @@ constexpr std::array<std::pair<speed_t, int>, 8> kSpeeds{{{B115200, 115200},
 
 [[noreturn]] void Fail(const std::string& what) {
   throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// The link's name may hold only a link (this simulator's, or one left by an
+// earlier run): a file there is someone's, and would be gone with the link.
+void RefuseIfNotALink(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+    throw std::runtime_error(path + " exists and is not a symbolic link; --link needs a new name");
+  }
 }
 
 }  // namespace
@@ -68,6 +78,8 @@ void PtyDevice::PointLink() {
   if (link_.empty()) return;
   // A new link beside the old one, renamed over it: never a moment without.
   const std::string temporary = link_ + ".new";
+  RefuseIfNotALink(link_);
+  RefuseIfNotALink(temporary);
   ::unlink(temporary.c_str());
   if (::symlink(path_.c_str(), temporary.c_str()) != 0) Fail("symlink " + temporary);
   if (::rename(temporary.c_str(), link_.c_str()) != 0) Fail("rename to " + link_);

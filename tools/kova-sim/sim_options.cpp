@@ -63,7 +63,8 @@ const std::vector<Option>& Options() {
        [](S& o, Str, Str v) { o.eepromFile = v; }},
       {"--link", "PATH",
        "Also make PATH a symbolic link to the device, and keep it pointing there when a "
-       "hang-up makes a new one. Removed on exit.",
+       "hang-up makes a new one. Removed on exit. PATH must be new or a symbolic link (one "
+       "left by an earlier run is replaced); a file there is refused.",
        [](S& o, Str, Str v) { o.link = v; }},
       {"--rate", "RATE", "Start at this line rate instead of the one EEPROM byte 5 selects.",
        [](S& o, Str n, Str v) { o.rate = ParseRate(n, v); }},
@@ -95,7 +96,8 @@ const std::vector<Option>& Options() {
        [](S& o, Str n, Str v) { o.faults.corruptAt = static_cast<int>(ParseWhole(n, v, 0, 255)); }},
       {"--byte-delay", "MS",
        "Fault: slow bytes; each byte sent waits MS milliseconds more than its wire time. "
-       "Over 250 the PC gives up.",
+       "The PC gives up on a byte later than 250 ms, and on a whole answer slower than about "
+       "40 ms a byte, which overruns the time it allows the operation.",
        [](S& o, Str n, Str v) { o.byteDelayMs = static_cast<int>(ParseWhole(n, v, 0, 60000)); }},
       {"--stray", "N",
        "Fault: noise before the acknowledge; send N junk bytes (E5) ahead of every answer.",
