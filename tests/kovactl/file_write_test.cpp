@@ -57,6 +57,25 @@ QString Fixture(const char* name) {
   return QString(KOVA_FIXTURES) + "/" + name;
 }
 
+// Results that standard output cannot take are a failure, never a success.
+TEST(KovactlFiles, ResultsThatStandardOutputRefusesExitThree) {
+  const QStringList cases[] = {{"show", Fixture("image_layout.kova")},
+                               {"show", "--json", Fixture("image_layout.kova")},
+                               {"fields"},
+                               {"--help"}};
+  for (const QStringList& args : cases) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    QProcess process;
+    process.setStandardOutputFile("/dev/full");
+    process.start(KOVACTL, args);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 3);
+    EXPECT_TRUE(
+        QString::fromUtf8(process.readAllStandardError())
+            .contains("kovactl: could not write to standard output: No space left on device"));
+  }
+}
+
 TEST(KovactlFiles, AWriteThatFailsExitsThreeNamingThePathAndLeavesTheOldFile) {
   QTemporaryDir dir;
   Put(dir.filePath("edit.json"), R"({"ResetRIC": "77"})");

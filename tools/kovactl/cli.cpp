@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "files/file_session.h"
 #include "files/profile.h"
@@ -92,9 +94,25 @@ void PrintError(const std::string& text) {
   std::fprintf(stderr, "kovactl: %s\n", text.c_str());
 }
 
+namespace {
+// The first reason standard output refused a result; a script that reads
+// nothing must not be told that all went well.
+int stdoutError = 0;
+}  // namespace
+
 void PrintOut(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    if (stdoutError == 0) stdoutError = errno != 0 ? errno : EIO;
+  }
+}
+
+int FinishOutput(int status) {
+  if (std::fflush(stdout) != 0 && stdoutError == 0) stdoutError = errno != 0 ? errno : EIO;
+  if (stdoutError == 0 && std::ferror(stdout)) stdoutError = EIO;
+  if (stdoutError == 0) return status;
+  std::fprintf(stderr, "kovactl: could not write to standard output: %s\n",
+               std::strerror(stdoutError));
+  return status == kOk ? kFileError : status;
 }
 
 int UsageError(const QString& verb, const QString& problem) {

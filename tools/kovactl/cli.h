@@ -61,6 +61,10 @@ int SaveFile(const QString& path, Document& doc, bool asItStands = false);
 void PrintMessage(const Message& message);
 void PrintError(const std::string& text);
 void PrintOut(const std::string& text);
+// The verb's status, unless standard output failed to take what was printed
+// (a full disk, a closed pipe): then that is said, and a success becomes a
+// file error.
+int FinishOutput(int status);
 // What a message says, on one line.
 std::string MessageText(const Message& message);
 

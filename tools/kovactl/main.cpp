@@ -81,9 +81,7 @@ int RunVerb(const Verb& verb, QStringList args, bool helpOnly) {
   return verb.run(parser);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(kova::kProgramTitle);
   QCoreApplication::setApplicationVersion(QString("%1.%2.%3")
@@ -112,4 +110,10 @@ int main(int argc, char** argv) {
   const auto verb = find(args[1]);
   if (verb == verbs.end()) return UnknownVerb(args[1], verbs);
   return RunVerb(*verb, args, false);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return kova::ctl::FinishOutput(Run(argc, argv));
 }
