@@ -429,7 +429,11 @@ Verb Put() {
             if (!p.isSet(baud) || p.value(baud) != "auto") {
               if (!session.Probe({*session.baud()})) return session.Finish();
             }
-            if (p.isSet(backup) && !ReadUnitInto(session, p.value(backup))) return session.Finish();
+            if (p.isSet(backup) && !ReadUnitInto(session, p.value(backup))) {
+              // No backup, no write: say so, or the user must guess what the unit holds.
+              PrintError(UnitUnchanged().text);
+              return session.Finish();
+            }
             OperationRequest request = session.Request(Operation::Put);
             doc->cfg.BaudPC = request.document.cfg.BaudPC;
             const int before = *session.baud();
