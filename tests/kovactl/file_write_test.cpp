@@ -134,8 +134,12 @@ TEST(KovactlFiles, ShowPrintsWholeLinesThatCannotDriveTheTerminal) {
   for (const char c : text)
     EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
 
-  const QByteArray json = QJsonDocument(kova::ctl::ToJson(cfg)).toJson();
+  const QByteArray json = QByteArray::fromStdString(
+      kova::ctl::TerminalSafeJson(QJsonDocument(kova::ctl::ToJson(cfg)).toJson()));
   EXPECT_FALSE(json.contains('\x1b'));
+  EXPECT_FALSE(json.contains('\x7f'));
+  EXPECT_FALSE(json.contains("\xC2\x9B"));
+  EXPECT_TRUE(json.contains("\\u007f\\u009b"));
   const QJsonDocument parsed = QJsonDocument::fromJson(json);
   ASSERT_TRUE(parsed.isObject());
   EXPECT_EQ(parsed.object()["VC"].toString().toLatin1().toStdString(), cfg.VC);

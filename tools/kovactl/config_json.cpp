@@ -1,6 +1,7 @@
 #include "config_json.h"
 
 #include <QJsonArray>
+#include <cstdio>
 #include <string_view>
 
 #include "config_fields.h"
@@ -161,6 +162,28 @@ std::vector<std::string> Differences(const Configuration& a, const Configuration
     }
   }
   return lines;
+}
+
+std::string TerminalSafeJson(const QByteArray& json) {
+  // JSON leaves DEL and the C1 controls (U+0080..U+009F, two bytes in UTF-8)
+  // raw; a terminal may act on them, so they are written as escapes.
+  std::string safe;
+  safe.reserve(static_cast<std::size_t>(json.size()));
+  char escape[8];
+  for (qsizetype i = 0; i < json.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(json[i]);
+    const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
+    if (byte == 0x7F) {
+      safe += "\\u007f";
+    } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      std::snprintf(escape, sizeof escape, "\\u%04x", next);
+      safe += escape;
+      ++i;
+    } else {
+      safe += static_cast<char>(byte);
+    }
+  }
+  return safe;
 }
 
 }  // namespace kova::ctl

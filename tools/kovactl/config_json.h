@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <string>
 #include <vector>
@@ -24,5 +25,9 @@ std::string ShowText(const Configuration& cfg);
 // One line per field that differs: "Chan 3 CloseRIC1: 1000 | 2000". The file
 // name is not compared.
 std::vector<std::string> Differences(const Configuration& a, const Configuration& b);
+
+// JSON text as QJsonDocument writes it, with DEL and the C1 controls escaped
+// too, so that a crafted file cannot drive the terminal through --json.
+std::string TerminalSafeJson(const QByteArray& json);
 
 }  // namespace kova::ctl

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "cli.h"
+#include "config_json.h"
 #include "diag/trace.h"
 #include "files/file_session.h"
 #include "files/profile.h"
@@ -260,7 +261,7 @@ class Session {
 
   // Prints the JSON result when asked for and returns the exit status.
   int Finish() const {
-    if (json_) PrintOut(Json() + "\n");
+    if (json_) PrintOut(TerminalSafeJson(QByteArray::fromStdString(Json())) + "\n");
     return status_;
   }
 

@@ -93,7 +93,7 @@ Verb Show() {
             if (p.isSet(json)) {
               QJsonObject shown = ToJson(doc->cfg);
               shown.insert(kFormatKey, kFormat);
-              PrintOut(QJsonDocument(shown).toJson(QJsonDocument::Indented).toStdString());
+              PrintOut(TerminalSafeJson(QJsonDocument(shown).toJson(QJsonDocument::Indented)));
             } else {
               PrintOut(ShowText(doc->cfg));
             }
