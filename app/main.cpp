@@ -10,7 +10,7 @@
 #include "diag/program_identity.h"
 #include "files/user_settings.h"
 #include "window/dialog_prompter.h"
-#include "window/frm_main.h"
+#include "window/main_window.h"
 #include "window/trace_category.h"
 
 namespace {
@@ -87,7 +87,7 @@ int main(int argc, char* argv[]) {
   kova::SettingsStore settings;
   // The port mapping sits beside the other settings, where kovactl finds it too.
   QSettings ports(QSettings::UserScope, kova::kProgramTitle);
-  kova::frmMain window({.prompter = prompter, .settings = settings, .ports = ports});
+  kova::MainWindow window({.prompter = prompter, .settings = settings, .ports = ports});
   prompter.setParent(&window);
   window.show();
   if (!files.isEmpty()) {

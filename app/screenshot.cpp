@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "files/user_settings.h"
-#include "window/frm_main.h"
+#include "window/main_window.h"
 #include "window/tab_grid.h"
 #include "window/window_pages.h"
 
@@ -49,14 +49,14 @@ int main(int argc, char* argv[]) {
   PrintingPrompter prompter;
   kova::SettingsStore settings(scratch.filePath("settings.ini"));
   QSettings ports(scratch.filePath("ports.ini"), QSettings::IniFormat);
-  kova::frmMain window({.prompter = prompter,
-                        .settings = settings,
-                        .ports = ports,
-                        .backupFolder = scratch.filePath("backups"),
-                        .devices = [] { return std::vector<kova::SerialDevice>{}; }});
+  kova::MainWindow window({.prompter = prompter,
+                           .settings = settings,
+                           .ports = ports,
+                           .backupFolder = scratch.filePath("backups"),
+                           .devices = [] { return std::vector<kova::SerialDevice>{}; }});
   if (argc > 2) {
     prompter.file = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2])).toStdString();
-    window.MenuFileOpen_Click();
+    window.OnFileOpen();
   }
   window.show();
   int status = 0;

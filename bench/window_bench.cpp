@@ -23,7 +23,7 @@
 #include "image/pack.h"
 #include "link/port_map.h"
 #include "sim_process.h"
-#include "window/frm_main.h"
+#include "window/main_window.h"
 #include "window/prompter.h"
 
 namespace {
@@ -46,15 +46,15 @@ struct Bench {
   QuietPrompter prompter;
   kova::SettingsStore settings{dir.filePath("settings.ini")};
   QSettings ports{dir.filePath("ports.ini"), QSettings::IniFormat};
-  std::unique_ptr<kova::frmMain> window;
+  std::unique_ptr<kova::MainWindow> window;
 
   Bench() {
-    window =
-        std::make_unique<kova::frmMain>(kova::WindowContext{.prompter = prompter,
-                                                            .settings = settings,
-                                                            .ports = ports,
-                                                            .backupFolder = dir.filePath("backups"),
-                                                            .programFolder = dir.path()});
+    window = std::make_unique<kova::MainWindow>(
+        kova::WindowContext{.prompter = prompter,
+                            .settings = settings,
+                            .ports = ports,
+                            .backupFolder = dir.filePath("backups"),
+                            .programFolder = dir.path()});
   }
 };
 
@@ -89,7 +89,7 @@ class StallMeter {
 };
 
 // Runs one operation from its button as a user would and returns the longest stall.
-double StallDuring(kova::frmMain& window, void (kova::frmMain::*command)()) {
+double StallDuring(kova::MainWindow& window, void (kova::MainWindow::*command)()) {
   StallMeter meter;
   meter.Start();
   QEventLoop loop;
@@ -169,9 +169,9 @@ void Stalls(int runs) {
   bench.window->show();
   std::vector<double> get, put;
   for (int run = 0; run < runs; ++run)
-    get.push_back(StallDuring(*bench.window, &kova::frmMain::cmdGet_Click));
+    get.push_back(StallDuring(*bench.window, &kova::MainWindow::OnGetClicked));
   for (int run = 0; run < std::max(1, runs / 3); ++run) {
-    put.push_back(StallDuring(*bench.window, &kova::frmMain::cmdPut_Click));
+    put.push_back(StallDuring(*bench.window, &kova::MainWindow::OnPutClicked));
   }
   for (const auto& message : bench.prompter.shown) {
     std::printf("the window said: %s: %s\n", message.title.c_str(), message.text.c_str());

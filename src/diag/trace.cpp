@@ -59,7 +59,7 @@ std::string FormatTraceLine(std::string_view message, bool stamp) {
   return line;
 }
 
-void log(std::string_view message, int stamp) {
+void Log(std::string_view message, int stamp) {
   if (!TraceEnabled()) return;
   Trace(FormatTraceLine(message, stamp != 0));
 }

@@ -21,7 +21,7 @@ void Trace(std::string_view line);
 std::string FormatTraceLine(std::string_view message, bool stamp);
 
 // "+++ Program started", "++ Get EEprom" and the like; stamp non-zero puts the time in front.
-void log(std::string_view message, int stamp);
+void Log(std::string_view message, int stamp);
 
 // 16 rows of 16 bytes, each row led by its first address.
 void DisplayEEprom(std::span<const std::uint8_t, 256> image);

@@ -30,7 +30,7 @@ bool DigitKeyPasses(int code) {
   return (code >= '0' && code <= '9') || code == kBackspace;
 }
 
-KeyVerdict txtVC_KeyPress(const Configuration& cfg, int code) {
+KeyVerdict FilterVcKey(const Configuration& cfg, int code) {
   if (cfg.NumericVC == 1) {
     if (code == kBackspace) return {};
     return LimitedKey(cfg.VC, kMaxNumericChars, InNumericTable(code));
@@ -54,7 +54,7 @@ std::string RicInvalidText(std::string_view fieldText) {
          "2007664-2007671 and 2045056-2045063.";
 }
 
-FieldVerdict RICinvalid(std::string_view fieldText) {
+FieldVerdict RicInvalid(std::string_view fieldText) {
   FieldVerdict verdict{fieldText.empty() ? "0" : std::string(fieldText), std::nullopt};
   bool valid = false;
   try {

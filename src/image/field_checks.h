@@ -24,7 +24,7 @@ struct KeyVerdict {
   bool pass = true;
   std::optional<std::string> text;  // the field's new text when the filter shortened it
 };
-KeyVerdict txtVC_KeyPress(const Configuration& cfg, int code);
+KeyVerdict FilterVcKey(const Configuration& cfg, int code);
 
 // A field's text after it was left, and the message when it may not be left.
 struct FieldVerdict {
@@ -36,7 +36,7 @@ bool IsValidRic(std::int64_t value);
 std::string RicInvalidText(std::string_view fieldText);
 // An empty field becomes "0". Text that is not a whole 32-bit number at all
 // is refused like an out-of-range RIC: there is nothing valid to keep.
-FieldVerdict RICinvalid(std::string_view fieldText);
+FieldVerdict RicInvalid(std::string_view fieldText);
 
 constexpr std::int64_t kMaxCloseTMax = 327670;
 std::string TimeInvalidText(std::string_view fieldText);

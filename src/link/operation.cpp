@@ -169,7 +169,7 @@ class Run {
     EEpromImage image = doc.image;
     const std::optional<Message> failure = GetEEprom(link_, ver, image, Reporter());
     link_.ComClose();
-    log("++ Get EEprom", 1);
+    Log("++ Get EEprom", 1);
     if (failure) {
       Show(*failure);
       return;
@@ -195,7 +195,7 @@ class Run {
     result_.unitBaud = RateOf(doc.cfg.BaudPC);
     if (!Open(doc.cfg.BaudPC)) return;
     StartPhase(WriteTime(result_.unitBaud, request_.timings) + kSpare / 2);
-    log("++ Put EEprom", 1);
+    Log("++ Put EEprom", 1);
     DisplayEEprom(doc.image);
     const std::optional<Message> writeFailure = PutEEprom(link_, doc.image, attempted_, Reporter());
     link_.ComClose();

@@ -12,7 +12,7 @@
 #include "image/field_names.h"
 #include "image/pack.h"
 #include "link/link_messages.h"
-#include "window/frm_main.h"
+#include "window/main_window.h"
 #include "window/port_device_box.h"
 #include "window/tab_grid.h"
 
@@ -39,11 +39,11 @@ const OperationName& NameOf(Operation kind) {
 
 }  // namespace
 
-void frmMain::cmdGet_Click() {
+void MainWindow::OnGetClicked() {
   Handle("cmdGet_Click", [this] { StartOperation(Operation::Get); });
 }
 
-void frmMain::cmdPut_Click() {
+void MainWindow::OnPutClicked() {
   Handle("cmdPut_Click", [this] {
     if (busy_ || !ReadyToPack("Nothing was sent to the Kova Pro")) return;
     // What goes to the unit is recorded first; a configuration that does not
@@ -63,11 +63,11 @@ void frmMain::cmdPut_Click() {
   });
 }
 
-void frmMain::cmdReset_Click() {
+void MainWindow::OnResetClicked() {
   Handle("cmdReset_Click", [this] { StartOperation(Operation::Reset); });
 }
 
-void frmMain::StartOperation(Operation kind) {
+void MainWindow::StartOperation(Operation kind) {
   if (busy_) return;  // one operation at a time
   OperationRequest request{.kind = kind, .document = doc_, .timings = timings_};
   if (const auto problem = ResolvePort(request, portDevice_->Map())) {
@@ -78,7 +78,7 @@ void frmMain::StartOperation(Operation kind) {
   if (!worker_->Start(std::move(request))) SetBusy(false);
 }
 
-void frmMain::SetBusy(bool busy, const QString& phase) {
+void MainWindow::SetBusy(bool busy, const QString& phase) {
   busy_ = busy;
   for (int tab = 0; tab < tabs_->count(); ++tab)
     tabs_->widget(tab)->setEnabled(!busy);
@@ -86,20 +86,20 @@ void frmMain::SetBusy(bool busy, const QString& phase) {
     Control(name)->setEnabled(!busy);
   for (QAction* action : findChild<QMenu*>("MenuFile")->actions())
     action->setEnabled(!busy);
-  lblBusy_->setText(phase);
-  lblBusy_->setVisible(busy);
+  busyLabel_->setText(phase);
+  busyLabel_->setVisible(busy);
   progress_->reset();
   progress_->setVisible(busy);
 }
 
-void frmMain::OnProgress(int done, int expected, const QString& phase) {
+void MainWindow::OnProgress(int done, int expected, const QString& phase) {
   if (!busy_) return;
-  lblBusy_->setText(phase);
+  busyLabel_->setText(phase);
   progress_->setMaximum(expected);
   progress_->setValue(done);
 }
 
-void frmMain::OnFinished(const OperationResult& result) {
+void MainWindow::OnFinished(const OperationResult& result) {
   SetBusy(false);
   RunHandler(reporter_, NameOf(result.kind).handler, [&] {
     if (result.document) doc_ = *result.document;

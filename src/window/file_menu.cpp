@@ -3,7 +3,7 @@
 #include <QDir>
 
 #include "image/pack_refusals.h"
-#include "window/frm_main.h"
+#include "window/main_window.h"
 
 namespace kova {
 namespace {
@@ -22,7 +22,7 @@ std::optional<QString> Chosen(const std::optional<std::string>& path) {
 
 }  // namespace
 
-bool frmMain::ConfirmDiscard() {
+bool MainWindow::ConfirmDiscard() {
   if (!isModified()) return true;
   const Message question{.text =
                              "The configuration has changes that are not saved.\n\n"
@@ -39,7 +39,7 @@ bool frmMain::ConfirmDiscard() {
   return false;
 }
 
-void frmMain::ShowWarnings(const std::vector<std::string>& warnings) {
+void MainWindow::ShowWarnings(const std::vector<std::string>& warnings) {
   if (warnings.empty()) return;
   std::string text = "The image holds values the window cannot show as they are:";
   for (const auto& warning : warnings)
@@ -47,19 +47,19 @@ void frmMain::ShowWarnings(const std::vector<std::string>& warnings) {
   prompter_.Show({.text = text, .icon = MessageIcon::Warning});
 }
 
-void frmMain::ShowOutcome(const FileOutcome& outcome) {
+void MainWindow::ShowOutcome(const FileOutcome& outcome) {
   Refresh();
   if (outcome.message) prompter_.Show(*outcome.message);
   ShowWarnings(outcome.warnings);
   if (!outcome.control.empty()) GoToControl(outcome.control);
 }
 
-void frmMain::MenuFileNew_Click() {
+void MainWindow::OnFileNew() {
   if (!ConfirmDiscard()) return;
   Handle("MenuFileNew_Click", [this] { session_.New(doc_); });
 }
 
-void frmMain::MenuFileOpen_Click() {
+void MainWindow::OnFileOpen() {
   if (!ConfirmDiscard()) return;
   // Cancel, or a dialog that fails, changes nothing and says nothing.
   const auto path = Chosen(prompter_.ChooseOpenFile(
@@ -67,7 +67,7 @@ void frmMain::MenuFileOpen_Click() {
   if (path) OpenFile(*path);
 }
 
-void frmMain::OpenFile(const QString& path) {
+void MainWindow::OpenFile(const QString& path) {
   RunHandler(reporter_, "MenuFileOpen_Click", [&] {
     const FileOutcome outcome = session_.Open(path, doc_);
     ShowOutcome(outcome);
@@ -75,7 +75,7 @@ void frmMain::OpenFile(const QString& path) {
   });
 }
 
-void frmMain::MenuFileOpenBackup_Click() {
+void MainWindow::OnFileOpenBackup() {
   if (!ConfirmDiscard()) return;
   QDir().mkpath(backupFolder_);  // the dialog starts there even before the first copy
   const auto path = Chosen(prompter_.ChooseOpenFile(
@@ -97,7 +97,7 @@ void frmMain::MenuFileOpenBackup_Click() {
   });
 }
 
-bool frmMain::SaveDocument() {
+bool MainWindow::SaveDocument() {
   bool saved = false;
   RunHandler(reporter_, "MenuFileSave_Click", [&] {
     if (doc_.cfg.FileName.empty()) {
@@ -116,7 +116,7 @@ bool frmMain::SaveDocument() {
   return saved;
 }
 
-bool frmMain::SaveDocumentAs() {
+bool MainWindow::SaveDocumentAs() {
   // Nothing to choose a file for while the configuration cannot be saved.
   if (!ReadyToPack(kNotSaved)) return false;
   const auto path = Chosen(prompter_.ChooseSaveFile(
@@ -131,19 +131,19 @@ bool frmMain::SaveDocumentAs() {
   return saved;
 }
 
-void frmMain::MenuFileSave_Click() {
+void MainWindow::OnFileSave() {
   SaveDocument();
 }
 
-void frmMain::MenuFileSaveAs_Click() {
+void MainWindow::OnFileSaveAs() {
   SaveDocumentAs();
 }
 
-void frmMain::MenuFileExit_Click() {
+void MainWindow::OnFileExit() {
   close();
 }
 
-void frmMain::ShowEmptyFields() {
+void MainWindow::ShowEmptyFields() {
   const std::vector<FieldRef> empty = EmptyTexts(doc_.cfg);
   if (empty.empty()) return;
   prompter_.Show({.text = "The file leaves " + std::to_string(empty.size()) +
@@ -153,7 +153,7 @@ void frmMain::ShowEmptyFields() {
                   .icon = MessageIcon::Information});
 }
 
-bool frmMain::ReadyToPack(std::string_view command) {
+bool MainWindow::ReadyToPack(std::string_view command) {
   std::vector<FieldFailure> refusals = PackRefusals(doc_);
   if (refusals.empty()) return true;
   const auto listed = [&] {

@@ -4,7 +4,7 @@
 #include <QScreen>
 
 #include "files/user_settings.h"
-#include "window/frm_main.h"
+#include "window/main_window.h"
 
 namespace kova {
 namespace {
@@ -27,7 +27,7 @@ QPoint Reachable(const QRect& place) {
 
 }  // namespace
 
-void frmMain::RestoreSettings() {
+void MainWindow::RestoreSettings() {
   std::vector<std::string> problems;
   const UserSettings stored = settings_.Read(programFolder_, &problems);
   session_ = FileSession(stored.Path, stored.FileName);
@@ -43,7 +43,7 @@ void frmMain::RestoreSettings() {
   prompter_.Show({.text = text, .icon = MessageIcon::Warning});
 }
 
-void frmMain::StoreSettings() {
+void MainWindow::StoreSettings() {
   UserSettings current;
   // A minimised window has no place worth keeping: the last one stays.
   if (!isMinimized()) {

@@ -19,7 +19,7 @@ class TraceTest : public ::testing::Test {
 };
 
 TEST_F(TraceTest, LogHandsTheLineToTheSinkWithTheStampBeforeTheBlank) {
-  log("++ Put EEprom", 0);
+  Log("++ Put EEprom", 0);
   EXPECT_EQ(lines, std::vector<std::string>{" ++ Put EEprom"});
   const std::string stamped = FormatTraceLine("+++ Program started", true);
   EXPECT_NE(stamped.front(), ' ');

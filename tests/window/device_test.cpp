@@ -36,7 +36,7 @@ TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChanges
     result.messages = {VerificationError(), UnexpectedResponse()};
     return result;
   };
-  window->cmdPut_Click();
+  window->OnPutClicked();
   for (const auto& [caption, done, expected] :
        {std::tuple{"PUT", 10, 252}, std::tuple{"VERIFY", 200, 256}}) {
     ASSERT_TRUE(QTest::qWaitFor(
@@ -47,8 +47,8 @@ TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChanges
     EXPECT_TRUE(window->busyLabel().isVisible());
     EXPECT_EQ(window->progressBar().maximum(), expected);
     EXPECT_EQ(usable(), std::vector<std::string>{});
-    window->cmdGet_Click();
-    window->cmdPut_Click();
+    window->OnGetClicked();
+    window->OnPutClicked();
     EXPECT_FALSE(window->close());
     step.release();
   }
@@ -79,7 +79,7 @@ TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
     result.warnings = InterpretEEprom(*result.document);
     return result;
   };
-  window->cmdGet_Click();
+  window->OnGetClicked();
   waitIdle();
   EXPECT_EQ(window->document().image, read);
   EXPECT_EQ(text("txtVer(1)"), "Jan 10 2006");
@@ -118,7 +118,7 @@ TEST_F(DeviceButtonsTest, AFailedPutMovesThePcRateOnlyWhenTheWholeImageWent) {
       }
       return result;
     };
-    window->cmdPut_Click();
+    window->OnPutClicked();
     waitIdle();
     EXPECT_EQ(prompter.shown, c.messages);
     EXPECT_EQ(cfg().BaudPC, c.baudPC);
@@ -155,7 +155,7 @@ TEST_F(DeviceButtonsTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {
     EXPECT_EQ(device->currentText(), s.shown);
     prompter.shown.clear();
     requests.clear();
-    window->cmdGet_Click();
+    window->OnGetClicked();
     waitIdle();
     ASSERT_EQ(requestCount(), *s.opened ? 1u : 0u);
     if (*s.opened) {

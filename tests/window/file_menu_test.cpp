@@ -72,7 +72,7 @@ TEST_F(FileMenuTest, UnsavedChangesAreKeptUnlessTheUserLetsThemGo) {
     cfg().ResetRIC = "99";
     window->Refresh();
     EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1 *");
-    window->MenuFileNew_Click();
+    window->OnFileNew();
     EXPECT_EQ(cfg().ResetRIC, c.cleared ? "0" : "99");
     EXPECT_EQ(window->windowTitle().endsWith(" *"), !c.cleared);
   }
@@ -87,12 +87,12 @@ TEST_F(FileMenuTest, UnsavedChangesAreKeptUnlessTheUserLetsThemGo) {
   cfg().ResetRIC = "7";  // Open and Exit ask the same question first
   window->Refresh();
   prompter.saveAnswer = SaveChoice::Cancel;
-  window->MenuFileOpen_Click();
+  window->OnFileOpen();
   find<QAction>("MenuFileExit")->trigger();
   EXPECT_TRUE(prompter.opened.empty());
   EXPECT_TRUE(window->isVisible());
   prompter.saveAnswer = SaveChoice::Discard;
-  window->MenuFileOpen_Click();
+  window->OnFileOpen();
   EXPECT_EQ(prompter.opened.size(), 1u);
   find<QAction>("MenuFileExit")->trigger();
   EXPECT_FALSE(window->isVisible());
@@ -103,19 +103,19 @@ TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogsAndTheNextRunGoesOnFrom
   cfg().Zones[4].CloseRIC1 = "4242";
   window->Refresh();
   // Save right after a first start asks for a name, in the program's folder; Cancel is silent.
-  window->MenuFileSave_Click();
+  window->OnFileSave();
   ASSERT_EQ(prompter.saved.size(), 1u);
   EXPECT_EQ(prompter.saved[0],
             (FileDialogRequest{"Save Configuration File", kFilter, dir.path().toStdString(), ""}));
   EXPECT_TRUE(window->isModified());
   prompter.savePath = file("unit 7.kova");
-  window->MenuFileSaveAs_Click();
+  window->OnFileSaveAs();
   EXPECT_EQ(text("txtFileName"), "unit 7.kova");
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
   // Save with a current file writes there without asking.
   cfg().Zones[4].CloseRIC1 = "4343";
   window->Refresh();
-  window->MenuFileSave_Click();
+  window->OnFileSave();
   EXPECT_EQ(prompter.saved.size(), 2u);
   EXPECT_FALSE(window->isModified());
 
@@ -133,7 +133,7 @@ TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogsAndTheNextRunGoesOnFrom
   window->Refresh();
   prompter.saveAnswer = SaveChoice::Discard;
   prompter.openPath = file("unit 7.kova");
-  window->MenuFileOpen_Click();
+  window->OnFileOpen();
   ASSERT_EQ(prompter.opened.size(), 1u);
   EXPECT_EQ(prompter.opened[0], (FileDialogRequest{"Open Configuration File", kFilter,
                                                    dir.path().toStdString() + "/", "unit 7.kova"}));
@@ -152,8 +152,7 @@ TEST_F(FileMenuTest, ARefusedValueTakesTheUserToItAndNothingIsWrittenOrSent) {
   window->Refresh();
   prompter.savePath = file("refused.kova");
   const std::pair<const char*, std::function<void()>> commands[] = {
-      {"Save As", [&] { window->MenuFileSaveAs_Click(); }},
-      {"Put", [&] { window->cmdPut_Click(); }}};
+      {"Save As", [&] { window->OnFileSaveAs(); }}, {"Put", [&] { window->OnPutClicked(); }}};
   for (const auto& [name, command] : commands) {
     showTab(kGeneralTab);
     prompter.shown.clear();
@@ -176,7 +175,7 @@ TEST_F(FileMenuTest, AFileThatLeftFieldsEmptySaysSoOnceAndSaveOrPutOffersToFillT
     Start();
     prompter = RecordingPrompter();
     prompter.openPath = KOVA_FIXTURES "/legacy_full.kova";
-    window->MenuFileOpen_Click();
+    window->OnFileOpen();
     cfg().ComPort = 0;  // a port the test computer has
   };
   open();
@@ -186,8 +185,8 @@ TEST_F(FileMenuTest, AFileThatLeftFieldsEmptySaysSoOnceAndSaveOrPutOffersToFillT
             "the configuration can be saved or sent; Save and Put offer to fill them with 0.");
   const Configuration loaded = cfg();
   const std::tuple<const char*, std::function<void()>, std::string> commands[] = {
-      {"Save As", [&] { window->MenuFileSaveAs_Click(); }, "The configuration cannot be saved"},
-      {"Put", [&] { window->cmdPut_Click(); }, "Nothing was sent to the Kova Pro"}};
+      {"Save As", [&] { window->OnFileSaveAs(); }, "The configuration cannot be saved"},
+      {"Put", [&] { window->OnPutClicked(); }, "Nothing was sent to the Kova Pro"}};
   for (const auto& [name, command, refused] : commands) {
     SCOPED_TRACE(name);
     open();
@@ -237,7 +236,7 @@ TEST_F(FileMenuTest, ABackupOpensFromItsFolderAndIsNeverSavedOver) {
       WriteBackup(path("backups"), copy, "get", QDateTime::currentDateTime());
   ASSERT_FALSE(backup.failure);
   prompter.openPath = backup.path.toStdString();
-  window->MenuFileOpenBackup_Click();
+  window->OnFileOpenBackup();
   ASSERT_EQ(prompter.opened.size(), 1u);
   EXPECT_EQ(prompter.opened[0].folder, QDir(path("backups")).absolutePath().toStdString() + "/");
   EXPECT_EQ(prompter.opened[0].name, "");
@@ -245,7 +244,7 @@ TEST_F(FileMenuTest, ABackupOpensFromItsFolderAndIsNeverSavedOver) {
   EXPECT_EQ(text("txtFileName"), "");
   EXPECT_FALSE(window->isModified());
   // Save asks where to, starting where the user's own files are.
-  window->MenuFileSave_Click();
+  window->OnFileSave();
   ASSERT_EQ(prompter.saved.size(), 1u);
   EXPECT_EQ(prompter.saved[0].folder, dir.path().toStdString());
 }
@@ -262,8 +261,7 @@ TEST_F(FileMenuTest, AFailedWriteSaysWhereAndWhyKeepsTheOldFileAndTheChangesUnsa
   const QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
   prompter.savePath = file("kept.kova");
   const std::pair<const char*, std::function<void()>> commands[] = {
-      {"Save As", [&] { window->MenuFileSaveAs_Click(); }},
-      {"Save", [&] { window->MenuFileSave_Click(); }}};
+      {"Save As", [&] { window->OnFileSaveAs(); }}, {"Save", [&] { window->OnFileSave(); }}};
   for (const auto& [name, command] : commands) {
     const QByteArray before = bytes();
     cfg().ResetRIC = std::to_string(before.size());
@@ -279,7 +277,7 @@ TEST_F(FileMenuTest, AFailedWriteSaysWhereAndWhyKeepsTheOldFileAndTheChangesUnsa
     EXPECT_EQ(bytes(), before) << name;
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), files) << name;
     EXPECT_TRUE(window->windowTitle().endsWith(" *")) << name;
-    window->MenuFileSaveAs_Click();  // the disk has room again
+    window->OnFileSaveAs();  // the disk has room again
     EXPECT_FALSE(window->isModified()) << name;
   }
 
@@ -292,8 +290,8 @@ TEST_F(FileMenuTest, AFailedWriteSaysWhereAndWhyKeepsTheOldFileAndTheChangesUnsa
     return result;
   };
   for (const auto& [command, goesOn] :
-       {std::pair{&frmMain::cmdPut_Click, "is sent to the Kova Pro all the same."},
-        {&frmMain::cmdGet_Click, "read from the Kova Pro is shown all the same."}}) {
+       {std::pair{&MainWindow::OnPutClicked, "is sent to the Kova Pro all the same."},
+        {&MainWindow::OnGetClicked, "read from the Kova Pro is shown all the same."}}) {
     prompter.shown.clear();
     {
       FullDisk full;
@@ -312,12 +310,12 @@ TEST_F(FileMenuTest, AFailedWriteSaysWhereAndWhyKeepsTheOldFileAndTheChangesUnsa
 TEST_F(FileMenuTest, AFileNameInAnyScriptIsShownAsItIs) {
   const std::string name = "Pr\u00fcfung 1 \u2713.kova";
   prompter.savePath = path(QString::fromStdString(name)).toStdString();
-  window->MenuFileSaveAs_Click();
+  window->OnFileSaveAs();
   EXPECT_TRUE(QFile::exists(path(QString::fromStdString(name))));
   cfg().ResetRIC = "5";
   window->Refresh();
   EXPECT_EQ(text("txtFileName"), QString::fromStdString(name));
-  window->MenuFileSave_Click();
+  window->OnFileSave();
   EXPECT_FALSE(window->isModified());
   EXPECT_EQ(QDir(dir.path()).entryList({"*.kova"}), QStringList{QString::fromStdString(name)});
 }

@@ -17,13 +17,13 @@ TEST(Ric, RefusesOutsideTheValidSetWithTheFixedSentence) {
       {"2007664", true},  {"2007671", true},  {"2045056", true},    {"2045063", true},
       {"-1", true},       {"12abc", true},    {"99999999999", true}};
   for (const auto& [typed, refused] : cases) {
-    const FieldVerdict verdict = RICinvalid(typed);
+    const FieldVerdict verdict = RicInvalid(typed);
     EXPECT_EQ(verdict.text, typed);
     EXPECT_EQ(verdict.refusal,
               refused ? std::optional(Message{.text = RicInvalidText(typed)}) : std::nullopt)
         << typed;
   }
-  EXPECT_EQ(RICinvalid("").text, "0");
+  EXPECT_EQ(RicInvalid("").text, "0");
   EXPECT_EQ(RicInvalidText("2097152"),
             "2097152 may not be a valid RIC. Valid RICs are in the range 0-2097151, and exclude "
             "the ranges 2007664-2007671 and 2045056-2045063.");
@@ -114,7 +114,7 @@ TEST(SequenceKeys, FollowTheTickedFormat) {
   for (const auto& c : cases) {
     Configuration cfg;
     std::tie(cfg.NumericVC, cfg.AlphaVC, cfg.VC) = std::tie(c.numeric, c.alpha, c.text);
-    const KeyVerdict verdict = txtVC_KeyPress(cfg, c.code);
+    const KeyVerdict verdict = FilterVcKey(cfg, c.code);
     EXPECT_EQ(verdict.pass, c.pass) << c.numeric << c.alpha << " " << c.text << " " << c.code;
     EXPECT_EQ(verdict.text, c.cut) << c.text << " " << c.code;
   }

@@ -126,7 +126,7 @@ TEST_F(LayoutTest, ColumnsLineUpAndNothingMovesByItself) {
     return result;
   };
   const QSize size = window->size();
-  for (const auto command : {&frmMain::cmdGet_Click, &frmMain::cmdPut_Click}) {
+  for (const auto command : {&MainWindow::OnGetClicked, &MainWindow::OnPutClicked}) {
     (window.get()->*command)();
     QApplication::processEvents();
     EXPECT_EQ(window->size(), size);

@@ -40,10 +40,10 @@ TEST(TraceCategory, IsOffByDefaultAndCarriesTraceLinesWhenSwitchedOn) {
       });
   QLoggingCategory::setFilterRules("kova.trace.debug=true");
   EXPECT_TRUE(AttachTraceToLog());
-  log("++ Get EEprom", 0);
+  Log("++ Get EEprom", 0);
   QLoggingCategory::setFilterRules("kova.trace.debug=false");
   EXPECT_FALSE(AttachTraceToLog());
-  log("++ Put EEprom", 0);
+  Log("++ Put EEprom", 0);
   qInstallMessageHandler(previous);
   EXPECT_EQ(traced, QStringList{" ++ Get EEprom"});
 }

@@ -28,7 +28,7 @@ class SimTest : public WindowTest {
   }
 
   // Runs an operation as the user sees it: the captions shown, in order.
-  std::vector<std::string> Run(void (frmMain::*command)()) {
+  std::vector<std::string> Run(void (MainWindow::*command)()) {
     std::vector<std::string> captions;
     (window.get()->*command)();
     while (window->isBusy()) {
@@ -47,7 +47,7 @@ TEST_F(SimTest, PutMovesTheUnitToANewRateAndGetReadsItBack) {
   cfg().BaudKova = k19200;
   cfg().Zones[0].CloseRIC1 = "1000";
   window->Refresh();
-  EXPECT_EQ(Run(&frmMain::cmdPut_Click), (std::vector<std::string>{"PUT", "VERIFY"}));
+  EXPECT_EQ(Run(&MainWindow::OnPutClicked), (std::vector<std::string>{"PUT", "VERIFY"}));
   EXPECT_EQ(prompter.shown, std::vector<Message>{});
   EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentText(), "19200");
   const EEpromImage stored = sim.ReadEEprom();
@@ -55,7 +55,7 @@ TEST_F(SimTest, PutMovesTheUnitToANewRateAndGetReadsItBack) {
 
   cfg().Zones[0].CloseRIC1 = "5";
   window->Refresh();
-  EXPECT_EQ(Run(&frmMain::cmdGet_Click), std::vector<std::string>{"GET"});
+  EXPECT_EQ(Run(&MainWindow::OnGetClicked), std::vector<std::string>{"GET"});
   EXPECT_EQ(prompter.shown, std::vector<Message>{});
   EXPECT_EQ(text("txtCloseRIC1(0)"), "1000");
   EXPECT_EQ(find<QComboBox>("lstBaudKova")->currentText(), "19200");

@@ -120,7 +120,7 @@ TEST_F(StartupTest, TheControlsShowTheModelExactly) {
        {"image_layout.kova", "legacy_full.kova", "legacy_numeric_repeater.kova"}) {
     prompter.openPath = std::string(KOVA_FIXTURES "/") + name;
     prompter.saveAnswer = SaveChoice::Discard;
-    window->MenuFileOpen_Click();
+    window->OnFileOpen();
     EXPECT_FALSE(window->binder().hasChanged(cfg())) << name;
   }
   const std::function<void()> behindTheBack[] = {

@@ -24,7 +24,7 @@
 #include "files/profile.h"
 #include "files/user_settings.h"
 #include "image/field_names.h"
-#include "window/frm_main.h"
+#include "window/main_window.h"
 #include "window/prompter.h"
 #include "window/tab_grid.h"
 #include "window/window_pages.h"
@@ -109,7 +109,7 @@ class WindowTest : public testing::Test {
       file.write(ini);
     }
     settings = std::make_unique<SettingsStore>(path("settings.ini"));
-    window = std::make_unique<frmMain>(
+    window = std::make_unique<MainWindow>(
         WindowContext{.prompter = prompter,
                       .settings = *settings,
                       .ports = ports,
@@ -199,7 +199,7 @@ class WindowTest : public testing::Test {
   };
   std::mutex requestsMutex;
   std::vector<OperationRequest> requests;
-  std::unique_ptr<frmMain> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace kova::test

@@ -1,4 +1,4 @@
-#include "window/frm_main.h"
+#include "window/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,7 +82,7 @@ std::string VersionCaption() {
 
 }  // namespace
 
-frmMain::frmMain(const WindowContext& context, QWidget* parent)
+MainWindow::MainWindow(const WindowContext& context, QWidget* parent)
     : QMainWindow(parent),
       prompter_(context.prompter),
       reporter_(context.prompter),
@@ -103,24 +103,24 @@ frmMain::frmMain(const WindowContext& context, QWidget* parent)
                                   context.devices, this);
   ConnectBindings();
   ConnectButtons();
-  connect(worker_.get(), &OperationWorker::progress, this, &frmMain::OnProgress);
-  connect(worker_.get(), &OperationWorker::finished, this, &frmMain::OnFinished);
+  connect(worker_.get(), &OperationWorker::progress, this, &MainWindow::OnProgress);
+  connect(worker_.get(), &OperationWorker::finished, this, &MainWindow::OnFinished);
   // A device plugged in since the Comms tab was last in front is offered there.
   connect(tabs_, &TabGrid::currentChanged, this, [this](int index) {
     if (index == kCommsTab) portDevice_->Rescan();
   });
-  Form_Load();
+  Load();
 }
 
-frmMain::~frmMain() = default;
+MainWindow::~MainWindow() = default;
 
-QWidget* frmMain::Control(const std::string& name) const {
+QWidget* MainWindow::Control(const std::string& name) const {
   auto* widget = findChild<QWidget*>(QString::fromStdString(name));
   if (!widget) throw std::logic_error("frmMain has no control " + name);
   return widget;
 }
 
-void frmMain::BuildMenu() {
+void MainWindow::BuildMenu() {
   QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("MenuFile");
   const auto add = [&](const char* name, const char* caption, const char* keys, auto handler) {
@@ -129,16 +129,16 @@ void frmMain::BuildMenu() {
     action->setShortcut(QKeySequence(keys));
     connect(action, &QAction::triggered, this, handler);
   };
-  add("MenuFileNew", "&New", "Ctrl+N", &frmMain::MenuFileNew_Click);
-  add("MenuFileOpen", "&Open", "Ctrl+O", &frmMain::MenuFileOpen_Click);
-  add("MenuFileOpenBackup", "Open &Backup...", "", &frmMain::MenuFileOpenBackup_Click);
-  add("MenuFileSave", "&Save", "Ctrl+S", &frmMain::MenuFileSave_Click);
-  add("MenuFileSaveAs", "Save &As", "Ctrl+A", &frmMain::MenuFileSaveAs_Click);
+  add("MenuFileNew", "&New", "Ctrl+N", &MainWindow::OnFileNew);
+  add("MenuFileOpen", "&Open", "Ctrl+O", &MainWindow::OnFileOpen);
+  add("MenuFileOpenBackup", "Open &Backup...", "", &MainWindow::OnFileOpenBackup);
+  add("MenuFileSave", "&Save", "Ctrl+S", &MainWindow::OnFileSave);
+  add("MenuFileSaveAs", "Save &As", "Ctrl+A", &MainWindow::OnFileSaveAs);
   file->addSeparator()->setObjectName("Seperator");
-  add("MenuFileExit", "E&xit", "Ctrl+X", &frmMain::MenuFileExit_Click);
+  add("MenuFileExit", "E&xit", "Ctrl+X", &MainWindow::OnFileExit);
 }
 
-void frmMain::BuildCentral() {
+void MainWindow::BuildCentral() {
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);
   auto* title = new QLabel("Kova Pro Configuration Utility");
@@ -169,19 +169,19 @@ void frmMain::BuildCentral() {
   QWidget* reset =
       button("cmdReset", "&Reset Kova", "Causes the Kova Pro to perform a system reset");
   reset->hide();
-  lblBusy_ = new QLabel;
-  lblBusy_->setObjectName("lblBusy");
-  lblBusy_->setAlignment(Qt::AlignCenter);
-  lblBusy_->setAutoFillBackground(true);
-  QPalette busyPalette = lblBusy_->palette();
+  busyLabel_ = new QLabel;
+  busyLabel_->setObjectName("lblBusy");
+  busyLabel_->setAlignment(Qt::AlignCenter);
+  busyLabel_->setAutoFillBackground(true);
+  QPalette busyPalette = busyLabel_->palette();
   busyPalette.setColor(QPalette::Window, Qt::red);
-  lblBusy_->setPalette(busyPalette);
-  QFont busyFont = lblBusy_->font();
+  busyLabel_->setPalette(busyPalette);
+  QFont busyFont = busyLabel_->font();
   busyFont.setBold(true);
   busyFont.setPointSize(12);
-  lblBusy_->setFont(busyFont);
-  lblBusy_->hide();
-  side->addWidget(lblBusy_);
+  busyLabel_->setFont(busyFont);
+  busyLabel_->hide();
+  side->addWidget(busyLabel_);
   progress_ = new QProgressBar;
   progress_->setObjectName("prgBusy");
   progress_->setFormat("%v / %m");
@@ -195,9 +195,9 @@ void frmMain::BuildCentral() {
                                   progress_->fontMetrics().horizontalAdvance(" 256 / 256 ") + 24,
                                   get->sizeHint().width(), put->sizeHint().width()});
   for (QWidget* widget :
-       {get, put, reset, static_cast<QWidget*>(lblBusy_), static_cast<QWidget*>(progress_)})
+       {get, put, reset, static_cast<QWidget*>(busyLabel_), static_cast<QWidget*>(progress_)})
     widget->setFixedWidth(sideWidth);
-  lblBusy_->setWordWrap(true);
+  busyLabel_->setWordWrap(true);
   body->addLayout(side);
   layout->addLayout(body, 1);
   setCentralWidget(central);
@@ -207,7 +207,7 @@ void frmMain::BuildCentral() {
   setMinimumSize(screen ? sizeHint().boundedTo(screen->availableSize()) : sizeHint());
 }
 
-void frmMain::ConnectBindings() {
+void MainWindow::ConnectBindings() {
   binder_ = new FormBinder(
       MakeBindings(), [this](const std::string& name) { return Control(name); }, this);
   guard_ = new FieldGuard(
@@ -217,11 +217,11 @@ void frmMain::ConnectBindings() {
     const FieldRule rule = binder_->binding(i).rule;
     if (Filtered(rule)) guard_->watch(binder_->widget(i), Validated(rule));
   }
-  connect(binder_, &FormBinder::clicked, this, &frmMain::OnUserChange);
-  connect(binder_, &FormBinder::textEdited, this, &frmMain::OnTextEdited);
+  connect(binder_, &FormBinder::clicked, this, &MainWindow::OnUserChange);
+  connect(binder_, &FormBinder::textEdited, this, &MainWindow::OnTextEdited);
 }
 
-void frmMain::ConnectButtons() {
+void MainWindow::ConnectButtons() {
   const auto onClick = [this](const char* name, auto body) {
     connect(qobject_cast<QPushButton*>(Control(name)), &QPushButton::clicked, this,
             [this, name, body] {
@@ -233,10 +233,10 @@ void frmMain::ConnectButtons() {
     onClick(step.name, [this, step] { StepFreq(doc_.cfg, step.step); });
   }
   onClick("cmdCpyRly2Sndr", [this] { CopyRelayToSounder(doc_.cfg); });
-  const std::pair<const char*, void (frmMain::*)()> device[] = {
-      {"cmdGet", &frmMain::cmdGet_Click},
-      {"cmdPut", &frmMain::cmdPut_Click},
-      {"cmdReset", &frmMain::cmdReset_Click}};
+  const std::pair<const char*, void (MainWindow::*)()> device[] = {
+      {"cmdGet", &MainWindow::OnGetClicked},
+      {"cmdPut", &MainWindow::OnPutClicked},
+      {"cmdReset", &MainWindow::OnResetClicked}};
   for (const auto& [name, command] : device) {
     QWidget* button = Control(name);
     const auto handler = command;  // clang 14 cannot capture a structured binding
@@ -247,7 +247,7 @@ void frmMain::ConnectButtons() {
   }
 }
 
-void frmMain::FillLists() {
+void MainWindow::FillLists() {
   // The port list shows "COM1" .. "COM16"; a function list's item data is the
   // function code, which is also the item's index.
   const Field& port = FieldOf(&Configuration::ComPort);
@@ -270,9 +270,9 @@ void frmMain::FillLists() {
   }
 }
 
-void frmMain::Form_Load() {
+void MainWindow::Load() {
   const std::function<void()> steps[] = {
-      [] { log("+++ Program started", 1); },
+      [] { Log("+++ Program started", 1); },
       [this] {
         caption_ = ProgramCaption();
         UpdateTitle();
@@ -294,24 +294,24 @@ void frmMain::Form_Load() {
   Refresh();
 }
 
-void frmMain::Form_Unload() {
+void MainWindow::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   RunProcedure(reporter_, "Form_Unload", [this] { StoreSettings(); });
-  log("+++ Program finished", 1);
+  Log("+++ Program finished", 1);
 }
 
-void frmMain::Refresh() {
+void MainWindow::Refresh() {
   binder_->updateWidgets(doc_.cfg, session_.ShownFileName(doc_));
   portDevice_->Show(doc_.cfg.ComPort);
   UpdateTitle();
 }
 
-void frmMain::UpdateTitle() {
+void MainWindow::UpdateTitle() {
   setWindowTitle(QString::fromStdString(caption_) + (isModified() ? " *" : ""));
 }
 
-void frmMain::GoToControl(const std::string& control) {
+void MainWindow::GoToControl(const std::string& control) {
   auto* widget = findChild<QWidget*>(QString::fromStdString(control));
   if (!widget) return;
   for (int tab = 0; tab < tabs_->count(); ++tab) {
@@ -320,7 +320,7 @@ void frmMain::GoToControl(const std::string& control) {
   widget->setFocus(Qt::OtherFocusReason);
 }
 
-void frmMain::OnUserChange(std::size_t index) {
+void MainWindow::OnUserChange(std::size_t index) {
   const Binding& b = binder_->binding(index);
   // Read before the pending check, whose refresh shows the model's value again.
   const std::optional<int> value = binder_->widgetValue(index);
@@ -335,19 +335,19 @@ void frmMain::OnUserChange(std::size_t index) {
   });
 }
 
-void frmMain::OnTextEdited(std::size_t index, const QString& text) {
+void MainWindow::OnTextEdited(std::size_t index, const QString& text) {
   Handle(HandlerName(binder_->binding(index).control, "Change"),
          [&] { binder_->updateSetting(doc_.cfg, index, text); });
 }
 
-bool frmMain::OnKeyPress(QWidget* field, const QKeyEvent& key) {
+bool MainWindow::OnKeyPress(QWidget* field, const QKeyEvent& key) {
   const Binding& b = binder_->binding(*binder_->indexOf(field));
   const int code = TypedCode(key);
   if (code < 0) return false;
   if (b.rule == FieldRule::Sequence) {
     bool pass = true;
     Handle("txtVC_KeyPress", [&] {
-      const KeyVerdict verdict = txtVC_KeyPress(doc_.cfg, code);
+      const KeyVerdict verdict = FilterVcKey(doc_.cfg, code);
       if (verdict.text) doc_.cfg.VC = *verdict.text;
       pass = verdict.pass;
     });
@@ -357,7 +357,7 @@ bool frmMain::OnKeyPress(QWidget* field, const QKeyEvent& key) {
   return !DigitKeyPasses(code);
 }
 
-bool frmMain::ValidateField(QWidget* field) {
+bool MainWindow::ValidateField(QWidget* field) {
   const Binding& b = binder_->binding(*binder_->indexOf(field));
   bool accepted = true;
   Handle(HandlerName(b.control, "Validate"), [&] {
@@ -366,7 +366,7 @@ bool frmMain::ValidateField(QWidget* field) {
       return;
     }
     const FieldVerdict verdict =
-        b.rule == FieldRule::Time ? CheckCloseTMax(b.text(doc_.cfg)) : RICinvalid(b.text(doc_.cfg));
+        b.rule == FieldRule::Time ? CheckCloseTMax(b.text(doc_.cfg)) : RicInvalid(b.text(doc_.cfg));
     b.setText(doc_.cfg, verdict.text);
     if (verdict.refusal) {
       accepted = false;
@@ -378,7 +378,7 @@ bool frmMain::ValidateField(QWidget* field) {
   return accepted;
 }
 
-void frmMain::RepeaterOverlap() {
+void MainWindow::RepeaterOverlap() {
   RunProcedure(reporter_, "RepeaterOverlap", [this] {
     try {
       if (const auto warning = kova::RepeaterOverlap(doc_.cfg)) prompter_.Show(*warning);
@@ -400,19 +400,19 @@ void frmMain::RepeaterOverlap() {
   });
 }
 
-bool frmMain::ReadyToAct(const QWidget* source) {
+bool MainWindow::ReadyToAct(const QWidget* source) {
   return guard_->ReadyToAct(source);
 }
 
-bool frmMain::ValidatePending() {
+bool MainWindow::ValidatePending() {
   return guard_->ValidatePending();
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (busy_) {
     // The unit is halfway through an exchange; the window waits for it.
     event->ignore();
-    prompter_.Show({.text = "The Kova Pro is still busy (" + lblBusy_->text().toStdString() +
+    prompter_.Show({.text = "The Kova Pro is still busy (" + busyLabel_->text().toStdString() +
                             "). Close the window once it has finished."});
     return;
   }
@@ -420,7 +420,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  Form_Unload();
+  Unload();
   event->accept();
 }
 

@@ -25,14 +25,14 @@ class TabGrid;
 // The main window. It owns the Document; its controls show the
 // configuration through the form binder, and every user action changes
 // the model first and then refreshes the view from it.
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   // Runs the start-up of the window: captions, the place and the last file
   // location from the settings, lists and selections.
-  explicit frmMain(const WindowContext& context, QWidget* parent = nullptr);
-  ~frmMain() override;
+  explicit MainWindow(const WindowContext& context, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   Document& document() { return doc_; }
   const FileSession& session() const { return session_; }
@@ -40,7 +40,7 @@ class frmMain : public QMainWindow {
   ErrorReporter& reporter() { return reporter_; }
   TabGrid& tabs() { return *tabs_; }
   const FormBinder& binder() const { return *binder_; }
-  QLabel& busyLabel() { return *lblBusy_; }
+  QLabel& busyLabel() { return *busyLabel_; }
   QProgressBar& progressBar() { return *progress_; }
 
   // Shows the model: every control's value, what is shown or hidden, the
@@ -53,21 +53,21 @@ class frmMain : public QMainWindow {
   bool isModified() const { return session_.IsModified(doc_); }
 
   // The File menu. New, Open and Exit ask before dropping unsaved changes.
-  void MenuFileNew_Click();
-  void MenuFileOpen_Click();
-  void MenuFileOpenBackup_Click();
-  void MenuFileSave_Click();
-  void MenuFileSaveAs_Click();
-  void MenuFileExit_Click();
+  void OnFileNew();
+  void OnFileOpen();
+  void OnFileOpenBackup();
+  void OnFileSave();
+  void OnFileSaveAs();
+  void OnFileExit();
   // File > Open's work on a path already chosen: a file named on the command
   // line opens this way. One that cannot be read says why and leaves the form.
   void OpenFile(const QString& path);
 
   // The device buttons. An operation runs on a thread of its own; until it
   // has ended the device buttons, the File menu and the pages are disabled.
-  void cmdGet_Click();
-  void cmdPut_Click();
-  void cmdReset_Click();
+  void OnGetClicked();
+  void OnPutClicked();
+  void OnResetClicked();
   bool isBusy() const { return busy_; }
 
   // Brings the control's tab to the front and gives it the focus.
@@ -89,8 +89,8 @@ class frmMain : public QMainWindow {
   void ConnectBindings();
   void ConnectButtons();
   void FillLists();
-  void Form_Load();
-  void Form_Unload();
+  void Load();
+  void Unload();
   void RestoreSettings();
   void StoreSettings();
 
@@ -134,7 +134,7 @@ class frmMain : public QMainWindow {
   FormBinder* binder_ = nullptr;
   FieldGuard* guard_ = nullptr;
   TabGrid* tabs_ = nullptr;
-  QLabel* lblBusy_ = nullptr;
+  QLabel* busyLabel_ = nullptr;
   QProgressBar* progress_ = nullptr;
   PortDeviceBox* portDevice_ = nullptr;
   std::string caption_;
@@ -148,7 +148,7 @@ class frmMain : public QMainWindow {
 // A user's action as the named handler: a failure is reported with the
 // question whether to go on, and the view follows the model.
 template <class Body>
-bool frmMain::Handle(std::string_view procedure, Body&& body) {
+bool MainWindow::Handle(std::string_view procedure, Body&& body) {
   const bool finished = RunHandler(reporter_, procedure, std::forward<Body>(body));
   Refresh();
   return finished;
