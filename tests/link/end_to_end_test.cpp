@@ -86,7 +86,7 @@ TEST_F(EndToEndTest, PutFollowsTheUnitThroughEveryRate) {
     Document doc = DocumentAt(pc, next);
     doc.cfg.SndrTime = std::to_string(step);
     const OperationResult result = Run(Operation::Put, doc);
-    ASSERT_EQ(result.messages, kNone);
+    ASSERT_EQ(result.messages, kNone) << sim.Stop();
     ASSERT_EQ(result.document->cfg.BaudPC, next);
     EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
     pc = result.document->cfg.BaudPC;
