@@ -30,6 +30,10 @@ Message UnexpectedResponse() {
           "Port, cables and connections"};
 }
 
+Message Interrupted() {
+  return {.text = "The operation was interrupted."};
+}
+
 Message UnitUnchanged() {
   return {.text =
               "Nothing of the new configuration reached the Kova Pro; it keeps the "

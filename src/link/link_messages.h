@@ -14,6 +14,9 @@ Message VerificationError();
 // talker. What was read cannot be trusted.
 Message UnexpectedResponse();
 
+// Someone asked the operation to stop (Ctrl+C, SIGTERM) and it did.
+Message Interrupted();
+
 // What a Put that failed left in the unit. `written` image bytes of
 // `total` went out before the write stopped; `rate` is the rate in bit/s
 // the unit now listens at.

@@ -71,6 +71,7 @@ class Run {
   Run(const OperationRequest& request, SerialLine& line, Clock& clock, const ProgressSink& progress)
       : request_(request), link_(line, clock, request.timings), progress_(progress) {
     result_.kind = request.kind;
+    link_.SetCancel(request.cancel);
   }
 
   OperationResult Go() {
@@ -86,6 +87,8 @@ class Run {
           Reset();
           break;
       }
+    } catch (const StopRequested&) {
+      Show(Interrupted());
     } catch (const OpenFailure& failure) {
       Show(PortOpenError(request_.port, request_.device, failure.what()));
       result_.portNotOpened = true;
@@ -147,6 +150,7 @@ class Run {
       Show(NoRateSelected());
       return false;
     }
+    link_.StopIfCancelled();
     try {
       link_.ComOpen({request_.device, kBaudRates[baudPC]});
     } catch (const LineError& failure) {
@@ -212,7 +216,7 @@ class Run {
     result_.document = doc;
 
     Phase("VERIFY", kEEpromSize);
-    link_.clock().SleepUntil(link_.clock().Now() + request_.timings.settle);
+    link_.SleepUntil(link_.clock().Now() + request_.timings.settle);
     if (!Open(doc.cfg.BaudPC)) return;
     StartPhase(VerifyTime(result_.unitBaud, request_.timings) + kSpare / 2);
     if (const std::optional<Message> verifyFailure =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -42,6 +43,10 @@ struct OperationRequest {
   // device when it comes from the mapping.
   std::string port{};
   LinkTimings timings{};
+  // Set from elsewhere (a signal handler, another thread) to stop the
+  // operation: it then ends soon as a failure that says it was interrupted,
+  // with what a Put left in the unit, the port closed. Not owned; may be null.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // What a Put left in the unit, as far as the PC can know.

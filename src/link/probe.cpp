@@ -57,12 +57,14 @@ std::vector<int> ProbeOrder(std::optional<int> first) {
 
 ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,
                       const std::string& port, const std::vector<int>& rates,
-                      const LinkTimings& timings) {
+                      const LinkTimings& timings, const std::atomic<bool>* cancel) {
   ProbeResult result;
   SerialLink link(line, clock, timings);
+  link.SetCancel(cancel);
   for (int rate : rates) {
     result.tried.push_back(rate);
     try {
+      link.StopIfCancelled();
       try {
         link.ComOpen({device, rate});
       } catch (const LineError& failure) {
@@ -82,6 +84,9 @@ ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,
       if (link.bytesReceived() == heardBefore) continue;
       for (int i = 0; i < kMostQuietWaits && !link.StaysQuietFor(timings.rxTimeout); ++i) {
       }
+    } catch (const StopRequested&) {
+      result.failure = Interrupted();
+      return result;
     } catch (const LineError& failure) {
       result.failure = PortLostError(port, device, failure.what());
       return result;
@@ -91,19 +96,20 @@ ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,
 }
 
 ProbeResult ProbeUnit(const std::string& device, const std::string& port,
-                      const std::vector<int>& rates, const LinkTimings& timings) {
+                      const std::vector<int>& rates, const LinkTimings& timings,
+                      const std::atomic<bool>* cancel) {
   if (!QThread::currentThread()->eventDispatcher()) {
     // The serial port wants a thread with an event dispatcher (see RunOperation).
     ProbeResult result;
     const std::unique_ptr<QThread> thread(
-        QThread::create([&] { result = ProbeUnit(device, port, rates, timings); }));
+        QThread::create([&] { result = ProbeUnit(device, port, rates, timings, cancel); }));
     thread->start();
     thread->wait();
     return result;
   }
   QtSerialLine line;
   SteadyClock clock;
-  return ProbeUnit(line, clock, device, port, rates, timings);
+  return ProbeUnit(line, clock, device, port, rates, timings, cancel);
 }
 
 }  // namespace kova

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,14 +42,16 @@ struct ProbeResult {
 // gets the acknowledge and three lines of printable text, each ended by a
 // carriage return. Nothing but the version request is ever sent; after a
 // rate that failed, the line must fall silent before the next is tried.
-// `port` names the device in messages.
+// `port` names the device in messages. Setting `cancel` stops the probe
+// soon, with the failure saying that it was interrupted.
 ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,
                       const std::string& port, const std::vector<int>& rates,
-                      const LinkTimings& timings = {});
+                      const LinkTimings& timings = {}, const std::atomic<bool>* cancel = nullptr);
 
 // The same on the computer's serial port, blocking until it has ended (it
 // needs no application object).
 ProbeResult ProbeUnit(const std::string& device, const std::string& port,
-                      const std::vector<int>& rates, const LinkTimings& timings = {});
+                      const std::vector<int>& rates, const LinkTimings& timings = {},
+                      const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace kova

@@ -16,6 +16,8 @@ constexpr char kCarriageReturn = 13;
 // silent: a unit that sends slowly sends a byte beyond the answer just as
 // slowly, and a loaded PC sees every gap a little longer than the last.
 constexpr int kGapsOfSilence = 4;
+// The longest single wait while someone may ask the operation to stop.
+constexpr std::chrono::microseconds kStopPoll = 20ms;
 
 std::chrono::microseconds CeilMicros(Clock::duration d) {
   return std::chrono::ceil<std::chrono::microseconds>(d);
@@ -54,10 +56,23 @@ void SerialLink::ComRxFlush() {
   line_.DiscardInput();
 }
 
+std::chrono::microseconds SerialLink::Slice(std::chrono::microseconds wait) const {
+  return cancel_ ? std::min(wait, kStopPoll) : wait;
+}
+
+void SerialLink::SleepUntil(Clock::time_point when) {
+  for (Clock::time_point now = clock_.Now(); now < when; now = clock_.Now()) {
+    StopIfCancelled();
+    clock_.SleepUntil(cancel_ ? std::min<Clock::time_point>(when, now + kStopPoll) : when);
+  }
+  StopIfCancelled();
+}
+
 int SerialLink::ComRx() {
   const Clock::time_point t0 = clock_.Now();
   std::chrono::microseconds wait{0};
   for (;;) {
+    StopIfCancelled();
     const int byte = line_.ReadByte(wait);
     const Clock::time_point now = clock_.Now();
     if (byte >= 0) {
@@ -77,7 +92,7 @@ int SerialLink::ComRx() {
     if (deadline_ && now >= *deadline_) return -1;
     Clock::duration left = timings_.rxTimeout - elapsed;
     if (deadline_) left = std::min(left, *deadline_ - now);
-    wait = CeilMicros(left) + std::chrono::microseconds(1);
+    wait = Slice(CeilMicros(left) + std::chrono::microseconds(1));
   }
 }
 
@@ -108,12 +123,15 @@ void SerialLink::SendCommand(std::uint8_t command) {
   if (deadline_) giveUp = std::min(giveUp, *deadline_);
   while (!StaysQuietFor(2 * CharTime() + 1ms) && clock_.Now() < giveUp) {
   }
+  StopIfCancelled();
   Send(command);
   lastReceived_.reset();
   longestGap_ = {};
 }
 
 void SerialLink::PaceAfter(Clock::time_point left) {
+  // Not cut short by a stop: the byte is on its way to the unit either way,
+  // and the unit takes this pause to store it.
   clock_.SleepUntil(left + timings_.pacing);
   line_.DiscardInput();
 }
@@ -121,7 +139,8 @@ void SerialLink::PaceAfter(Clock::time_point left) {
 bool SerialLink::StaysQuietFor(Clock::duration span) {
   const Clock::time_point end = clock_.Now() + span;
   for (Clock::time_point now = clock_.Now(); now < end; now = clock_.Now()) {
-    const int byte = line_.ReadByte(CeilMicros(end - now));
+    StopIfCancelled();
+    const int byte = line_.ReadByte(Slice(CeilMicros(end - now)));
     if (byte >= 0) {
       TraceReceived(byte);
       line_.DiscardInput();

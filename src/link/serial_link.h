@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "link/clock.h"
@@ -16,6 +18,14 @@ struct LinkTimings {
   std::chrono::milliseconds rxTimeout{250};  // per expected byte
   std::chrono::milliseconds pacing{10};      // after each written image byte
   std::chrono::milliseconds settle{3500};    // between the write and the read-back
+};
+
+// Thrown out of the link's waits and writes once someone asked the running
+// exchange to stop (Ctrl+C, a closing window). The line stays usable; the
+// caller closes it as after any failure.
+class StopRequested : public std::runtime_error {
+ public:
+  StopRequested() : std::runtime_error("the operation was interrupted") {}
 };
 
 // The port as the unit protocol uses it: open, close, flush, one byte in with
@@ -64,6 +74,17 @@ class SerialLink {
   // How long StaysQuietAfterAnswer listens, given the answer so far.
   Clock::duration QuietAfterAnswer() const;
 
+  // Another thread or a signal handler sets this flag to stop the exchange:
+  // every wait of the link looks at it at least every few tens of
+  // milliseconds and then throws StopRequested. Not owned; null by default.
+  void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+  bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+  void StopIfCancelled() const {
+    if (Cancelled()) throw StopRequested();
+  }
+  // Sleeps until `when`, or less when the stop is asked for (then throws).
+  void SleepUntil(Clock::time_point when);
+
   // No receive waits beyond this moment; none by default.
   void SetDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
   bool PastDeadline() { return deadline_ && clock_.Now() >= *deadline_; }
@@ -84,6 +105,8 @@ class SerialLink {
   // The line after the last byte sent: one byte's time, so that a byte the
   // driver reports as gone is on the wire before the port closes.
   void LetLastByteOut() noexcept;
+  // `wait` cut short enough that a stop asked for meanwhile is seen soon.
+  std::chrono::microseconds Slice(std::chrono::microseconds wait) const;
 
   SerialLine& line_;
   Clock& clock_;
@@ -91,6 +114,7 @@ class SerialLink {
   LineSettings settings_;
   Clock::time_point openedAt_{};
   std::optional<Clock::time_point> deadline_;
+  const std::atomic<bool>* cancel_ = nullptr;
   std::optional<Clock::time_point> lastSent_;      // since the line was opened
   std::optional<Clock::time_point> lastReceived_;  // in the current answer
   Clock::duration longestGap_{};                   // between the current answer's bytes

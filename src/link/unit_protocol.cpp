@@ -67,6 +67,8 @@ std::optional<Message> PutEEprom(SerialLink& link, const EEpromImage& image, int
   link.SendCommand(command::kWriteEEprom);
   if (link.ComRx() == -1) return CommunicationsError();
   for (int i = kFirstWrittenByte; i < kEEpromSize; ++i) {
+    // Between bytes, so that `attempted` counts exactly what went out.
+    link.StopIfCancelled();
     ++attempted;
     link.PaceAfter(link.Send(image[i]));
     Report(progress, i - kFirstWrittenByte + 1, kWrittenBytes);

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -298,6 +299,81 @@ TEST_F(DeviceTest, VerifyListsEveryDifferingAddressWithBothValues) {
   EXPECT_EQ(verify.out, expected);
   EXPECT_NE(verify.err.find("2 bytes differ from "), std::string::npos) << verify.err;
   EXPECT_NE(verify.err.find("at 17, 250"), std::string::npos) << verify.err;
+}
+
+// Ctrl+C or SIGTERM in the middle of a put stops it soon: exit 1, the
+// message and --json say what the unit now holds.
+TEST_F(DeviceTest, ASignalMidPutStopsItAndSaysWhatTheUnitHolds) {
+  struct Case {
+    const char* what;
+    QStringList sim;
+    int signal;
+    std::string sentLast;  // the signal goes once kovactl has traced this byte sent
+    int imageBytes;        // ... and then this many more
+    const char* unit;
+    std::string errHas;
+  };
+  const Case cases[] = {
+      {"Ctrl+C mid-write",
+       {},
+       SIGINT,
+       "21 '!'",
+       20,
+       "partial",
+       "may now hold part of the new configuration"},
+      // Slow answers keep the rate check going while the signal comes.
+      {"SIGTERM before the write",
+       {"--byte-delay", "100"},
+       SIGTERM,
+       "76 'v'",
+       0,
+       "unchanged",
+       "Nothing of the new configuration reached"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    settings = std::make_unique<QTemporaryDir>();
+    folder.WriteEEprom(OddImage());
+    test::SimProcess sim(folder, c.sim);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", settings->path());
+    process.setProcessEnvironment(env);
+    process.setReadChannel(QProcess::StandardError);
+    process.start(KOVACTL, {"put", "--baud", "9600", "--trace", "--json", "--port", Port(),
+                            Path("new.kova")});
+    // Follows the byte trace until the moment to send the signal.
+    std::string err;
+    int sentSince = -1;
+    while (sentSince < c.imageBytes && process.waitForReadyRead(20000)) {
+      while (process.canReadLine()) {
+        const std::string line = process.readLine().toStdString();
+        err += line;
+        if (sentSince < 0 && line.find("> " + c.sentLast) != std::string::npos) {
+          sentSince = 0;
+        } else if (sentSince >= 0 && line.find(" > ") != std::string::npos) {
+          ++sentSince;
+        }
+      }
+    }
+    ASSERT_GE(sentSince, c.imageBytes) << err;
+    QElapsedTimer sinceSignal;
+    sinceSignal.start();
+    ::kill(static_cast<pid_t>(process.processId()), c.signal);
+    // Left alone, the put would go on for seconds: the write, the unit's
+    // pause, the read-back.
+    ASSERT_TRUE(process.waitForFinished(10000));
+    std::printf("kovactl ended %lld ms after the signal\n",
+                static_cast<long long>(sinceSignal.elapsed()));
+    err += process.readAllStandardError().toStdString();
+    ASSERT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1) << err;
+    EXPECT_NE(err.find("The operation was interrupted."), std::string::npos) << err;
+    EXPECT_NE(err.find(c.errHas), std::string::npos) << err;
+    const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    EXPECT_EQ(json["exit"], QJsonValue(1));
+    EXPECT_EQ(json["unit"], QJsonValue(c.unit));
+  }
 }
 
 }  // namespace

@@ -230,6 +230,79 @@ TEST_F(OperationTest, APutThatFailsSaysWhatTheUnitHolds) {
   }
 }
 
+// Asked to stop, an operation ends within a poll of the link, the port
+// closed, saying it was interrupted and what a Put left in the unit; the
+// document is taken only when the unit holds the whole new image.
+TEST_F(OperationTest, AnOperationAskedToStopEndsSoonSayingWhatTheUnitHolds) {
+  struct Case {
+    const char* name;
+    Operation kind;
+    std::string phase;  // the stop is asked when this phase reports `done`
+    int done;           // ("" : before the operation starts)
+    UnitState unit;
+    std::vector<Message> messages;
+    std::size_t sent;  // bytes on the line, commands included
+  };
+  const std::vector<Message> unchanged{Interrupted(), UnitUnchanged()};
+  const Case cases[] = {
+      {"put, before it starts", Operation::Put, "", 0, UnitState::Unchanged, unchanged, 0},
+      {"put, before the write command", Operation::Put, "PUT", 0, UnitState::Unchanged, unchanged,
+       0},
+      {"put, after the first image byte",
+       Operation::Put,
+       "PUT",
+       1,
+       UnitState::Partial,
+       {Interrupted(), UnitPartlyWritten(1, 252)},
+       2},
+      {"put, after 137 image bytes",
+       Operation::Put,
+       "PUT",
+       137,
+       UnitState::Partial,
+       {Interrupted(), UnitPartlyWritten(137, 252)},
+       138},
+      {"put, in the pause before the read-back",
+       Operation::Put,
+       "VERIFY",
+       0,
+       UnitState::Written,
+       {Interrupted(), UnitWrittenNotVerified(19200)},
+       253},
+      {"get, halfway through the image",
+       Operation::Get,
+       "GET",
+       128,
+       UnitState::Unchanged,
+       {Interrupted()},
+       2},
+  };
+  Document doc = Window();
+  doc.cfg.BaudKova = k19200;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeClock clock;
+    FakeLine line{clock};
+    FakeUnit unit(line, clock, PatternImage(k9600));
+    std::atomic<bool> stop{c.phase.empty()};
+    Clock::time_point askedAt = clock.Now();
+    OperationRequest request = Request(c.kind, doc);
+    request.cancel = &stop;
+    const OperationResult result = RunOperation(request, line, clock, [&](const Progress& p) {
+      if (stop || p.phase != c.phase || p.done != c.done) return;
+      stop = true;
+      askedAt = clock.Now();
+    });
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.messages, c.messages);
+    EXPECT_EQ(result.unit, c.unit);
+    EXPECT_EQ(line.sent().size(), c.sent);
+    EXPECT_EQ(result.document.has_value(), c.unit == UnitState::Written);
+    EXPECT_FALSE(line.IsOpen());
+    EXPECT_LT(clock.Now() - askedAt, 30ms);
+  }
+}
+
 // A line that never stops talking, or talks too slowly to be a unit, holds
 // no operation past its deadline, which the window and kovactl can know in
 // advance.

@@ -10,6 +10,7 @@
 #include "fake_clock.h"
 #include "fake_line.h"
 #include "image/configuration.h"
+#include "link/link_messages.h"
 #include "link/uart_model.h"
 #include "unit_model.h"
 
@@ -118,6 +119,25 @@ TEST_F(ProbeTest, APortThatWillNotOpenEndsAtOnce) {
   EXPECT_NE(result.failure->text.find("/dev/ttyUSB0"), std::string::npos);
   EXPECT_EQ(result.tried, std::vector<int>{9600});
   EXPECT_TRUE(line.sent().empty());
+}
+
+// Asked to stop while a rate is being tried, the probe ends there with no
+// rate found, the port closed, and the failure saying it was interrupted.
+TEST_F(ProbeTest, AProbeAskedToStopEndsAtOnceWithoutARate) {
+  std::atomic<bool> stop{false};
+  Clock::time_point askedAt{};
+  line.SetResponder([&](std::uint8_t, FakeLine& l) {
+    if (l.opens().back().rate != 38400) return;
+    stop = true;
+    askedAt = clock.Now();
+  });
+  const ProbeResult result =
+      ProbeUnit(line, clock, "/dev/ttyUSB0", "/dev/ttyUSB0", ProbeOrder({}), {}, &stop);
+  EXPECT_EQ(result.failure, Interrupted());
+  EXPECT_FALSE(result.rate);
+  EXPECT_EQ(result.tried, (std::vector<int>{9600, 19200, 38400}));
+  EXPECT_FALSE(line.IsOpen());
+  EXPECT_LT(clock.Now() - askedAt, 30ms);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ constexpr const char* kStandardOutputName = "standard output";
 const char* const kExitStatusHelp =
     "Exit status:\n"
     "  0  success\n"
-    "  1  any other failure (a refused value, unexpected data from the unit)\n"
+    "  1  any other failure (a refused value, unexpected data from the unit, Ctrl+C)\n"
     "  2  usage error\n"
     "  3  a file cannot be read or written\n"
     "  4  the unit did not answer\n"

@@ -6,6 +6,8 @@
 #include <QJsonObject>
 #include <QSettings>
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -26,6 +28,41 @@ namespace kova::ctl {
 namespace {
 
 constexpr int kFactoryRate = 9600;
+
+// Set by SIGINT or SIGTERM while a device verb runs; the operation under way
+// sees it and stops, so that the user is told what the unit was left with.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void AskToStop(int) {
+  interrupted.store(true, std::memory_order_relaxed);
+}
+
+// Ctrl+C and SIGTERM ask the operation to stop rather than killing the
+// process mid-write. The handler goes back to the default once it has run,
+// so a second Ctrl+C ends the process at once.
+class StopOnSignals {
+ public:
+  StopOnSignals() {
+    interrupted.store(false);
+    struct sigaction action {};
+    action.sa_handler = AskToStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~StopOnSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  StopOnSignals(const StopOnSignals&) = delete;
+  StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+ private:
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+};
 
 const QCommandLineOption kPort({"p", "port"}, "The serial device the unit is on (/dev/ttyUSB0).",
                                "DEVICE");
@@ -66,9 +103,14 @@ struct RememberedRates {
 };
 
 // Progress on stderr, redrawn in place, only when a person is watching.
+// True while the bar's line waits for its end: a message printed then must
+// start on a line of its own.
+bool barOpen = false;
+
 ProgressSink ProgressBar() {
   if (!isatty(STDERR_FILENO)) return {};
   return [](const Progress& progress) {
+    barOpen = progress.done < progress.expected;
     const int width = 30;
     const int filled = progress.expected > 0 ? width * progress.done / progress.expected : 0;
     std::fprintf(stderr, "\r%-6s [%s%s] %3d/%-3d", progress.phase.c_str(),
@@ -153,7 +195,7 @@ class Session {
   // Asks for the version at the rates given, in order; false (and the
   // failure recorded) when the unit answered at none.
   bool Probe(const std::vector<int>& rates) {
-    const ProbeResult probe = ProbeUnit(port_, port_, rates);
+    const ProbeResult probe = ProbeUnit(port_, port_, rates, {}, &interrupted);
     if (probe.failure) {
       Fail(probe.portNotOpened ? kPortUnavailable : kFailed, MessageText(*probe.failure));
       return false;
@@ -187,12 +229,15 @@ class Session {
     request.document.cfg.BaudPC = RateIndex(baud_.value_or(kFactoryRate));
     request.device = port_;
     request.port = port_;
+    request.cancel = &interrupted;
     return request;
   }
 
   // Runs the operation and takes in what it says; true when it succeeded.
   bool Run(const OperationRequest& request, OperationResult& result) {
     result = RunOperation(request, ProgressBar());
+    if (barOpen) std::fprintf(stderr, "\n");
+    barOpen = false;
     // Where the unit is to be found now: a Put that went out whole moved it.
     if (result.unitBaud > 0) baud_ = result.unitBaud;
     for (const auto& warning : result.warnings)
@@ -297,6 +342,7 @@ class Session {
     return json + "}";
   }
 
+  StopOnSignals signals_;
   QString verb_;
   bool json_;
   std::string port_;
@@ -424,11 +470,17 @@ Verb Put() {
               session.Record(kFileError, path.toStdString() + " could not be read");
               return session.Finish();
             }
-            if (!session.ProbeIfAsked()) return session.Finish();
+            // Stopped before the write: the user still wants to know the
+            // unit was not touched.
+            const auto stoppedEarly = [&] {
+              if (interrupted) PrintError(UnitUnchanged().text);
+              return session.Finish();
+            };
+            if (!session.ProbeIfAsked()) return stoppedEarly();
             // Checked right before writing: a stale rate must not turn the
             // image into noise at the unit.
             if (!p.isSet(baud) || p.value(baud) != "auto") {
-              if (!session.Probe({*session.baud()})) return session.Finish();
+              if (!session.Probe({*session.baud()})) return stoppedEarly();
             }
             if (p.isSet(backup) && !ReadUnitInto(session, p.value(backup))) {
               // No backup, no write: say so, or the user must guess what the unit holds.
@@ -454,7 +506,10 @@ Verb Put() {
           "--baud is the rate the unit talks at now. The unit must first answer a version\n"
           "request at that rate, so nothing is written to a unit that is not listening.\n"
           "After the write, the unit and this computer move to the rate the file sets,\n"
-          "and later runs on this port start from it."};
+          "and later runs on this port start from it.\n"
+          "Ctrl+C or SIGTERM stops the put between two bytes: it exits 1 saying whether\n"
+          "the unit kept its configuration or may hold part of the new one (then run\n"
+          "put again). A second Ctrl+C ends it at once."};
 }
 
 Verb Verify() {
