@@ -72,7 +72,7 @@ void Simulator::Run(const volatile bool& stop) {
     if (ready < 0 && errno != EINTR) return;
     if (ready <= 0) continue;
     now = Clock::now();
-    const bool closed = (pfd.revents & POLLIN) ? !Receive(now) : true;
+    const bool closed = (pfd.revents & POLLIN) ? !Receive(now, pfd.revents & POLLHUP) : true;
     if (closed) {
       // Nobody holds the device: the program closed it.
       if (peerOpen_) PeerClosed();
@@ -94,11 +94,13 @@ Simulator::Clock::time_point Simulator::NextWake(Clock::time_point now) const {
   return wake;
 }
 
-bool Simulator::Receive(Clock::time_point now) {
+bool Simulator::Receive(Clock::time_point now, bool peerGone) {
   std::uint8_t buffer[512];
   const ssize_t n = ::read(device_.fd(), buffer, sizeof buffer);
   if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
   if (n <= 0) return false;
+  // Bytes of a session already heard from, read after the PC closed it.
+  const bool late = peerGone && peerOpen_;
   peerOpen_ = true;
   device_.ReleaseSlave();  // so that the program closing the device shows
   lastHeard_ = now;
@@ -108,15 +110,19 @@ bool Simulator::Receive(Clock::time_point now) {
     hangUp = CountByte();
     if (!hangUp) sent.push_back(buffer[i]);
   }
-  for (std::uint8_t byte : AsHeard(sent))
+  for (std::uint8_t byte : AsHeard(sent, late))
     Hear(byte, now);
   if (hangUp) HangUp();
   return true;
 }
 
-std::vector<std::uint8_t> Simulator::AsHeard(const std::vector<std::uint8_t>& sent) {
+std::vector<std::uint8_t> Simulator::AsHeard(const std::vector<std::uint8_t>& sent, bool late) {
   const int unitRate = kBaudRates[unit_.RateIndex()];
-  const int peerRate = device_.PeerRate();
+  // Closing the device gives it back the settings it had before it was
+  // opened; bytes still unread then were sent at the rate of the session
+  // that just ended, not at the one the device shows now.
+  const int peerRate = late && lastPeerRate_ != 0 ? lastPeerRate_ : device_.PeerRate();
+  if (!late) lastPeerRate_ = peerRate;
   if (peerRate == unitRate || sent.empty()) return sent;
   if (peerRate == 0) {
     if (options_.verbose) log_ << "ignored bytes sent at a rate the unit cannot have\n";

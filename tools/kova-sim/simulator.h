@@ -32,9 +32,9 @@ class Simulator {
   };
 
   // Reads what the program sent; false when nobody holds the device.
-  bool Receive(Clock::time_point now);
+  bool Receive(Clock::time_point now, bool peerGone);
   // The bytes the unit's UART delivers for what the program sent.
-  std::vector<std::uint8_t> AsHeard(const std::vector<std::uint8_t>& sent);
+  std::vector<std::uint8_t> AsHeard(const std::vector<std::uint8_t>& sent, bool late);
   void Hear(std::uint8_t byte, Clock::time_point now);
   void Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point now);
   void SendDue(Clock::time_point now);
@@ -57,6 +57,8 @@ class Simulator {
   Clock::time_point lastHeard_;
   Clock::time_point nextMinute_;
   bool peerOpen_ = false;
+  // The PC's rate when its bytes were last read with the device open.
+  int lastPeerRate_ = 0;
   bool stuck_ = false;  // the transmitter runs on (--stuck)
   long bytesPassed_ = 0;
 };
