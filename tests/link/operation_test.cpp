@@ -281,25 +281,25 @@ TEST_F(OperationTest, AnOperationAskedToStopEndsSoonSayingWhatTheUnitHolds) {
   doc.cfg.BaudKova = k19200;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeClock clock;
-    FakeLine line{clock};
-    FakeUnit unit(line, clock, PatternImage(k9600));
+    FakeClock fresh;
+    FakeLine wire{fresh};
+    FakeUnit unit(wire, fresh, PatternImage(k9600));
     std::atomic<bool> stop{c.phase.empty()};
-    Clock::time_point askedAt = clock.Now();
+    Clock::time_point askedAt = fresh.Now();
     OperationRequest request = Request(c.kind, doc);
     request.cancel = &stop;
-    const OperationResult result = RunOperation(request, line, clock, [&](const Progress& p) {
+    const OperationResult result = RunOperation(request, wire, fresh, [&](const Progress& p) {
       if (stop || p.phase != c.phase || p.done != c.done) return;
       stop = true;
-      askedAt = clock.Now();
+      askedAt = fresh.Now();
     });
     EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.messages, c.messages);
     EXPECT_EQ(result.unit, c.unit);
-    EXPECT_EQ(line.sent().size(), c.sent);
+    EXPECT_EQ(wire.sent().size(), c.sent);
     EXPECT_EQ(result.document.has_value(), c.unit == UnitState::Written);
-    EXPECT_FALSE(line.IsOpen());
-    EXPECT_LT(clock.Now() - askedAt, 30ms);
+    EXPECT_FALSE(wire.IsOpen());
+    EXPECT_LT(fresh.Now() - askedAt, 30ms);
   }
 }
 
