@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the window for the README: kova-screenshot FOLDER [FILE.kova]
 // saves FOLDER/screenshot-general.png and FOLDER/screenshot-chan1.png, with
 // FILE loaded when given. With KOVA_SHOOT_ALL set it also saves every tab as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Get and Put against kova-sim on a pseudo-terminal: wall time, CPU time of
 // this process, and both against the floor that the bytes and pauses of the
 // same run allow. Prints figures; it judges nothing and fails nothing.

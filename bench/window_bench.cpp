@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's responsiveness: the longest stall of its event loop while Get
 // and Put run against kova-sim, and the time from starting the program to its
 // first painted window. Prints figures; it judges nothing and fails nothing.

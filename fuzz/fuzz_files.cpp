@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as a configuration file. Reading never crashes or hangs; it either
 // loads the whole file or refuses it with a message, and the document it was
 // given is never touched. A file that loads, once packed, saves and reopens

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any 256 bytes: interpreting never fails, packing what was read never fails,
 // and from then on reading and packing give the same bytes back.
 #include <algorithm>

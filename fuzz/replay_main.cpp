@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives a fuzz entry point without libFuzzer: every file named on the command
 // line, then a fixed series of pseudo-random inputs (the same on every run).
 #include <cstddef>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for SECONDS (default 60).
 # Skips with a note where clang is not installed.
 set -euo pipefail

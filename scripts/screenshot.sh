@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's pictures of the window under a virtual X server of
 # the smallest screen the window is made for (1024x768):
 # docs/screenshot-general.png and docs/screenshot-chan1.png, with a sample

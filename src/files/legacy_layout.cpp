@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-field layout that release 1 wrote, read only. Each step sets its
 // fields through the same rules a click runs, so that the steps interact as
 // they always did: the rate buttons preset the clock jog before the file's

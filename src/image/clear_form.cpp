@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/clear_form.h"
 
 #include "image/field_table.h"

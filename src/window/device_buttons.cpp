@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Get, Put and Reset: each runs on the worker's thread while the window
 // stays live, shows its phase and the bytes done, and keeps the user from
 // editing, filing or starting another operation until it has ended.

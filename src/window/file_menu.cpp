@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu: which configuration file is current, and the dialogs that
 // choose one. The files layer does the reading and writing.
 #include <QDir>

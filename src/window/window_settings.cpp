@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's place and the last file location, carried from one run to
 // the next in the per-user settings.
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kovactl as a user runs it: a separate process, its output streams and exit status.
 #include <gtest/gtest.h>
 

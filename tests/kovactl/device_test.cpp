@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kovactl's device verbs against the simulated unit, as a technician's script runs them.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

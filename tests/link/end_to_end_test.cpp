@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operations on the computer's serial layer against kova-sim on a real
 // pseudo-terminal.
 

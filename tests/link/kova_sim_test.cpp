@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kova-sim's parts: the unit model, its options and its EEPROM file. The
 // model's answers and faults are met through every protocol test (FakeUnit)
 // and, in kova-sim itself, through the end-to-end tests and the fault matrix.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window against kova-sim: what a user sees while Put and Get run at the
 // unit's own pace, and what ends up in the unit, the window and the backups.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the widget tests inside one QApplication, on the offscreen platform
 // unless another one is asked for. Whatever the window would keep in the
 // user's own folders goes to the test locations instead.

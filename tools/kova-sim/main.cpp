@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kova-sim: a Kova Pro unit on a pseudo-terminal. See SimHelp() for what it does.
 
 #include <sys/prctl.h>

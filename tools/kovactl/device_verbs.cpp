@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verbs that talk to a unit: ports, probe, get, put, verify, reset.
 #include <unistd.h>
 

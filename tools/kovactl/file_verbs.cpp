@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verbs that work on files only: show, pack, diff, convert.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kovactl: the scripting face of Kova Pro Configuration.
 #include <QCoreApplication>
 #include <algorithm>
