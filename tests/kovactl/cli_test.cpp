@@ -10,8 +10,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "image/field_table.h"
-
 namespace {
 
 struct Outcome {
@@ -149,27 +147,6 @@ TEST_F(CliTest, PackThenShowGivesBackEveryFieldItSet) {
   EXPECT_EQ(shown["SynthN"], QJsonValue(21403));
 }
 
-// What a user sees under show --json is the field table's keys, the zone
-// fields' inside each of the ten "Zones", and the format's name.
-TEST_F(CliTest, ShowJsonHasExactlyTheKeysOfTheFieldTable) {
-  const Outcome show = Kovactl({"show", "--json", Fixture("image_layout.kova")});
-  ASSERT_EQ(show.status, 0) << show.err.toStdString();
-  const QJsonObject json = QJsonDocument::fromJson(show.out.toUtf8()).object();
-  QStringList keys{"Zones", "format"};
-  QStringList zoneKeys;
-  for (const kova::Field& field : kova::Fields()) {
-    const QString key = QString::fromLatin1(field.key.data(), field.key.size());
-    if (!key.isEmpty()) (field.zoned() ? zoneKeys : keys) << key;
-  }
-  keys.sort();
-  zoneKeys.sort();
-  EXPECT_EQ(json.keys(), keys);
-  const QJsonArray zones = json["Zones"].toArray();
-  EXPECT_EQ(zones.size(), kova::kZoneCount);
-  for (const auto& zone : zones)
-    EXPECT_EQ(zone.toObject().keys(), zoneKeys);
-}
-
 TEST_F(CliTest, DiffAndConvert) {
   const Outcome same =
       Kovactl({"diff", Fixture("image_layout.kova"), Fixture("image_layout.kova")});
@@ -202,7 +179,8 @@ TEST_F(CliTest, DiffAndConvert) {
   EXPECT_TRUE(diff.out.endsWith(" | 77\n")) << diff.out.toStdString();
 }
 
-// Every path that fields lists is one show --json prints and --set takes.
+// Every path that fields lists is one show --json prints and --set takes, and
+// show --json prints nothing else beyond "Zones" and "format".
 TEST_F(CliTest, FieldsListsThePathsThatShowPrintsAndSetTakes) {
   const Outcome fields = Kovactl({"fields", "--json"});
   ASSERT_EQ(fields.status, 0) << fields.err.toStdString();

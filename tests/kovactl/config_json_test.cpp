@@ -16,29 +16,18 @@ QJsonObject Parse(const char* text) {
   return QJsonDocument::fromJson(text).object();
 }
 
+// The forms a JSON file gives are checked end to end by pack and show; these
+// are the ones a file written by hand rarely holds.
 TEST(ConfigJson, FieldsTakeTheFormsOfTheirControls) {
   Configuration cfg = StartupConfiguration();
-  cfg.Zones[2].CloseRIC1 = "1000";
   cfg.Zones[2].CloseFunc = 4;
-  cfg.Zones[2].EnableClose = 1;
   cfg.Sign1Func = kNoSelection;
   cfg.ETI = "1234:05";
   const QJsonObject json = ToJson(cfg);
-  EXPECT_EQ(json["PocsagBaud"], QJsonValue(1200));
-  EXPECT_EQ(json["Polarity"], QJsonValue("Normal"));
-  EXPECT_EQ(json["RlyMode"], QJsonValue("WireOrd"));
-  EXPECT_EQ(json["BaudKova"], QJsonValue(9600));
   EXPECT_EQ(json["ComPort"], QJsonValue(1));
-  EXPECT_EQ(json["ChanSpace"], QJsonValue(6250));
-  EXPECT_EQ(json["Freq"], QJsonValue(459050000.0));
-  EXPECT_EQ(json["ClkJog"], QJsonValue("8"));
   EXPECT_EQ(json["ETI"], QJsonValue("1234:05"));
   EXPECT_EQ(json["Sign1Func"], QJsonValue(QJsonValue::Null));
-  EXPECT_EQ(json["Ver"].toArray().size(), 3);
-  const QJsonObject zone = json["Zones"].toArray()[2].toObject();
-  EXPECT_EQ(zone["CloseRIC1"], QJsonValue("1000"));
-  EXPECT_EQ(zone["CloseFunc"], QJsonValue("ALL"));
-  EXPECT_EQ(zone["EnableClose"], QJsonValue(1));
+  EXPECT_EQ(json["Zones"].toArray()[2].toObject()["CloseFunc"], QJsonValue("ALL"));
   EXPECT_EQ(json["Zones"].toArray().size(), kZoneCount);
 }
 
@@ -68,14 +57,19 @@ TEST(ConfigJson, EveryFieldSurvivesAJsonRoundTrip) {
   EXPECT_TRUE(Differences(read, cfg).empty());
 }
 
-TEST(ConfigJson, FieldsLeftOutKeepTheirValues) {
+TEST(ConfigJson, FieldsLeftOutKeepTheirValuesAndNullClearsASelection) {
   Configuration cfg = StartupConfiguration();
   cfg.ResetRIC = "77";
-  ApplyJson(Parse(R"({"Sign2RIC": "5", "Zones": [{}, {"CloseTMax": "600"}]})"), cfg);
+  ApplyJson(Parse(R"({"Sign2RIC": "5", "Polarity": null, "Sign1Func": null,
+                      "Zones": [{"OpenFunc": null}, {"CloseTMax": "600"}]})"),
+            cfg);
   EXPECT_EQ(cfg.ResetRIC, "77");
   EXPECT_EQ(cfg.Sign2RIC, "5");
   EXPECT_EQ(cfg.Zones[1].CloseTMax, "600");
   EXPECT_EQ(cfg.Zones[0].CloseTMax, "0");
+  EXPECT_EQ(cfg.Polarity, PolarityMode::None);
+  EXPECT_EQ(cfg.Sign1Func, kNoSelection);
+  EXPECT_EQ(cfg.Zones[0].OpenFunc, kNoSelection);
 }
 
 TEST(ConfigJson, AssignsDirectlyWithoutClickRules) {
@@ -124,14 +118,6 @@ TEST(ConfigJson, RefusalsNameTheFieldAndChangeNothing) {
     }
     EXPECT_EQ(cfg, before);
   }
-}
-
-TEST(ConfigJson, NullClearsASelection) {
-  Configuration cfg = StartupConfiguration();
-  ApplyJson(Parse(R"({"Polarity": null, "Sign1Func": null, "Zones": [{"OpenFunc": null}]})"), cfg);
-  EXPECT_EQ(cfg.Polarity, PolarityMode::None);
-  EXPECT_EQ(cfg.Sign1Func, kNoSelection);
-  EXPECT_EQ(cfg.Zones[0].OpenFunc, kNoSelection);
 }
 
 TEST(ConfigText, ShowsTabsZonesAndTheFrequencyInMegahertz) {

@@ -283,13 +283,6 @@ TEST_F(FileMenuTest, AFailedWriteSaysWhereAndWhyKeepsTheOldFileAndTheChangesUnsa
   }
 
   // A backup that cannot be written warns, and the operation goes ahead.
-  unit = [](const OperationRequest& request, const ProgressSink&) {
-    OperationResult result;
-    result.kind = request.kind;
-    result.succeeded = true;
-    if (request.kind == Operation::Get) result.document = request.document;
-    return result;
-  };
   for (const auto& [command, goesOn] :
        {std::pair{&MainWindow::OnPutClicked, "is sent to the Kova Pro all the same."},
         {&MainWindow::OnGetClicked, "read from the Kova Pro is shown all the same."}}) {

@@ -191,11 +191,12 @@ class WindowTest : public testing::Test {
   std::unique_ptr<SettingsStore> settings;
   QSettings ports{dir.filePath("ports.ini"), QSettings::IniFormat};
   RecordingPrompter prompter;
-  // Answers every operation at once with an empty success.
+  // Answers every operation at once with a success; a Get reads back the form as it was.
   OperationWorker::Runner unit = [](const OperationRequest& request, const ProgressSink&) {
     OperationResult result;
     result.kind = request.kind;
     result.succeeded = true;
+    if (request.kind == Operation::Get) result.document = request.document;
     return result;
   };
   std::mutex requestsMutex;
