@@ -119,27 +119,10 @@ TEST(KovactlFiles, AWriteThatFailsExitsThreeNamingThePathAndLeavesTheOldFile) {
   }
 }
 
-TEST(KovactlFiles, ReadingRefusesWhatIsNotAFileAtOnceAndTellsSameNamedFilesApart) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
-  Put(dir.filePath("a/unit.kova"), Bytes(Fixture("image_layout.kova")));
-  Put(dir.filePath("b/unit.kova"), Bytes(Fixture("image_bad_hex.kova")));
-  ASSERT_EQ(mkfifo(dir.filePath("pipe.kova").toLocal8Bit().constData(), 0600), 0);
-
-  const Ran pipe = Kovactl({"show", dir.filePath("pipe.kova")});
-  EXPECT_EQ(pipe.status, 3);
-  EXPECT_TRUE(pipe.err.contains("it is a named pipe (FIFO), not a file")) << pipe.err.toStdString();
-
-  const Ran diff = Kovactl({"diff", dir.filePath("a/unit.kova"), dir.filePath("b/unit.kova")});
-  EXPECT_EQ(diff.status, 3);
-  EXPECT_TRUE(diff.err.contains("\"" + dir.filePath("b/unit.kova") + "\""))
-      << diff.err.toStdString();
-  EXPECT_FALSE(diff.err.contains("a/unit.kova"));
-}
-
 // What kovactl checks itself, and that the file layer's refusals reach the
-// user: a settings file that is a pipe, a backup over the file being sent,
-// a read-only output, a name that is not UTF-8.
+// user at once and name the file: a settings file that is a pipe, a backup
+// over the file being sent, a read-only output, a name that is not UTF-8,
+// things that are not files, same-named files in two folders.
 TEST(KovactlFiles, RefusesAtOnceNamingTheFileAndNeverWaitsOnASettingsPipe) {
   QTemporaryDir dir;
   const QString layout = Fixture("image_layout.kova");
@@ -150,6 +133,10 @@ TEST(KovactlFiles, RefusesAtOnceNamingTheFileAndNeverWaitsOnASettingsPipe) {
   ASSERT_TRUE(QDir(dir.path()).mkpath("config"));
   const QString config = dir.filePath("config/Kova Pro Configuration.conf");
   ASSERT_EQ(mkfifo(config.toLocal8Bit().constData(), 0600), 0);
+  ASSERT_EQ(mkfifo(dir.filePath("pipe.kova").toLocal8Bit().constData(), 0600), 0);
+  ASSERT_TRUE(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
+  Put(dir.filePath("a/unit.kova"), Bytes(layout));
+  Put(dir.filePath("b/unit.kova"), Bytes(Fixture("image_bad_hex.kova")));
   struct Case {
     QStringList args;
     int status;
@@ -174,6 +161,11 @@ TEST(KovactlFiles, RefusesAtOnceNamingTheFileAndNeverWaitsOnASettingsPipe) {
        3,
        "\"; nothing was written.\nIt is read-only.",
        ""},
+      {{"show", dir.filePath("pipe.kova")}, 3, "it is a named pipe (FIFO), not a file", ""},
+      {{"diff", dir.filePath("a/unit.kova"), dir.filePath("b/unit.kova")},
+       3,
+       "Could not read \"" + dir.filePath("b/unit.kova") + "\"",
+       ""},
       {{"-c", "exec \"$0\" convert \"$1\" -o \"$2/caf$(printf '\\351').kova\"", KOVACTL, layout,
         dir.path()},
        3,
@@ -189,8 +181,9 @@ TEST(KovactlFiles, RefusesAtOnceNamingTheFileAndNeverWaitsOnASettingsPipe) {
     EXPECT_TRUE(run.out.contains(c.out)) << run.out.toStdString();
   }
   EXPECT_EQ(Bytes(dir.filePath("ro.kova")), Bytes(layout));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-            (QStringList{"alias.kova", "config", "ro.kova", "site.kova"}));
+  EXPECT_EQ(QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            (QStringList{"a", "alias.kova", "b", "config", "pipe.kova", "ro.kova", "site.kova"}));
 }
 
 TEST(KovactlFiles, ShowPrintsWholeLinesThatCannotDriveTheTerminal) {
