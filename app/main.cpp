@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QSettings>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 #include "diag/program_identity.h"
@@ -57,6 +58,7 @@ bool AsksForText(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  std::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails the write, with a message
   if (AsksForText(argc, argv)) {
     QCoreApplication app(argc, argv);
     SetIdentity();

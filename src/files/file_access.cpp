@@ -4,10 +4,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/xattr.h>
+#endif
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 namespace kova {
@@ -15,6 +19,15 @@ namespace {
 
 QByteArray Native(const QString& path) {
   return QFile::encodeName(path);
+}
+
+// Qt decodes a name that is not UTF-8 with replacement characters; encoding
+// it again names another file, which must never be read or written instead.
+QString BadName(const QString& path) {
+  if (path.contains(QChar::ReplacementCharacter)) {
+    return QStringLiteral("the file name is not valid UTF-8");
+  }
+  return {};
 }
 
 // What a path is when it is not a regular file; empty when it is one.
@@ -32,18 +45,18 @@ QString NotAFile(mode_t mode) {
 // 255 bytes a folder entry may hold.
 constexpr int kTempNameChars = 40;
 
-QString TooLarge() {
+QString TooLarge(qint64 limit) {
   return QStringLiteral("it is larger than %1 bytes, too large for a configuration file")
-      .arg(kMaxProfileBytes);
+      .arg(limit);
 }
 
 // Reads to the end of the stream, one byte past the limit so that a growing
 // or unsized source is caught too.
-FileRead ReadAll(int fd) {
+FileRead ReadAll(int fd, qint64 limit = kMaxProfileBytes) {
   FileRead result;
   std::string bytes;
   char buffer[64 * 1024];
-  while (static_cast<qint64>(bytes.size()) <= kMaxProfileBytes) {
+  while (static_cast<qint64>(bytes.size()) <= limit) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
@@ -53,8 +66,8 @@ FileRead ReadAll(int fd) {
     if (got == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
-  if (static_cast<qint64>(bytes.size()) > kMaxProfileBytes) {
-    result.error = TooLarge();
+  if (static_cast<qint64>(bytes.size()) > limit) {
+    result.error = TooLarge(limit);
     return result;
   }
   result.bytes = std::move(bytes);
@@ -74,26 +87,135 @@ QString WriteAll(int fd, std::string_view bytes) {
   return {};
 }
 
-// Where the new text must go: the file a link names, else the path itself.
-// Refuses a target that exists and is not a regular file.
-QString Target(const QString& path, QString& target, std::optional<mode_t>& mode) {
-  struct stat info {};
-  if (::stat(Native(path).constData(), &info) != 0) {
-    if (errno != ENOENT) return ErrorText(errno);
-    target = path;  // a new file (or a link to nowhere, which becomes a file)
-    return {};
+// Where the new text must go: the file at the end of a chain of symbolic
+// links, also when that file does not exist yet (the link stays a link).
+QString Resolve(const QString& path, QByteArray& target) {
+  QByteArray name = Native(path);
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat link {};
+    if (::lstat(name.constData(), &link) != 0) {
+      if (errno != ENOENT) return ErrorText(errno);
+      target = name;
+      return {};
+    }
+    if (!S_ISLNK(link.st_mode)) {
+      target = name;
+      return {};
+    }
+    QByteArray to(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(name.constData(), to.data(), to.size());
+    if (length < 0) return ErrorText(errno);
+    to.truncate(length);
+    if (!to.startsWith('/')) {
+      const qsizetype slash = name.lastIndexOf('/');
+      if (slash >= 0) to.prepend(name.left(slash + 1));
+    }
+    name = to;
   }
-  if (const QString what = NotAFile(info.st_mode); !what.isEmpty()) return what;
-  mode = info.st_mode & 07777;
-  target = QFileInfo(path).canonicalFilePath();
-  if (target.isEmpty()) target = path;
-  return {};
+  return ErrorText(ELOOP);
 }
 
 mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
+}
+
+// A file nobody may write to by its mode is left alone, whoever asks; a
+// user who may not write to it either is told so before anything is made.
+QString Unwritable(const QByteArray& target, const struct stat& info) {
+  if ((info.st_mode & 0222) == 0) return QStringLiteral("it is read-only");
+  if (::geteuid() != 0 && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0) {
+    return ErrorText(errno);
+  }
+  return {};
+}
+
+// A hidden file beside `target` named after it ("/dir/.site.kova.AbC123"),
+// only after its start: a name that fills the folder entry would leave no
+// room for the temporary one.
+int MakeBeside(const QByteArray& target, QByteArray& made) {
+  const QString name = QFile::decodeName(target);
+  const QFileInfo info(name);
+  made = Native(info.absolutePath() + "/." + info.fileName().left(kTempNameChars) + ".XXXXXX");
+  return ::mkostemp(made.data(), O_CLOEXEC);
+}
+
+QString WriteAt0(int fd, std::string_view bytes) {
+  if (::lseek(fd, 0, SEEK_SET) != 0) return ErrorText(errno);
+  if (QString error = WriteAll(fd, bytes); !error.isEmpty()) return error;
+  if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) return ErrorText(errno);
+  if (::fsync(fd) != 0) return ErrorText(errno);
+  return {};
+}
+
+// The extended attributes of `from` (ACLs, labels, a user's own tags) onto
+// the new file; false when one of them cannot be given to it.
+bool CopyAttributes([[maybe_unused]] const QByteArray& from, [[maybe_unused]] int to) {
+#if defined(__linux__)
+  const ssize_t size = ::listxattr(from.constData(), nullptr, 0);
+  if (size < 0) return errno == ENOTSUP;
+  if (size == 0) return true;
+  QByteArray names(size, '\0');
+  const ssize_t listed = ::listxattr(from.constData(), names.data(), names.size());
+  if (listed < 0) return false;
+  for (const QByteArray& name : names.left(listed).split('\0')) {
+    if (name.isEmpty()) continue;
+    const ssize_t length = ::getxattr(from.constData(), name.constData(), nullptr, 0);
+    if (length < 0) return false;
+    QByteArray value(length, '\0');
+    if (::getxattr(from.constData(), name.constData(), value.data(), value.size()) != length ||
+        ::fsetxattr(to, name.constData(), value.constData(), value.size(), 0) != 0) {
+      return false;
+    }
+  }
+#endif
+  return true;
+}
+
+// Overwrites the file itself, which keeps its owner, group, mode, attributes
+// and every other name it has. Its old text is first copied aside, so that a
+// failed write can put it back (and a crash midway leaves it beside the file).
+QString WriteInPlace(const QByteArray& target, std::string_view bytes) {
+  const int fd = ::open(target.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ErrorText(errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const QString error = S_ISREG(info.st_mode) ? ErrorText(errno) : NotAFile(info.st_mode);
+    ::close(fd);
+    return error;
+  }
+  const FileRead old = ReadAll(fd);
+  if (!old.bytes) {
+    ::close(fd);
+    return old.error;
+  }
+  QByteArray aside;
+  const int copy = MakeBeside(target, aside);
+  if (copy < 0) {
+    const QString error = ErrorText(errno);
+    ::close(fd);
+    return error;
+  }
+  QString error;
+  if (::fchmod(copy, 0600) != 0) error = ErrorText(errno);
+  if (error.isEmpty()) error = WriteAll(copy, *old.bytes);
+  if (error.isEmpty() && ::fsync(copy) != 0) error = ErrorText(errno);
+  if (::close(copy) != 0 && error.isEmpty()) error = ErrorText(errno);
+  if (!error.isEmpty()) {
+    ::unlink(aside.constData());
+    ::close(fd);
+    return error;
+  }
+  error = WriteAt0(fd, bytes);
+  bool restored = true;
+  if (!error.isEmpty()) restored = WriteAt0(fd, *old.bytes).isEmpty();
+  if (::close(fd) != 0 && error.isEmpty()) error = ErrorText(errno);
+  if (!restored) {
+    return error + QStringLiteral("; its old text is kept in \"%1\"").arg(QFile::decodeName(aside));
+  }
+  ::unlink(aside.constData());
+  return error;
 }
 
 }  // namespace
@@ -104,8 +226,12 @@ QString ErrorText(int error) {
   return text;
 }
 
-FileRead ReadWholeFile(const QString& path) {
+FileRead ReadWholeFile(const QString& path, qint64 limit) {
   FileRead result;
+  if (const QString bad = BadName(path); !bad.isEmpty()) {
+    result.error = bad;
+    return result;
+  }
   const QByteArray native = Native(path);
   // stat first: opening a pipe or a device may block or have effects of its own.
   struct stat info {};
@@ -129,7 +255,7 @@ FileRead ReadWholeFile(const QString& path) {
     ::close(fd);
     return result;
   }
-  result = ReadAll(fd);
+  result = ReadAll(fd, limit);
   ::close(fd);
   return result;
 }
@@ -143,25 +269,36 @@ QString ReplaceFile(const QString& path, std::string_view bytes) {
     return QStringLiteral("the file would be larger than %1 bytes, more than can be opened again")
         .arg(kMaxProfileBytes);
   }
-  QString target;
-  std::optional<mode_t> mode;
-  if (const QString refused = Target(path, target, mode); !refused.isEmpty()) return refused;
+  if (const QString bad = BadName(path); !bad.isEmpty()) return bad;
+  QByteArray target;
+  if (const QString refused = Resolve(path, target); !refused.isEmpty()) return refused;
+  struct stat old {};
+  const bool exists = ::stat(target.constData(), &old) == 0;
+  if (!exists && errno != ENOENT) return ErrorText(errno);
+  if (exists) {
+    if (const QString what = NotAFile(old.st_mode); !what.isEmpty()) return what;
+    if (const QString refused = Unwritable(target, old); !refused.isEmpty()) return refused;
+    // A new file would leave the other names with the old text.
+    if (old.st_nlink > 1) return WriteInPlace(target, bytes);
+  }
 
-  const QFileInfo info(target);
-  // The copy is named after the file so that one left by a crash can be told
-  // apart, but only after its start: a name that fills the folder entry
-  // would leave no room for the temporary one.
-  QByteArray temp =
-      Native(info.absolutePath() + "/." + info.fileName().left(kTempNameChars) + ".XXXXXX");
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  QByteArray temp;
+  const int fd = MakeBeside(target, temp);
   if (fd < 0) return ErrorText(errno);
+  // The owner first: giving a file away clears its set-id bits.
+  if (exists && (::fchown(fd, old.st_uid, old.st_gid) != 0 ||
+                 ::fchmod(fd, old.st_mode & 07777) != 0 || !CopyAttributes(target, fd))) {
+    ::close(fd);
+    ::unlink(temp.constData());
+    return WriteInPlace(target, bytes);
+  }
   QString error;
-  if (::fchmod(fd, mode.value_or(NewFileMode())) != 0) error = ErrorText(errno);
+  if (!exists && ::fchmod(fd, NewFileMode()) != 0) error = ErrorText(errno);
   if (error.isEmpty()) error = WriteAll(fd, bytes);
   // What the disk could not take may only show when the data reaches it.
   if (error.isEmpty() && ::fsync(fd) != 0) error = ErrorText(errno);
   if (::close(fd) != 0 && error.isEmpty()) error = ErrorText(errno);
-  if (error.isEmpty() && ::rename(temp.constData(), Native(target).constData()) != 0) {
+  if (error.isEmpty() && ::rename(temp.constData(), target.constData()) != 0) {
     error = ErrorText(errno);
   }
   if (!error.isEmpty()) {
@@ -170,12 +307,23 @@ QString ReplaceFile(const QString& path, std::string_view bytes) {
   }
   // The rename itself lasts once the folder is synced; the file is already in
   // place, so a folder that cannot be synced is not a failed save.
-  const int folder = ::open(Native(info.absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
+  const int folder = ::open(Native(QFileInfo(QFile::decodeName(target)).absolutePath()).constData(),
+                            O_RDONLY | O_CLOEXEC);
   if (folder >= 0) {
     ::fsync(folder);
     ::close(folder);
   }
   return {};
+}
+
+std::optional<FileStamp> StampOf(const QString& path) {
+  struct stat info {};
+  if (!BadName(path).isEmpty() || ::stat(Native(path).constData(), &info) != 0) return std::nullopt;
+  return FileStamp{
+      .device = static_cast<quint64>(info.st_dev),
+      .inode = static_cast<quint64>(info.st_ino),
+      .size = static_cast<qint64>(info.st_size),
+      .modifiedNs = static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 QString WriteStream(int fd, std::string_view bytes) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/file_session.h"
 
+#include <QDir>
+
 #include "files/latin1.h"
 #include "files/profile.h"
 #include "image/clear_form.h"
@@ -62,11 +64,13 @@ void FileSession::TakePath(const QString& path, Document& doc) {
   BreakDown(path, lastFileName_, lastPath_);
   doc.cfg.FileName = ToLatin1(lastFileName_);
   saved_ = doc;
+  stamp_ = StampOf(path);
 }
 
 FileOutcome FileSession::New(Document& doc) {
   ClearForm(doc.cfg);
   saved_ = doc;
+  stamp_.reset();
   FileOutcome outcome;
   outcome.done = true;
   return outcome;
@@ -84,14 +88,28 @@ FileOutcome FileSession::Open(const QString& path, Document& doc) {
   return outcome;
 }
 
-FileOutcome FileSession::Save(Document& doc) {
+FileOutcome FileSession::Save(Document& doc, bool overChanges) {
+  FileOutcome outcome;
   if (doc.cfg.FileName.empty()) {
-    FileOutcome outcome;
     outcome.needsFileName = true;
     return outcome;
   }
-  FileOutcome outcome = FromSave(WriteProfile(CurrentPath(), doc));
-  if (outcome.done) saved_ = doc;
+  const QString path = CurrentPath();
+  // A file that is gone loses nothing when it is written anew.
+  const std::optional<FileStamp> now = StampOf(path);
+  if (!overChanges && stamp_ && now && *now != *stamp_) {
+    outcome.changedOnDisk = true;
+    outcome.message =
+        Message{.text = "\"" + ToUtf8(QDir::toNativeSeparators(path)) +
+                        "\" has been changed by another program since it was opened. Save over it?",
+                .icon = MessageIcon::Warning};
+    return outcome;
+  }
+  outcome = FromSave(WriteProfile(path, doc));
+  if (outcome.done) {
+    saved_ = doc;
+    stamp_ = StampOf(path);
+  }
   return outcome;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "diag/message.h"
+#include "files/file_access.h"
 #include "image/document.h"
 
 // Which configuration file is current, and what the File commands do once a
@@ -21,6 +22,7 @@ bool BreakDown(const QString& path, QString& fileName, QString& folder);
 struct FileOutcome {
   bool done = false;               // the command did its work
   bool needsFileName = false;      // Save without a current file: ask for one as Save As does
+  bool changedOnDisk = false;      // Save held back: message asks whether to save over it
   std::optional<Message> message;  // to show the user
   std::string control;             // the field that packing refused, to take the user there
   std::vector<std::string> warnings;
@@ -46,7 +48,9 @@ class FileSession {
   // LastFileName only when it succeeds.
   FileOutcome New(Document& doc);
   FileOutcome Open(const QString& path, Document& doc);
-  FileOutcome Save(Document& doc);
+  // Save holds back, with changedOnDisk, when another program has written
+  // the file since it was opened or saved here, unless told to save over it.
+  FileOutcome Save(Document& doc, bool overChanges = false);
   FileOutcome SaveAs(const QString& path, Document& doc);
 
   // Unsaved changes: whether the document differs from what was last opened,
@@ -60,6 +64,7 @@ class FileSession {
   QString lastPath_;
   QString lastFileName_;
   std::optional<Document> saved_;
+  std::optional<FileStamp> stamp_;  // the current file as it was opened or last saved
 };
 
 }  // namespace kova

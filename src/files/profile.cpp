@@ -2,6 +2,7 @@
 #include "files/profile.h"
 
 #include <QDir>
+#include <algorithm>
 
 #include "diag/program_identity.h"
 #include "files/file_access.h"
@@ -45,6 +46,17 @@ std::string WideText(const char* encoding) {
          " text; save it as plain (ANSI/Latin-1) text.";
 }
 
+// A NUL is no character of a text file: an editor that wrote one has cut or
+// mangled the line, and the reader would take whatever part of it survives.
+std::optional<std::string> NulByte(std::string_view bytes) {
+  const auto at = bytes.find('\0');
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string_view before = bytes.substr(0, at);
+  const char end = bytes.find('\n') == std::string_view::npos ? '\r' : '\n';
+  const auto line = std::count(before.begin(), before.end(), end) + 1;
+  return "Line " + std::to_string(line) + " holds a NUL byte; the file is not plain text.";
+}
+
 // The existing file's text, so that its other lines survive; "" for a new file.
 std::optional<std::string> ExistingText(const QString& path, ProfileSave& result) {
   FileRead existing = ReadWholeFile(path);
@@ -54,6 +66,8 @@ std::optional<std::string> ExistingText(const QString& path, ProfileSave& result
   } else if (const char* wide = WideEncoding(*existing.bytes)) {
     // Writing single-byte lines into it would leave a file of two encodings.
     result.failure = NotSaved(path, WideText(wide));
+  } else if (const auto nul = NulByte(*existing.bytes)) {
+    result.failure = NotSaved(path, *nul);
   } else {
     return std::move(existing.bytes);
   }
@@ -113,6 +127,10 @@ ProfileLoad ReadProfileText(std::string_view bytes, const QString& fileName,
   ProfileLoad result;
   if (const char* wide = WideEncoding(bytes)) {
     result.failure = NotRead(fileName, WideText(wide));
+    return result;
+  }
+  if (const auto nul = NulByte(bytes)) {
+    result.failure = NotRead(fileName, *nul);
     return result;
   }
   Document scratch = current;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -59,28 +60,31 @@ QString Key(const char* name) {
   return QString::fromLatin1(kSection) + "/" + name;
 }
 
-// Why a settings file is no settings file at all; empty when it parses.
-QString Unreadable(const QSettings& settings) {
-  const FileRead file = ReadWholeFile(settings.fileName());
-  if (file.missing) return {};
-  if (!file.bytes) return file.error;
-  if (const char* wide = WideEncoding(*file.bytes)) {
-    return QStringLiteral("it is saved as %1 text").arg(QLatin1String(wide));
+// The keys (as the settings layer names them: "Settings/MainLeft") whose
+// lines hold a NUL byte.
+std::vector<QString> KeysWithNul(const std::string& bytes) {
+  std::vector<QString> keys;
+  QString section;
+  for (const QByteArray& raw : QByteArray::fromStdString(bytes).split('\n')) {
+    const QByteArray line = raw.trimmed();
+    if (line.startsWith('[')) {
+      const qsizetype close = line.indexOf(']');
+      section = QString::fromUtf8(line.mid(1, close < 0 ? -1 : close - 1));
+      continue;
+    }
+    if (!line.contains('\0')) continue;
+    const QByteArray key = line.left(line.indexOf('=')).split('\0').front().trimmed();
+    if (key.isEmpty()) continue;
+    const QString name = QString::fromUtf8(QByteArray::fromPercentEncoding(key));
+    keys.push_back(section.isEmpty() || section.compare("General", Qt::CaseInsensitive) == 0
+                       ? name
+                       : section + "/" + name);
   }
-  if (file.bytes->find('\0') != std::string::npos) return QStringLiteral("it holds a NUL byte");
-  if (settings.status() == QSettings::FormatError) {
-    return QStringLiteral("its lines are not sections and keys");
-  }
-  return {};
+  return keys;
 }
 
-// The user's settings file, named as the settings layer names it (the folder
-// it uses, the program's title, ".conf") without opening it: a store under a
-// name no file has shares that folder.
-QString UserSettingsFile() {
-  const QSettings probe(QSettings::UserScope, QStringLiteral("kova-pro-settings-probe"));
-  if (probe.format() != QSettings::NativeFormat || probe.fileName().isEmpty()) return {};
-  return QFileInfo(probe.fileName()).absolutePath() + "/" + kProgramTitle + ".conf";
+QString Shown(const QString& file) {
+  return QDir::toNativeSeparators(file);
 }
 
 // The settings layer opens its file with a blocking read: a named pipe there
@@ -89,15 +93,41 @@ QString UserSettingsFile() {
 // no settings, so it goes (a link goes, not what it names), and the reason is
 // kept for the warning.
 QString RemoveWhatIsNoFile(const QString& file) {
-  if (file.isEmpty()) return {};
-  const QFileInfo info(file);
-  if (!info.exists() || info.isFile() || info.isDir()) return {};
-  const QString reason = ReadWholeFile(file).error;
-  QFile::remove(file);
+  const QString reason = SettingsFileProblem(file);
+  if (!reason.isEmpty()) QFile::remove(file);
   return reason;
 }
 
 }  // namespace
+
+QString UserSettingsFile() {
+  // Named as the settings layer names it (the folder it uses, the program's
+  // title, ".conf") without opening it: a store under a name no file has
+  // shares that folder.
+  const QSettings probe(QSettings::UserScope, QStringLiteral("kova-pro-settings-probe"));
+  if (probe.format() != QSettings::NativeFormat || probe.fileName().isEmpty()) return {};
+  return QFileInfo(probe.fileName()).absolutePath() + "/" + kProgramTitle + ".conf";
+}
+
+QString SettingsFileProblem(const QString& file) {
+  if (file.isEmpty()) return {};
+  // stat, not open: opening a named pipe waits for a writer.
+  const QFileInfo info(file);
+  if (!info.exists() || info.isFile() || info.isDir()) return {};
+  return ReadWholeFile(file, 0).error;
+}
+
+std::string SyncSettings(QSettings& settings) {
+  settings.sync();
+  if (settings.status() == QSettings::NoError) return {};
+  return "the settings file \"" + ToUtf8(Shown(settings.fileName())) + "\" cannot be written";
+}
+
+QString DefaultFileFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+  return QDir::homePath();
+}
 
 SettingsStore::SettingsStore() : unreadable_(RemoveWhatIsNoFile(UserSettingsFile())) {
   settings_ = std::make_unique<QSettings>(QSettings::UserScope, kProgramTitle);
@@ -109,24 +139,48 @@ SettingsStore::SettingsStore(const QString& iniFile)
   CheckFile();
 }
 
-// Whatever half-parsed from a broken file is dropped: every value takes its
-// default, and the file is written anew by Sync.
+// One bad line costs its own value only; the port mapping and the rates kept
+// beside the window's settings survive it. A file that is no settings file
+// at all keeps nothing. Either way the file is written anew by Sync.
 void SettingsStore::CheckFile() {
-  if (unreadable_.isEmpty()) unreadable_ = Unreadable(*settings_);
+  if (unreadable_.isEmpty()) {
+    const FileRead file = ReadWholeFile(settings_->fileName(), kMaxSettingsBytes);
+    if (file.missing) return;
+    if (!file.bytes) {
+      unreadable_ = file.error;
+    } else if (const char* wide = WideEncoding(*file.bytes)) {
+      unreadable_ = QStringLiteral("it is saved as %1 text").arg(QLatin1String(wide));
+    } else {
+      nulKeys_ = KeysWithNul(*file.bytes);
+      for (const QString& key : nulKeys_)
+        settings_->remove(key);
+      brokenLines_ = settings_->status() == QSettings::FormatError;
+    }
+  }
   if (!unreadable_.isEmpty()) settings_->clear();
 }
 
 SettingsStore::~SettingsStore() = default;
 
-UserSettings SettingsStore::Read(const QString& programFolder,
+UserSettings SettingsStore::Read(const QString& firstFolder,
                                  std::vector<std::string>* problems) const {
   UserSettings result;
+  const std::string file = "\"" + ToUtf8(Shown(settings_->fileName())) + "\"";
   if (!unreadable_.isEmpty() && problems) {
-    problems->push_back("The settings file \"" +
-                        ToUtf8(QDir::toNativeSeparators(settings_->fileName())) +
-                        "\" cannot be used (" + ToUtf8(unreadable_) +
+    problems->push_back("The settings file " + file + " cannot be used (" + ToUtf8(unreadable_) +
                         "); every setting in it takes its default, and the file is written anew "
                         "when the program closes.");
+  }
+  if (brokenLines_ && problems) {
+    problems->push_back("The settings file " + file +
+                        " has lines that are neither sections nor keys; they are left out when "
+                        "the file is written anew.");
+  }
+  for (const QString& key : nulKeys_) {
+    if (problems) {
+      problems->push_back("Setting \"" + ToUtf8(key.startsWith("Settings/") ? key.mid(9) : key) +
+                          "\" holds a NUL byte; its default is used instead.");
+    }
   }
   for (const auto& key : kGeometry) {
     const QVariant stored = settings_->value(Key(key.name));
@@ -138,7 +192,7 @@ UserSettings SettingsStore::Read(const QString& programFolder,
                           ToUtf8(FloatText(result.*key.field)) + " is used instead.");
     }
   }
-  result.Path = settings_->value(Key(kPathKey), programFolder).toString();
+  result.Path = settings_->value(Key(kPathKey), firstFolder).toString();
   result.FileName = settings_->value(Key(kFileNameKey), QString()).toString();
   return result;
 }
@@ -154,14 +208,16 @@ void SettingsStore::WriteLocation(const UserSettings& settings) {
 }
 
 bool SettingsStore::Sync() {
-  if (!unreadable_.isEmpty()) {
+  if (unreadable_.isEmpty()) unreadable_ = RemoveWhatIsNoFile(settings_->fileName());
+  if (!unreadable_.isEmpty() || !nulKeys_.empty() || brokenLines_) {
     // QSettings keeps reporting the old parse error however well it writes;
     // a store made over the removed file reports only what writing does.
     const QString file = settings_->fileName();
     const QSettings::Format format = settings_->format();
     std::vector<std::pair<QString, QVariant>> values;
-    for (const QString& key : settings_->allKeys())
-      values.emplace_back(key, settings_->value(key));
+    for (const QString& key : settings_->allKeys()) {
+      if (!key.isEmpty()) values.emplace_back(key, settings_->value(key));  // "=x" has no key
+    }
     settings_->clear();
     settings_.reset();
     QFile::remove(file);
@@ -169,6 +225,8 @@ bool SettingsStore::Sync() {
     for (const auto& [key, value] : values)
       settings_->setValue(key, value);
     unreadable_.clear();
+    nulKeys_.clear();
+    brokenLines_ = false;
   }
   settings_->sync();
   return settings_->status() == QSettings::NoError;

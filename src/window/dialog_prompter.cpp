@@ -61,6 +61,10 @@ SaveChoice DialogPrompter::AskSave(const Message& question) {
   }
 }
 
+bool DialogPrompter::AskSaveOver(const Message& question) {
+  return Run(parent_, question, QMessageBox::Save | QMessageBox::Cancel) == QMessageBox::Save;
+}
+
 std::optional<std::string> DialogPrompter::ChooseOpenFile(const FileDialogRequest& request) {
   return Chosen(QFileDialog::getOpenFileName(parent_, QString::fromStdString(request.title),
                                              StartPath(request), ToDialogFilter(request.filter)));

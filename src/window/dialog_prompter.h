@@ -18,6 +18,7 @@ class DialogPrompter : public Prompter {
   void Show(const Message& message) override;
   bool Ask(const Message& question) override;
   SaveChoice AskSave(const Message& question) override;
+  bool AskSaveOver(const Message& question) override;
   std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
 

@@ -106,7 +106,12 @@ bool MainWindow::SaveDocument() {
       return;
     }
     if (!ReadyToPack(kNotSaved)) return;
-    const FileOutcome outcome = session_.Save(doc_);
+    FileOutcome outcome = session_.Save(doc_);
+    // Another program wrote the file since: saving over it loses what it wrote.
+    if (outcome.changedOnDisk) {
+      if (!prompter_.AskSaveOver(*outcome.message)) return;
+      outcome = session_.Save(doc_, true);
+    }
     if (outcome.needsFileName) {
       saved = SaveDocumentAs();
       return;

@@ -34,6 +34,9 @@ class Prompter {
   virtual bool Ask(const Message& question) = 0;
   // Unsaved changes: keep them, drop them, or stay where we are.
   virtual SaveChoice AskSave(const Message& question) = 0;
+  // A Save / Cancel question: true for Save. One that cannot ask cancels, so
+  // that what another program wrote is never lost unasked.
+  virtual bool AskSaveOver(const Message&) { return false; }
   // The chosen full path, or nothing when the user cancelled.
   virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
   // Asks before replacing an existing file.

@@ -27,7 +27,7 @@ struct WindowContext {
   QSettings& ports;
   // The copies of images read and sent; empty for the user's own folder.
   QString backupFolder{};
-  // The "Path" of a first run; empty for the program's own folder.
+  // The "Path" of a first run; empty for the user's documents folder.
   QString programFolder{};
   // How an operation reaches the unit; empty for the computer's serial port.
   OperationWorker::Runner runner{};

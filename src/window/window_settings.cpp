@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's place and the last file location, carried from one run to
 // the next in the per-user settings.
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -26,12 +28,23 @@ QPoint Reachable(const QRect& place) {
   return main ? main->availableGeometry().topLeft() : QPoint();
 }
 
+// The program's own folder is no place for the user's files, and installed it
+// is one that only root may write to: the dialogs start in the user's
+// documents instead, also when an earlier run (or one under sudo) left it.
+QString FirstFolder(const QString& folder) {
+  const QString program = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
+  if (!program.isEmpty() && QFileInfo(folder).canonicalFilePath() == program) {
+    return DefaultFileFolder();
+  }
+  return folder;
+}
+
 }  // namespace
 
 void MainWindow::RestoreSettings() {
   std::vector<std::string> problems;
-  const UserSettings stored = settings_.Read(programFolder_, &problems);
-  session_ = FileSession(stored.Path, stored.FileName);
+  const UserSettings stored = settings_.Read(FirstFolder(programFolder_), &problems);
+  session_ = FileSession(FirstFolder(stored.Path), stored.FileName);
   const double dpi = DotsPerInch();
   const QRect place(TwipsToPixels(stored.MainLeft, dpi), TwipsToPixels(stored.MainTop, dpi),
                     TwipsToPixels(stored.MainWidth, dpi), TwipsToPixels(stored.MainHeight, dpi));

@@ -45,10 +45,20 @@ TEST(FileSession, EachCommandTakesThePathOnlyWhenItSucceeds) {
   EXPECT_EQ(session.CurrentPath(), temp.filePath("remembered.kova"));  // a failure takes no path
 
   ASSERT_TRUE(session.SaveAs(temp.filePath("north"), doc).done);
+  Document theirs = doc;
+  theirs.cfg.ResetRIC = "77";
+  ASSERT_TRUE(FileSession().SaveAs(temp.filePath("north"), theirs).done);  // another program
   doc.cfg.ResetRIC = "88";
   EXPECT_TRUE(session.IsModified(doc));
-  ASSERT_TRUE(session.Save(doc).done);
+  const FileOutcome held = session.Save(doc);  // their save is not lost unasked
+  ASSERT_TRUE(held.changedOnDisk);
+  EXPECT_EQ(held.message->text, "\"" + temp.filePath("north").toStdString() +
+                                    "\" has been changed by another program since it was "
+                                    "opened. Save over it?");
+  EXPECT_EQ(ReadProfile(temp.filePath("north"), doc).document->cfg.ResetRIC, "77");
+  ASSERT_TRUE(session.Save(doc, true).done);
   EXPECT_FALSE(session.IsModified(doc));
+  EXPECT_TRUE(session.Save(doc).done);  // its own save is no change by another
 
   ASSERT_TRUE(session.New(doc).done);
   EXPECT_FALSE(session.IsModified(doc));
@@ -88,33 +98,61 @@ TEST(SettingsStore, NamesValuesThatAreNotNumbersAndKeepsWhatWasWrittenAsText) {
   EXPECT_EQ(SettingsStore(file).Read("").Path, written.Path);
 }
 
-TEST(SettingsStore, AFileThatDoesNotParseIsNamedOnceAndWrittenAnewWithoutAFalseAlarm) {
+// A bad line costs its own value; the port mapping and the remembered rates
+// beside the window's settings survive it. Only a file that is no settings
+// file at all loses them. Either way it is named once and written anew.
+TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
   QTemporaryDir temp;
   const QString file = temp.filePath("settings.ini");
-  for (const std::string& bytes :
-       {std::string("\x01\x02garbage\xFF\n==\n[["), Utf16("[Settings]\nMainLeft=5\n"),
-        std::string("[Settings]\nMainLeft=1\0x\n", 22), std::string("[Settings\nMainLeft=5\n")}) {
-    Put(file, bytes);
+  const std::string rest = "[Ports]\nCOM1=/dev/ttyUSB3\n[Rates]\nttyUSB3=19200\n";
+  struct Case {
+    std::string bytes;
+    const char* problem;  // nullptr: none
+    float left;           // MainLeft as read
+    bool kept;            // the ports and rates survive
+  };
+  const Case cases[] = {
+      {"[Settings]\nMainLeft=5\n" + rest + "[Settings\n",
+       "has lines that are neither sections nor keys; they are left out", 5, true},
+      {"[Settings]\nMainLeft=1" + std::string(1, '\0') + "x\nMainTop=5\n" + rest,
+       "Setting \"MainLeft\" holds a NUL byte; its default is used instead.", 0, true},
+      {"\x01\x02garbage\xFF\n==\n[[", "has lines that are neither sections nor keys", 0, false},
+      {Utf16("[Settings]\nMainLeft=5\n" + rest), "cannot be used (it is saved as UTF-16 text)", 0,
+       false},
+      // Larger than a configuration file may be, and still the user's settings.
+      {"[Settings]\nMainLeft=5\n" + rest + ";" + std::string(5 << 20, 'x') + "\n", nullptr, 5,
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(0, 40));
+    Put(file, c.bytes);
     std::vector<std::string> problems;
     SettingsStore store(file);
-    EXPECT_EQ(store.Read("/opt/kova", &problems).MainLeft, 0);
-    ASSERT_EQ(problems.size(), 1u) << bytes;
-    EXPECT_NE(problems[0].find("\"" + file.toStdString() + "\" cannot be used ("),
-              std::string::npos);
+    EXPECT_EQ(store.Read("/opt/kova", &problems).MainLeft, c.left);
+    ASSERT_EQ(problems.size(), c.problem ? 1u : 0u);
+    if (c.problem) {
+      EXPECT_NE(problems[0].find(c.problem), std::string::npos) << problems[0];
+    }
     UserSettings location;
     location.FileName = "a.kova";
     store.WriteLocation(location);
-    EXPECT_TRUE(store.Sync()) << bytes;
-    EXPECT_EQ(Bytes(file), "[Settings]\nFileName=a.kova\nPath=\n");
+    EXPECT_TRUE(store.Sync());
     problems.clear();
     EXPECT_EQ(SettingsStore(file).Read("", &problems).FileName, "a.kova");
     EXPECT_TRUE(problems.empty());
+    const QSettings written(file, QSettings::IniFormat);
+    EXPECT_EQ(written.value("Ports/COM1").toString(), c.kept ? "/dev/ttyUSB3" : "");
+    EXPECT_EQ(written.value("Rates/ttyUSB3").toString(), c.kept ? "19200" : "");
   }
   // A store that really cannot be written still says so.
   Put(temp.filePath("plain"), "x");
   SettingsStore blocked(temp.filePath("plain") + "/settings.ini");
   blocked.WriteLocation({});
   EXPECT_FALSE(blocked.Sync());
+  QSettings rates(temp.filePath("plain") + "/settings.ini", QSettings::IniFormat);
+  rates.setValue("Rates/x", "9600");
+  EXPECT_EQ(SyncSettings(rates), "the settings file \"" + temp.filePath("plain").toStdString() +
+                                     "/settings.ini\" cannot be written");
 }
 
 TEST(SettingsStore, TheUsersOwnStoreLastsBeyondOneInstance) {
@@ -132,26 +170,38 @@ TEST(SettingsStore, TheUsersOwnStoreLastsBeyondOneInstance) {
 // settings layer's read for good, so it is named, removed and written anew.
 TEST(SettingsStore, TheUsersOwnStoreOverAPipeOrALinkToOneNeitherBlocksNorKeepsIt) {
   alarm(60);  // a store that blocks on the pipe ends the test here instead of hanging it
-  for (const char* what : {"pipe", "link to a pipe"}) {
+  for (const std::string what : {"pipe", "link to a pipe", "pipe made during the run"}) {
     QTemporaryDir temp;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, temp.path() + "/");
     const QString file = temp.filePath(QString(kProgramTitle) + ".conf");
     const QString pipe = temp.filePath("pipe");
     ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
-    if (std::string(what) == "pipe") {
-      ASSERT_TRUE(QFile::rename(pipe, file));
-    } else {
-      ASSERT_TRUE(QFile::link(pipe, file));
-    }
+    const auto place = [&] {
+      if (what == "link to a pipe") {
+        ASSERT_TRUE(QFile::link(pipe, file));
+      } else {
+        ASSERT_TRUE(QFile::rename(pipe, file));
+      }
+    };
+    if (what != "pipe made during the run") place();
     std::vector<std::string> problems;
     {
       SettingsStore store;
+      // The port mapping shares the file, as in the program.
+      QSettings ports(QSettings::UserScope, kProgramTitle);
+      ports.value("Ports/COM1");
       store.Read("", &problems);
-      ASSERT_EQ(problems.size(), 1u) << what;
-      EXPECT_NE(problems[0].find("\"" + file.toStdString() +
-                                 "\" cannot be used (it is a named pipe (FIFO), not a file)"),
-                std::string::npos)
-          << problems[0];
+      if (what == "pipe made during the run") {
+        EXPECT_TRUE(problems.empty());
+        place();  // neither the store's nor the port map's write at exit may wait on it
+        EXPECT_EQ(SettingsFileProblem(file), "it is a named pipe (FIFO), not a file");
+      } else {
+        ASSERT_EQ(problems.size(), 1u) << what;
+        EXPECT_NE(problems[0].find("\"" + file.toStdString() +
+                                   "\" cannot be used (it is a named pipe (FIFO), not a file)"),
+                  std::string::npos)
+            << problems[0];
+      }
       UserSettings location;
       location.FileName = "a.kova";
       store.WriteLocation(location);

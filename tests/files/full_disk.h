@@ -8,15 +8,15 @@
 namespace kova::test {
 
 // A full disk without root: while it lives, this process may create files
-// but not write a byte into one (RLIMIT_FSIZE 0, SIGXFSZ ignored so that the
+// but not write more than `limit` bytes into one (RLIMIT_FSIZE, SIGXFSZ ignored so that the
 // write fails with EFBIG instead of ending the process).
 class FullDisk {
  public:
-  FullDisk() {
+  explicit FullDisk(rlim_t limit = 0) {
     getrlimit(RLIMIT_FSIZE, &saved_);
     previous_ = std::signal(SIGXFSZ, SIG_IGN);
     rlimit none = saved_;
-    none.rlim_cur = 0;
+    none.rlim_cur = limit;
     setrlimit(RLIMIT_FSIZE, &none);
   }
   ~FullDisk() {

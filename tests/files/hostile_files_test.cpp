@@ -43,6 +43,7 @@ TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks)
     std::string bytes;      // written to the path when make is empty
     const char* readError;  // nullptr: the file loads
     const char* saveError;  // nullptr: saving into it works
+    mode_t mode = 0;        // given to the file written from bytes
   };
   const Case cases[] = {
       {"pipe",
@@ -97,6 +98,20 @@ TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks)
        "it is larger than 4194304 bytes",
        "It is larger than 4194304 bytes"},
       {"old Mac line ends", {}, Replaced(layout, "\r\n", "\r"), nullptr, nullptr},
+      {"NUL",
+       {},
+       Replaced(layout, "Kova=", std::string("Ko\0va=", 6)),
+       "Line 3 holds a NUL byte; the file is not plain text.",
+       "Line 3 holds a NUL byte"},
+      // Read-only by its mode, for root too.
+      {"read-only", {}, layout, nullptr, "\nIt is read-only.", 0444},
+      // A Latin-1 name reaches Qt with a replacement character; encoding that
+      // again would name another file.
+      {"caf\xEF\xBF\xBD.kova",
+       [](const std::string& p) { std::ofstream(p.substr(0, p.rfind('/')) + "/caf\xE9.kova"); },
+       {},
+       "the file name is not valid UTF-8",
+       "The file name is not valid UTF-8."},
   };
   for (const auto& c : cases) {
     QTemporaryDir temp;
@@ -105,6 +120,7 @@ TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks)
       c.make(path.toStdString());
     } else {
       Put(path, c.bytes);
+      if (c.mode) chmod(path.toLocal8Bit().constData(), c.mode);
     }
     const QStringList before = Listing(temp.path());
     const ProfileLoad load = ReadProfile(path, StartupDocument());
@@ -146,6 +162,16 @@ TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALink) {
   ASSERT_TRUE(WriteProfile(temp.filePath("link.kova"), doc).ok());
   EXPECT_TRUE(QFileInfo(temp.filePath("link.kova")).isSymLink());
   EXPECT_NE(Bytes(temp.filePath("real.kova")).find("Port=9"), std::string::npos);
+  // A link to a file not made yet makes that file, through a chain of links.
+  ASSERT_EQ(symlink("dangling.kova", temp.filePath("first.kova").toLocal8Bit().constData()), 0);
+  ASSERT_EQ(symlink(temp.filePath("made.kova").toLocal8Bit().constData(),
+                    temp.filePath("dangling.kova").toLocal8Bit().constData()),
+            0);
+  ASSERT_TRUE(WriteProfile(temp.filePath("first.kova"), doc).ok());
+  EXPECT_TRUE(QFileInfo(temp.filePath("first.kova")).isSymLink());
+  EXPECT_TRUE(QFileInfo(temp.filePath("dangling.kova")).isSymLink());
+  EXPECT_NE(Bytes(temp.filePath("made.kova")).find("Port=9"), std::string::npos);
+  EXPECT_EQ(Listing(temp.path()).size(), 5);
 }
 
 // A name that nearly fills a folder entry (255 bytes) still saves, new or
@@ -187,6 +213,7 @@ TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReaso
     const char* existing;  // the old file's bytes, or nullptr for a new file
     std::function<std::optional<Message>(const QString& path, Document& doc)> write;
     const char* reason;
+    bool linked = false;  // the old file has a second name: it is written in place
   };
   const auto packed = [](const QString& p, Document& d) { return WriteProfile(p, d).failure; };
   const Case cases[] = {
@@ -209,18 +236,26 @@ TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReaso
          return failure;
        },
        "\nNo space left on device."},
+      // The old text goes aside whole, the new one stops part-way and is
+      // replaced by the old one again.
+      {"Save over a file with two names", "; old\r\n", packed, "\nFile too large.", true},
   };
   for (const auto& c : cases) {
     QTemporaryDir temp;
     const QString path = temp.filePath("unit.kova");
     if (c.existing) Put(path, c.existing);
+    if (c.linked) {
+      ASSERT_EQ(link(path.toLocal8Bit().constData(),
+                     temp.filePath("other name.kova").toLocal8Bit().constData()),
+                0);
+    }
     const QStringList before = Listing(temp.path());
     Document doc = StartupDocument();
     doc.cfg.ComPort = 3;
     const Document unchanged = doc;
     std::optional<Message> failure;
     {
-      FullDisk full;
+      FullDisk full(64);  // room for an old text aside, none for a new one
       failure = c.write(path, doc);
     }
     ASSERT_TRUE(failure) << c.name;
@@ -229,6 +264,9 @@ TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReaso
     EXPECT_EQ(Listing(temp.path()), before) << c.name;
     if (c.existing) {
       EXPECT_EQ(Bytes(path), c.existing) << c.name;
+    }
+    if (c.linked) {
+      EXPECT_EQ(Bytes(temp.filePath("other name.kova")), c.existing);
     }
     EXPECT_EQ(doc.cfg, unchanged.cfg) << c.name;
     EXPECT_EQ(doc.image, unchanged.image) << c.name;

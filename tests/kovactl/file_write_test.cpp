@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <csignal>
 
@@ -23,20 +24,32 @@ struct Ran {
   QString out;
 };
 
-// kovactl in a child that may create files but not write a byte into one.
-Ran Kovactl(const QStringList& args, bool fullDisk = false) {
+// kovactl in a child that may create files but not write a byte into one
+// (and does not ignore SIGXFSZ: kovactl must itself), with its settings in
+// configHome when given.
+Ran Kovactl(const QStringList& args, bool fullDisk = false, const QString& configHome = {},
+            const QString& program = KOVACTL) {
   QProcess process;
+  if (!configHome.isEmpty()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", configHome);
+    process.setProcessEnvironment(env);
+  }
   if (fullDisk) {
     process.setChildProcessModifier([] {
-      std::signal(SIGXFSZ, SIG_IGN);
+      std::signal(SIGXFSZ, SIG_DFL);
       rlimit limit{};
       getrlimit(RLIMIT_FSIZE, &limit);
       limit.rlim_cur = 0;
       setrlimit(RLIMIT_FSIZE, &limit);
     });
   }
-  process.start(KOVACTL, args);
-  process.waitForFinished(30000);
+  process.start(program, args);
+  if (!process.waitForFinished(10000)) {
+    process.kill();
+    process.waitForFinished();
+    return {-2, "(still running after 10 s)", {}};
+  }
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           QString::fromUtf8(process.readAllStandardError()),
           QString::fromUtf8(process.readAllStandardOutput())};
@@ -106,22 +119,71 @@ TEST(KovactlFiles, AWriteThatFailsExitsThreeNamingThePathAndLeavesTheOldFile) {
   }
 }
 
-TEST(KovactlFiles, ReadingRefusesWhatIsNotAFileAtOnceAndTellsSameNamedFilesApart) {
+// What kovactl checks itself, and that the file layer's refusals reach the
+// user at once and name the file: a settings file that is a pipe, a backup
+// over the file being sent, a read-only output, a name that is not UTF-8,
+// things that are not files, same-named files in two folders.
+TEST(KovactlFiles, RefusesAtOnceNamingTheFileAndNeverWaitsOnASettingsPipe) {
   QTemporaryDir dir;
-  ASSERT_TRUE(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
-  Put(dir.filePath("a/unit.kova"), Bytes(Fixture("image_layout.kova")));
-  Put(dir.filePath("b/unit.kova"), Bytes(Fixture("image_bad_hex.kova")));
+  const QString layout = Fixture("image_layout.kova");
+  Put(dir.filePath("site.kova"), Bytes(layout));
+  ASSERT_TRUE(QFile::link(dir.filePath("site.kova"), dir.filePath("alias.kova")));
+  Put(dir.filePath("ro.kova"), Bytes(layout));
+  ASSERT_EQ(chmod(dir.filePath("ro.kova").toLocal8Bit().constData(), 0444), 0);
+  ASSERT_TRUE(QDir(dir.path()).mkpath("config"));
+  const QString config = dir.filePath("config/Kova Pro Configuration.conf");
+  ASSERT_EQ(mkfifo(config.toLocal8Bit().constData(), 0600), 0);
   ASSERT_EQ(mkfifo(dir.filePath("pipe.kova").toLocal8Bit().constData(), 0600), 0);
-
-  const Ran pipe = Kovactl({"show", dir.filePath("pipe.kova")});
-  EXPECT_EQ(pipe.status, 3);
-  EXPECT_TRUE(pipe.err.contains("it is a named pipe (FIFO), not a file")) << pipe.err.toStdString();
-
-  const Ran diff = Kovactl({"diff", dir.filePath("a/unit.kova"), dir.filePath("b/unit.kova")});
-  EXPECT_EQ(diff.status, 3);
-  EXPECT_TRUE(diff.err.contains("\"" + dir.filePath("b/unit.kova") + "\""))
-      << diff.err.toStdString();
-  EXPECT_FALSE(diff.err.contains("a/unit.kova"));
+  ASSERT_TRUE(QDir(dir.path()).mkpath("a") && QDir(dir.path()).mkpath("b"));
+  Put(dir.filePath("a/unit.kova"), Bytes(layout));
+  Put(dir.filePath("b/unit.kova"), Bytes(Fixture("image_bad_hex.kova")));
+  struct Case {
+    QStringList args;
+    int status;
+    QString err;
+    QString out;
+  };
+  const Case cases[] = {
+      {{"get", "--port", "/dev/ttyNOPE", "-o", dir.filePath("x.kova"), "--json"},
+       6,
+       "kovactl: the settings file \"" + config +
+           "\" cannot be used (it is a named pipe (FIFO), not a file)",
+       "\"warnings\": [\"the settings file"},
+      // Refused before the port is opened, whatever name reaches the file.
+      {{"put", "--port", "/dev/ttyNOPE", "--backup", dir.filePath("alias.kova"),
+        dir.filePath("site.kova")},
+       2,
+       "is the file to send",
+       ""},
+      // The input is read whole before anything is written.
+      {{"convert", dir.filePath("site.kova"), "-o", dir.filePath("site.kova")}, 0, "", ""},
+      {{"convert", layout, "-o", dir.filePath("ro.kova")},
+       3,
+       "\"; nothing was written.\nIt is read-only.",
+       ""},
+      {{"show", dir.filePath("pipe.kova")}, 3, "it is a named pipe (FIFO), not a file", ""},
+      {{"diff", dir.filePath("a/unit.kova"), dir.filePath("b/unit.kova")},
+       3,
+       "Could not read \"" + dir.filePath("b/unit.kova") + "\"",
+       ""},
+      {{"-c", "exec \"$0\" convert \"$1\" -o \"$2/caf$(printf '\\351').kova\"", KOVACTL, layout,
+        dir.path()},
+       3,
+       "nothing was written.\nThe file name is not valid UTF-8.",
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const Ran run = Kovactl(c.args, false, dir.filePath("config"),
+                            c.args[0] == "-c" ? QString("/bin/sh") : QString(KOVACTL));
+    EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(c.out)) << run.out.toStdString();
+  }
+  EXPECT_EQ(Bytes(dir.filePath("ro.kova")), Bytes(layout));
+  EXPECT_EQ(QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            (QStringList{"a", "alias.kova", "b", "config", "pipe.kova", "ro.kova", "site.kova"}));
 }
 
 TEST(KovactlFiles, ShowPrintsWholeLinesThatCannotDriveTheTerminal) {

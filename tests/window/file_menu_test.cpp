@@ -314,10 +314,40 @@ TEST_F(FileMenuTest, AFileNameInAnyScriptIsShownAsItIs) {
   EXPECT_EQ(QDir(dir.path()).entryList({"*.kova"}), QStringList{QString::fromStdString(name)});
 }
 
+TEST_F(FileMenuTest, TheFirstFolderIsTheUsersOwnAndASaveOverAnotherProgramsChangesAsksFirst) {
+  // An earlier run (or one under sudo) left the program's own folder.
+  Start(
+      ("[Settings]\nPath=" + QCoreApplication::applicationDirPath() + "/\n").toUtf8().constData());
+  window->OnFileOpen();
+  ASSERT_EQ(prompter.opened.size(), 1u);
+  EXPECT_EQ(prompter.opened[0].folder, DefaultFileFolder().toStdString());
+
+  prompter.savePath = file("shared.kova");
+  window->OnFileSaveAs();
+  Document theirs = window->document();
+  theirs.cfg.ResetRIC = "77";
+  ASSERT_TRUE(WriteProfile(path("shared.kova"), theirs).ok());  // another program
+  cfg().ResetRIC = "88";
+  window->Refresh();
+  const auto saved = [&] {
+    return ReadProfile(path("shared.kova"), window->document()).document->cfg.ResetRIC;
+  };
+  for (const bool saveOver : {false, true}) {
+    prompter.saveOverAnswer = saveOver;
+    window->OnFileSave();
+    ASSERT_EQ(prompter.asked.size(), saveOver ? 2u : 1u);
+    EXPECT_EQ(prompter.asked.back().text,
+              "\"" + file("shared.kova") +
+                  "\" has been changed by another program since it was opened. Save over it?");
+    EXPECT_EQ(saved(), saveOver ? "88" : "77");
+    EXPECT_EQ(window->isModified(), !saveOver);
+  }
+}
+
 TEST_F(FileMenuTest, ASettingsFileThatDoesNotParseIsNamedOnceAndRewrittenAtExit) {
   Start("\x01\x02garbage\xFF\n==\n[[");
   ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_NE(prompter.shown[0].text.find(file("settings.ini") + "\" cannot be used"),
+  EXPECT_NE(prompter.shown[0].text.find(file("settings.ini") + "\" has lines that are neither"),
             std::string::npos);
   Start();  // no warning at exit, none at the next start
   EXPECT_EQ(prompter.shown.size(), 1u);

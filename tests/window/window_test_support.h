@@ -64,6 +64,10 @@ class RecordingPrompter : public Prompter {
     asked.push_back(question);
     return saveAnswer;
   }
+  bool AskSaveOver(const Message& question) override {
+    asked.push_back(question);
+    return saveOverAnswer;
+  }
   std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
     opened.push_back(request);
     return openPath;
@@ -76,6 +80,7 @@ class RecordingPrompter : public Prompter {
   std::vector<Message> shown, asked;
   std::vector<FileDialogRequest> opened, saved;  // the dialogs shown
   bool askAnswer = true;
+  bool saveOverAnswer = false;
   SaveChoice saveAnswer = SaveChoice::Cancel;
   std::optional<std::string> openPath, savePath;  // nothing: the user cancels
 };

@@ -46,6 +46,9 @@ kova::EEpromImage StartingEEprom(const std::string& path) {
 
 int main(int argc, char** argv) {
   using namespace kova::sim;
+  // A file-size limit makes a write fail with EFBIG, which is reported,
+  // instead of ending the simulator without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   SimOptions options;
   try {
     options = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The verbs that talk to a unit: ports, probe, get, put, verify, reset.
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,6 +12,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "cli.h"
@@ -17,6 +20,7 @@
 #include "diag/trace.h"
 #include "files/file_session.h"
 #include "files/profile.h"
+#include "files/user_settings.h"
 #include "image/clear_form.h"
 #include "link/byte_trace.h"
 #include "link/link_messages.h"
@@ -97,10 +101,40 @@ int RateIndex(int rate) {
   return at == kBaudRates.end() ? -1 : static_cast<int>(at - kBaudRates.begin());
 }
 
-// The rates remembered in the user's settings, beside the port mapping.
-struct RememberedRates {
-  QSettings settings{QSettings::UserScope, kProgramTitle};
-  PortRates rates{settings};
+// The rates remembered in the user's settings, beside the port mapping. A
+// settings file that is no file (a named pipe) is never opened: reading it
+// would wait for a writer for good, deaf to Ctrl+C.
+class RememberedRates {
+ public:
+  RememberedRates() {
+    const QString file = UserSettingsFile();
+    if (const QString why = SettingsFileProblem(file); !why.isEmpty()) {
+      problem_ = "the settings file \"" + file.toStdString() + "\" cannot be used (" +
+                 why.toStdString() + "); no rate is read from it or remembered in it";
+      return;
+    }
+    settings_ = std::make_unique<QSettings>(QSettings::UserScope, kProgramTitle);
+    rates_.emplace(*settings_);
+  }
+  std::optional<int> LastSeen(const std::string& port) const {
+    return rates_ ? rates_->LastSeen(port) : std::nullopt;
+  }
+  // Why the rate could not be kept; empty when it was, or when the file was
+  // unusable from the start (problem() said so).
+  std::string Remember(const std::string& port, int rate) {
+    if (!rates_) return {};
+    rates_->Remember(port, rate);
+    const std::string failed = SyncSettings(*settings_);
+    if (failed.empty()) return {};
+    return "the rate " + std::to_string(rate) + " bit/s of " + port +
+           " is not remembered: " + failed;
+  }
+  const std::string& problem() const { return problem_; }
+
+ private:
+  std::unique_ptr<QSettings> settings_;
+  std::optional<PortRates> rates_;
+  std::string problem_;
 };
 
 // Progress on stderr, redrawn in place, only when a person is watching.
@@ -176,7 +210,7 @@ class Session {
       }
       baud_ = rate;
     } else {
-      baud_ = RememberedRates().rates.LastSeen(port_).value_or(kFactoryRate);
+      baud_ = Rates().LastSeen(port_).value_or(kFactoryRate);
     }
     SetByteTrace(p.isSet(kTrace));
     if (p.isSet(kTrace)) {
@@ -190,7 +224,7 @@ class Session {
   // With --baud auto: finds the rate first. False when it could not.
   bool ProbeIfAsked() {
     if (!autoRate_) return true;
-    return Probe(ProbeOrder(RememberedRates().rates.LastSeen(port_)));
+    return Probe(ProbeOrder(Rates().LastSeen(port_)));
   }
 
   // Asks for the version at the rates given, in order; false (and the
@@ -296,7 +330,25 @@ class Session {
   }
 
   // The unit answered at `rate`: later runs on this port start there.
-  void Remember(int rate) { RememberedRates().rates.Remember(port_, rate); }
+  void Remember(int rate) {
+    if (const std::string failed = Rates().Remember(port_, rate); !failed.empty()) Warn(failed);
+  }
+
+  // The remembered rates; a settings file that cannot be used is warned of once.
+  RememberedRates Rates() {
+    RememberedRates rates;
+    if (!rates.problem().empty() && !settingsWarned_) {
+      settingsWarned_ = true;
+      Warn(rates.problem());
+    }
+    return rates;
+  }
+
+  // Said on stderr and kept for --json: the verb's outcome stands.
+  void Warn(const std::string& warning) {
+    PrintError(warning);
+    warnings_.push_back(warning);
+  }
 
   void SetRate(int rate) { baud_ = rate; }
   void SetVersions(const VersionTexts& versions) { versions_ = versions; }
@@ -340,7 +392,10 @@ class Session {
         ", \"message\": " + (message_ ? value(QString::fromStdString(*message_)) : "null") +
         ", \"differences\": " + value(differences);
     if (unit_) json += ", \"unit\": " + value(QString::fromStdString(*unit_));
-    return json + "}";
+    QJsonArray warnings;
+    for (const std::string& warning : warnings_)
+      warnings.append(QString::fromStdString(warning));
+    return json + ", \"warnings\": " + value(warnings) + "}";
   }
 
   StopOnSignals signals_;
@@ -354,6 +409,8 @@ class Session {
   std::optional<std::string> message_;
   std::vector<ByteDifference> differences_;
   std::optional<std::string> unit_;
+  std::vector<std::string> warnings_;
+  bool settingsWarned_ = false;
   int status_ = kOk;
 };
 
@@ -378,6 +435,16 @@ bool ReadUnitInto(Session& session, const QString& path) {
   return true;
 }
 
+// Whether two names reach one file (the same name, a link, another spelling).
+bool SameFile(const QString& a, const QString& b) {
+  if (a == kStandardStream || b == kStandardStream) return false;
+  struct stat first {
+  }, second{};
+  return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+         ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
 Verb Ports() {
   return {"ports", "List the serial devices of this computer.", [](QCommandLineParser&) {},
           [](const QCommandLineParser&) {
@@ -399,7 +466,7 @@ Verb Probe() {
           [](const QCommandLineParser& p) {
             Session session("probe", p);
             if (!session.Parse(p)) return session.status();
-            if (session.Probe(ProbeOrder(RememberedRates().rates.LastSeen(session.port()))) &&
+            if (session.Probe(ProbeOrder(session.Rates().LastSeen(session.port()))) &&
                 !session.json()) {
               // The rate alone on the first line, for $(kovactl probe ... | head -n1).
               std::string text = std::to_string(*session.baud()) + "\n";
@@ -465,6 +532,11 @@ Verb Put() {
             const QString path = p.positionalArguments()[0];
             if (session.json() && p.value(backup) == kStandardStream)
               return UsageError("put", "--json and --backup - would share standard output");
+            if (p.isSet(backup) && SameFile(p.value(backup), path)) {
+              return UsageError("put", "--backup " + p.value(backup) +
+                                           " is the file to send; the unit's configuration "
+                                           "would overwrite it");
+            }
             session.SetUnitState("unchanged");
             auto doc = LoadFile(path);
             if (!doc) {

@@ -227,7 +227,9 @@ Verb Pack() {
             status = Save(p.value(kOutput), *doc);
             if (status == kOk) WarnIgnored(paths, before, asked, ToJson(doc->cfg));
             return status;
-          }};
+          },
+          "-o may name the JSON file or the --base file: both are read whole before\n"
+          "anything is written, and the old file stays as it was if the write fails."};
 }
 
 Verb Diff() {
@@ -263,7 +265,9 @@ Verb Convert() {
             if (!doc) return int{kFileError};
             if (p.isSet(kFillEmpty)) FillEmpty(*doc);
             return Save(p.value(kOutput), *doc);
-          }};
+          },
+          "-o may name FILE itself (or another name of it): FILE is read whole before\n"
+          "anything is written, and the old file stays as it was if the write fails."};
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // kovactl: the scripting face of Kova Pro Configuration.
 #include <QCoreApplication>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 #include "cli.h"
@@ -116,5 +117,9 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit makes a write fail with EFBIG, which takes the ordinary
+  // error path (message, old file kept, no temporary left) instead of
+  // ending the program without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   return kova::ctl::FinishOutput(Run(argc, argv));
 }
