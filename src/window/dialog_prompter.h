@@ -20,6 +20,8 @@ class DialogPrompter : public Prompter {
   SaveChoice AskSave(const Message& question) override;
   std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+  bool ShowDifferences(const std::string& heading,
+                       const std::vector<FieldDifference>& differences) override;
 
  private:
   QWidget* parent_;
