@@ -88,7 +88,9 @@ int main(int argc, char* argv[]) {
                            .backupFolder = scratch.filePath("backups"),
                            .runner = MadeUpUnit,
                            .devices = [] {
-                             return std::vector<kova::SerialDevice>{{"/dev/ttyUSB0", "", true}};
+                             return std::vector<kova::SerialDevice>{{"/dev/ttyUSB0", "", true},
+                                                                    {"/dev/ttyS0", "", false},
+                                                                    {"/dev/ttyS1", "", false}};
                            }});
   prompter.dialogs.setParent(&window);
   if (argc > 2) {

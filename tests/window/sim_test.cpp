@@ -56,6 +56,7 @@ TEST_F(SimTest, PutMovesTheUnitToANewRateAndGetReadsItBack) {
 
   cfg().Zones[0].CloseRIC1 = "5";
   window->Refresh();
+  prompter.saveAnswer = SaveChoice::Discard;  // the unit's values replace the edit
   EXPECT_EQ(Run(&MainWindow::OnGetClicked), std::vector<std::string>{"GET"});
   EXPECT_EQ(prompter.shown, std::vector<Message>{});
   EXPECT_EQ(text("txtCloseRIC1(0)"), "1000");
