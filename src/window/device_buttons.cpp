@@ -116,6 +116,10 @@ std::string UnitOutcome(const OperationResult& result) {
 
 }  // namespace
 
+std::string MainWindow::Where() const {
+  return port_.empty() ? device_ : port_ + " (" + device_ + ")";
+}
+
 void MainWindow::OnCompareClicked() {
   if (busy_ || !ValidatePending()) return;
   Handle("MenuDeviceCompare_Click", [this] {
@@ -152,7 +156,7 @@ void MainWindow::OnFindRateClicked() {
 void MainWindow::OnProbeFinished(const ProbeResult& result) {
   SetBusy(false);
   RunHandler(reporter_, "cmdFindRate_Click", [&] {
-    const std::string where = port_.empty() ? device_ : port_ + " (" + device_ + ")";
+    const std::string where = Where();
     if (result.failure) {
       prompter_.Show(*result.failure);
       ShowStatus("Find", "stopped");
@@ -274,7 +278,7 @@ void MainWindow::ShowStatus(const std::string& command, const std::string& outco
 Message MainWindow::Explained(const Message& message, const OperationResult& result) const {
   Message explained = message;
   if (message == CommunicationsError()) {
-    const std::string where = port_.empty() ? device_ : port_ + " (" + device_ + ")";
+    const std::string where = Where();
     const int rate = result.unitBaud ? result.unitBaud : pcRate_;
     explained.text += "\nTried " + where + " at " + std::to_string(rate) + " bit/s: " +
                       (result.bytesReceived == 0 ? "nothing came back."
@@ -288,7 +292,7 @@ Message MainWindow::Explained(const Message& message, const OperationResult& res
 
 void MainWindow::ShowComparison(const Document& unit) {
   const std::vector<FieldDifference> differences = FieldDifferences(AsPacked(doc_), unit.cfg);
-  const std::string where = port_.empty() ? device_ : port_ + " (" + device_ + ")";
+  const std::string where = Where();
   const std::size_t n = differences.size();
   const std::string heading =
       n == 0 ? "The form and the Kova Pro on " + where + " hold the same configuration."

@@ -141,6 +141,8 @@ class MainWindow : public QMainWindow {
   // rate tried, the bytes that came, the fields a verification found changed.
   Message Explained(const Message& message, const OperationResult& result) const;
   void ShowComparison(const Document& unit);
+  // "COM3 (/dev/ttyUSB0)": where the last operation went.
+  std::string Where() const;
   // The quiet line at the foot of the window: what was last done, and when.
   void ShowStatus(const std::string& command, const std::string& outcome);
 

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include "image/interpret.h"
+#include "image/pack.h"
 #include "link/link_messages.h"
 #include "window_test_support.h"
 
@@ -100,6 +101,34 @@ TEST_F(DeviceButtonsTest, ARunningOperationCanBeStoppedAndSaysWhatTheUnitHolds) 
     EXPECT_FALSE(find("cmdCancel")->isVisible());
   }
   EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked) {
+  Document held = window->document();
+  PackEEprom(held);
+  InterpretEEprom(held);
+  unit = [&](const OperationRequest& request, const ProgressSink&) {
+    OperationResult result;
+    result.kind = request.kind;
+    result.succeeded = true;
+    result.document = held;
+    return result;
+  };
+  cfg().Zones[0].CloseRIC1 = "4242";
+  window->Refresh();
+  for (const bool load : {false, true}) {
+    prompter.loadUnitValues = load;
+    window->OnCompareClicked();  // unsaved edits are not lost to it: no question
+    waitIdle();
+    ASSERT_EQ(prompter.compared.size(), load ? 2u : 1u);
+    const auto& [heading, fields] = prompter.compared.back();
+    EXPECT_EQ(heading, "1 field differs between the form and the Kova Pro on COM1 (/dev/ttyUSB0):");
+    ASSERT_EQ(fields.size(), 1u);
+    EXPECT_EQ(fields[0].label + "|" + fields[0].tab + "|" + fields[0].ours + "|" + fields[0].theirs,
+              "Chan 1 Close RIC|Chan 1|4242|0");
+    EXPECT_EQ(cfg().Zones[0].CloseRIC1, load ? "0" : "4242");
+  }
+  EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
