@@ -229,6 +229,7 @@ void MainWindow::BuildCentral() {
   setCentralWidget(central);
   status_ = new QLabel;
   status_->setObjectName("lblStatus");
+  status_->setContentsMargins(4, 0, 0, 0);  // in line with the bar's passing messages
   statusBar()->addWidget(status_, 1);
   // Every page shows whole where the screen has room for it; on a smaller
   // screen (or a larger font) the window fits the screen and the pages scroll.
