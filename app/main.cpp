@@ -6,8 +6,12 @@
 #include <QIcon>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "diag/program_identity.h"
 #include "files/user_settings.h"
@@ -55,6 +59,84 @@ bool AsksForText(int argc, char* argv[]) {
   return false;
 }
 
+// The options the toolkit takes for itself (-platform offscreen, -style
+// Fusion, ...), and whether each is followed by a value. The command line is
+// checked without them before the toolkit starts, so that a mistyped one
+// gets its usage message even where no window can open.
+struct ToolkitOption {
+  const char* name;
+  bool value;
+};
+constexpr ToolkitOption kToolkitOptions[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"session", true},
+    {"display", true},
+    {"geometry", true},
+    {"name", true},
+    {"title", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"qmljsdebugger", false},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+};
+
+QStringList WithoutToolkitOptions(int argc, char* argv[]) {
+  QStringList kept{QString::fromLocal8Bit(argv[0])};
+  for (int i = 1; i < argc; ++i) {
+    const QString arg = QString::fromLocal8Bit(argv[i]);
+    if (arg == "--") {  // the rest are files
+      for (; i < argc; ++i)
+        kept << QString::fromLocal8Bit(argv[i]);
+      break;
+    }
+    QString name = arg.startsWith("--") ? arg.mid(2) : arg.startsWith('-') ? arg.mid(1) : QString();
+    const bool joined = name.contains('=');
+    name = name.section('=', 0, 0);
+    const auto* option =
+        std::find_if(std::begin(kToolkitOptions), std::end(kToolkitOptions),
+                     [&](const ToolkitOption& o) { return !name.isEmpty() && name == o.name; });
+    if (option == std::end(kToolkitOptions)) {
+      kept << arg;
+    } else if (option->value && !joined) {
+      ++i;
+    }
+  }
+  return kept;
+}
+
+// While the toolkit starts, its messages are held back: when it cannot reach
+// a display it says so over several lines and then aborts the program, which
+// tells a user nothing they can act on. One line and exit status 1 instead.
+std::vector<std::pair<QtMsgType, QString>> heldMessages;
+
+[[noreturn]] void NoDisplay(const QString& fatal) {
+  QString reason;
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    reason = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+  } else {
+    reason = (heldMessages.empty() ? fatal : heldMessages.front().second).section('\n', 0, 0);
+  }
+  std::fprintf(stderr, "kova-pro: no display to show the window on: %s\n", qPrintable(reason));
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtFatalMsg) NoDisplay(text);
+  heldMessages.emplace_back(type, text);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -67,7 +149,25 @@ int main(int argc, char* argv[]) {
     parser.process(app);  // prints and exits
     return 0;
   }
+  {
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    const bool parsed = parser.parse(WithoutToolkitOptions(argc, argv));
+    if (!parsed || parser.positionalArguments().size() > 1) {
+      const QString problem = parsed ? "give one file at a time" : parser.errorText();
+      QCoreApplication app(argc, argv);  // names the program in the usage text
+      SetIdentity();
+      std::fprintf(stderr, "kova-pro: %s\n\n%s", qPrintable(problem),
+                   qPrintable(parser.helpText()));
+      return 2;
+    }
+  }
+  const QtMessageHandler previous = qInstallMessageHandler(HoldStartupMessage);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+  for (const auto& [type, text] : heldMessages)
+    qt_message_output(type, QMessageLogContext(), text);
+  heldMessages.clear();
   SetIdentity();
   QGuiApplication::setDesktopFileName(kApplicationId);
   QApplication::setWindowIcon(ProgramIcon());
@@ -75,15 +175,9 @@ int main(int argc, char* argv[]) {
   // QApplication has already taken its own options (-platform, -style, ...).
   QCommandLineParser parser;
   DescribeCommandLine(parser);
-  const bool parsed = parser.parse(QApplication::arguments());
-  if (parsed) parser.process(app);  // --help-all lists the toolkit's options too, and exits
-  const QStringList files = parsed ? parser.positionalArguments() : QStringList{};
-  if (!parser.errorText().isEmpty() || files.size() > 1) {
-    const QString problem =
-        parser.errorText().isEmpty() ? "give one file at a time" : parser.errorText();
-    std::fprintf(stderr, "kova-pro: %s (see kova-pro --help)\n", qPrintable(problem));
-    return 2;
-  }
+  parser.parse(QApplication::arguments());
+  if (parser.isSet("help-all")) parser.process(app);  // lists the toolkit's options too, and exits
+  const QStringList files = parser.positionalArguments();
 
   kova::AttachTraceToLog();
   kova::DialogPrompter prompter;

@@ -37,6 +37,9 @@ class QuietPrompter : public kova::Prompter {
   kova::SaveChoice AskSave(const kova::Message&) override { return kova::SaveChoice::Discard; }
   std::optional<std::string> ChooseOpenFile(const kova::FileDialogRequest&) override { return {}; }
   std::optional<std::string> ChooseSaveFile(const kova::FileDialogRequest&) override { return {}; }
+  bool ShowDifferences(const std::string&, const std::vector<kova::FieldDifference>&) override {
+    return false;
+  }
 
   std::vector<kova::Message> shown;
 };

@@ -17,6 +17,8 @@ struct Message {
   std::string title = kProgramTitle;
   std::string text;
   MessageIcon icon = MessageIcon::None;
+  // More for whoever wants it, behind the message box's "Show Details...".
+  std::string details{};
 
   bool operator==(const Message&) const = default;
 };

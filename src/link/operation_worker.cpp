@@ -22,6 +22,8 @@ OperationWorker::~OperationWorker() {
 bool OperationWorker::Start(OperationRequest request) {
   if (running_.exchange(true)) return false;
   Wait();  // the previous thread has reported; let it end before replacing it
+  cancel_ = false;
+  if (!request.cancel) request.cancel = &cancel_;
   thread_.reset(QThread::create([this, request = std::move(request)] {
     const ProgressSink sink = [this](const Progress& p) {
       emit progress(p.done, p.expected, QString::fromStdString(p.phase));

@@ -31,8 +31,12 @@ class OperationWorker : public QObject {
   // Waits for a running operation: the port is never left open behind it.
   ~OperationWorker() override;
 
-  // Starts the operation; false when one is still running.
+  // Starts the operation; false when one is still running. A request that
+  // brings no stop flag of its own gets the worker's, which Cancel sets.
   bool Start(OperationRequest request);
+  // Asks the running operation to stop between two bytes; it then ends as
+  // usual, its result saying that it was interrupted and what the unit holds.
+  void Cancel() { cancel_ = true; }
   bool IsRunning() const { return running_; }
   // Blocks until the running operation has ended (its signals may still be
   // on their way).
@@ -46,6 +50,7 @@ class OperationWorker : public QObject {
   Runner runner_;
   std::unique_ptr<QThread> thread_;
   std::atomic<bool> running_{false};
+  std::atomic<bool> cancel_{false};
 };
 
 }  // namespace kova

@@ -38,8 +38,16 @@ QWidget* Create(const ControlEntry& entry, const QString& caption) {
       return new QLineEdit;
     case Kind::CheckBox:
       return new QCheckBox(caption);
-    case Kind::Option:
-      return new QRadioButton(caption);
+    case Kind::Option: {
+      // The Tab key enters a group on its selected option, so that Space
+      // cannot change the choice by surprise; the arrows move within it.
+      auto* option = new QRadioButton(caption);
+      option->setFocusPolicy(Qt::ClickFocus);
+      QObject::connect(option, &QAbstractButton::toggled, option, [option](bool on) {
+        option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+      });
+      return option;
+    }
     case Kind::List:
       return new QComboBox;
     case Kind::Button:
@@ -58,6 +66,8 @@ void ApplyFlags(QWidget* widget, unsigned flags) {
   }
   if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     edit->setReadOnly((flags & (kReadOnly | kShownOnly)) != 0);
+    // A text to read or copy, not a stop of the Tab key.
+    if (edit->isReadOnly()) edit->setFocusPolicy(Qt::ClickFocus);
     if (flags & kShownOnly) {
       QPalette palette = edit->palette();
       palette.setColor(QPalette::Base, palette.color(QPalette::Window));

@@ -21,6 +21,8 @@ class DialogPrompter : public Prompter {
   bool AskSaveOver(const Message& question) override;
   std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+  bool ShowDifferences(const std::string& heading,
+                       const std::vector<FieldDifference>& differences) override;
 
  private:
   QWidget* parent_;

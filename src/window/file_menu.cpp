@@ -124,10 +124,17 @@ bool MainWindow::SaveDocument() {
 
 bool MainWindow::SaveDocumentAs() {
   // Nothing to choose a file for while the configuration cannot be saved.
-  if (!ReadyToPack(kNotSaved)) return false;
+  // The empty fields it offers to fill stay empty unless a file is chosen.
+  const Document before = doc_;
+  const auto keep = [&] {
+    doc_ = before;
+    Refresh();
+    return false;
+  };
+  if (!ReadyToPack(kNotSaved)) return keep();
   const auto path = Chosen(prompter_.ChooseSaveFile(
       Dialog("Save Configuration File", session_.LastPath(), session_.LastFileName())));
-  if (!path) return false;
+  if (!path) return keep();
   bool saved = false;
   RunHandler(reporter_, "MenuFileSaveAs_Click", [&] {
     const FileOutcome outcome = session_.SaveAs(*path, doc_);
@@ -138,11 +145,11 @@ bool MainWindow::SaveDocumentAs() {
 }
 
 void MainWindow::OnFileSave() {
-  SaveDocument();
+  if (SaveDocument()) ShowStatus("Saved", doc_.cfg.FileName);
 }
 
 void MainWindow::OnFileSaveAs() {
-  SaveDocumentAs();
+  if (SaveDocumentAs()) ShowStatus("Saved", doc_.cfg.FileName);
 }
 
 void MainWindow::OnFileExit() {

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <QThread>
 #include <QVBoxLayout>
 #include <stdexcept>
 
@@ -94,6 +96,13 @@ MainWindow::MainWindow(const WindowContext& context, QWidget* parent)
                                                      : context.programFolder),
       timings_(context.timings),
       caption_(kProgramTitle),
+      probe_(context.probe
+                 ? context.probe
+                 : [timings = context.timings](
+                       const std::string& device, const std::string& port,
+                       const std::vector<int>& rates,
+                       const std::atomic<bool>*
+                           stop) { return ProbeUnit(device, port, rates, timings, stop); }),
       worker_(context.runner ? std::make_unique<OperationWorker>(context.runner)
                              : std::make_unique<OperationWorker>()) {
   setObjectName("frmMain");
@@ -113,7 +122,11 @@ MainWindow::MainWindow(const WindowContext& context, QWidget* parent)
   Load();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  if (!prober_) return;
+  stopProbe_ = true;
+  prober_->wait();
+}
 
 QWidget* MainWindow::Control(const std::string& name) const {
   auto* widget = findChild<QWidget*>(QString::fromStdString(name));
@@ -137,6 +150,12 @@ void MainWindow::BuildMenu() {
   add("MenuFileSaveAs", "Save &As", "Ctrl+A", &MainWindow::OnFileSaveAs);
   file->addSeparator()->setObjectName("Seperator");
   add("MenuFileExit", "E&xit", "Ctrl+X", &MainWindow::OnFileExit);
+  QMenu* device = menuBar()->addMenu("&Device");
+  device->setObjectName("MenuDevice");
+  QAction* compare = device->addAction("&Compare with Unit…");
+  compare->setObjectName("MenuDeviceCompare");
+  compare->setToolTip("Read the Kova Pro and list the fields that differ from the form");
+  connect(compare, &QAction::triggered, this, &MainWindow::OnCompareClicked);
 }
 
 void MainWindow::BuildCentral() {
@@ -189,23 +208,34 @@ void MainWindow::BuildCentral() {
   progress_->setToolTip("Bytes exchanged with the Kova Pro");
   progress_->hide();
   side->addWidget(progress_);
+  cancel_ = new QPushButton("Cancel");
+  cancel_->setObjectName("cmdCancel");
+  cancel_->setToolTip("Stop the operation between two bytes (Esc)");
+  cancel_->setShortcut(QKeySequence(Qt::Key_Escape));
+  cancel_->hide();
+  side->addWidget(cancel_);
   side->addStretch(1);
   // The column keeps one width whatever the busy label and the progress say,
   // so that the window never widens during an operation.
   const int sideWidth = std::max({QFontMetrics(busyFont).horizontalAdvance(" VERIFY "),
                                   progress_->fontMetrics().horizontalAdvance(" 256 / 256 ") + 24,
                                   get->sizeHint().width(), put->sizeHint().width()});
-  for (QWidget* widget :
-       {get, put, reset, static_cast<QWidget*>(busyLabel_), static_cast<QWidget*>(progress_)})
+  for (QWidget* widget : {get, put, reset, static_cast<QWidget*>(busyLabel_),
+                          static_cast<QWidget*>(progress_), static_cast<QWidget*>(cancel_)})
     widget->setFixedWidth(sideWidth);
   busyLabel_->setWordWrap(true);
   body->addLayout(side);
   layout->addLayout(body, 1);
   setCentralWidget(central);
+  status_ = new QLabel;
+  status_->setObjectName("lblStatus");
+  status_->setContentsMargins(4, 0, 0, 0);  // in line with the bar's passing messages
+  statusBar()->addWidget(status_, 1);
   // Every page shows whole where the screen has room for it; on a smaller
   // screen (or a larger font) the window fits the screen and the pages scroll.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  setMinimumSize(screen ? sizeHint().boundedTo(screen->availableSize()) : sizeHint());
+  setMinimumSize(screen ? sizeHint().boundedTo(screen->availableSize() - FrameAllowance())
+                        : sizeHint());
 }
 
 void MainWindow::ConnectBindings() {
@@ -234,10 +264,12 @@ void MainWindow::ConnectButtons() {
     onClick(step.name, [this, step] { StepFreq(doc_.cfg, step.step); });
   }
   onClick("cmdCpyRly2Sndr", [this] { CopyRelayToSounder(doc_.cfg); });
+  connect(cancel_, &QPushButton::clicked, this, &MainWindow::CancelOperation);
   const std::pair<const char*, void (MainWindow::*)()> device[] = {
       {"cmdGet", &MainWindow::OnGetClicked},
       {"cmdPut", &MainWindow::OnPutClicked},
-      {"cmdReset", &MainWindow::OnResetClicked}};
+      {"cmdReset", &MainWindow::OnResetClicked},
+      {"cmdFindRate", &MainWindow::OnFindRateClicked}};
   for (const auto& [name, command] : device) {
     QWidget* button = Control(name);
     const auto handler = command;  // clang 14 cannot capture a structured binding
@@ -411,10 +443,18 @@ bool MainWindow::ValidatePending() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (busy_) {
-    // The unit is halfway through an exchange; the window waits for it.
+    // The unit is halfway through an exchange: it is stopped between two
+    // bytes, and the window closes once the user has read what the unit holds.
     event->ignore();
-    prompter_.Show({.text = "The Kova Pro is still busy (" + busyLabel_->text().toStdString() +
-                            "). Close the window once it has finished."});
+    const Message question{.text = "The Kova Pro is still busy (" +
+                                   busyLabel_->text().toStdString() +
+                                   ").\n\nCancel the operation and close the window once it "
+                                   "has stopped?",
+                           .icon = MessageIcon::Warning};
+    if (prompter_.Ask(question)) {
+      closeWhenIdle_ = true;
+      CancelOperation();
+    }
     return;
   }
   if (!ConfirmDiscard()) {

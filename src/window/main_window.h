@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,6 +17,8 @@
 class QKeyEvent;
 class QLabel;
 class QProgressBar;
+class QPushButton;
+class QThread;
 
 namespace kova {
 
@@ -69,6 +73,16 @@ class MainWindow : public QMainWindow {
   void OnGetClicked();
   void OnPutClicked();
   void OnResetClicked();
+  // Device > Compare with Unit: reads the unit as Get does and lists the
+  // fields whose values differ from the form's, which stays as it is unless
+  // the user loads the unit's values.
+  void OnCompareClicked();
+  // Find beside the PC rate list: asks for the unit's version at each rate,
+  // the one it was last seen at first, and selects the rate that answered.
+  void OnFindRateClicked();
+  // The Cancel button beside the busy caption, and Escape: the running
+  // operation stops between two bytes and says what the unit holds.
+  void CancelOperation();
   bool isBusy() const { return busy_; }
 
   // Brings the control's tab to the front and gives it the focus.
@@ -94,6 +108,8 @@ class MainWindow : public QMainWindow {
   void Unload();
   void RestoreSettings();
   void StoreSettings();
+  // The room the window manager's frame takes around the window.
+  QSize FrameAllowance() const;
 
   template <class Body>
   bool Handle(std::string_view procedure, Body&& body);
@@ -121,6 +137,14 @@ class MainWindow : public QMainWindow {
   void OnProgress(int done, int expected, const QString& phase);
   void OnFinished(const OperationResult& result);
   void SetBusy(bool busy, const QString& phase = {});
+  // A failure's message with what the window knows beside it: the device and
+  // rate tried, the bytes that came, the fields a verification found changed.
+  Message Explained(const Message& message, const OperationResult& result) const;
+  void ShowComparison(const Document& unit);
+  // "COM3 (/dev/ttyUSB0)": where the last operation went.
+  std::string Where() const;
+  // The quiet line at the foot of the window: what was last done, and when.
+  void ShowStatus(const std::string& command, const std::string& outcome);
 
   Prompter& prompter_;
   DialogReporter reporter_;
@@ -137,13 +161,28 @@ class MainWindow : public QMainWindow {
   TabGrid* tabs_ = nullptr;
   QLabel* busyLabel_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_ = nullptr;
   PortDeviceBox* portDevice_ = nullptr;
   std::string caption_;
   bool busy_ = false;
+  // The user closed the window during an operation and let it be cancelled.
+  bool closeWhenIdle_ = false;
+  // The Get running is a Compare with Unit's read.
+  bool comparing_ = false;
+  // Where the running operation went, for its messages.
+  std::string device_, port_;
+  int pcRate_ = 0;
+  QLabel* status_ = nullptr;
+  std::function<ProbeResult(const std::string&, const std::string&, const std::vector<int>&,
+                            const std::atomic<bool>*)>
+      probe_;
+  std::atomic<bool> stopProbe_{false};
+  void OnProbeFinished(const ProbeResult& result);
   bool unloaded_ = false;
   // Declared last so that it goes first: a running operation has ended
   // before anything it reports to is gone.
   std::unique_ptr<OperationWorker> worker_;
+  std::unique_ptr<QThread> prober_;  // Find's thread, while it runs
 };
 
 // A user's action as the named handler: a failure is reported with the

@@ -3,8 +3,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "diag/message.h"
+#include "image/field_differences.h"
 
 // Everything modal the window asks of the user goes through here, so that a
 // test can answer instead of a person and nothing ever blocks it. Texts and
@@ -41,6 +43,10 @@ class Prompter {
   virtual std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) = 0;
   // Asks before replacing an existing file.
   virtual std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) = 0;
+  // Compare with Unit: the fields that differ between the form and the unit,
+  // under the heading. True when the user chose to load the unit's values.
+  virtual bool ShowDifferences(const std::string& heading,
+                               const std::vector<FieldDifference>& differences) = 0;
 };
 
 }  // namespace kova

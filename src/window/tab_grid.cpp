@@ -32,6 +32,7 @@ class PageScroller : public QScrollArea {
     setWidget(page);
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);  // the page's controls are the stops, not the page
   }
   QSize sizeHint() const override { return widget()->sizeHint(); }
 };
@@ -87,7 +88,7 @@ void TabGrid::step(int direction) {
   if (to == from) return;
   // Leave the field first, as a click on the tab would: a refused field keeps the user.
   QWidget* focus = QApplication::focusWidget();
-  if (focus && widget(from)->isAncestorOf(focus)) tabButton(from)->setFocus(Qt::TabFocusReason);
+  if (focus && widget(from)->isAncestorOf(focus)) focus->clearFocus();
   if (guard_ && !guard_(to)) return;
   if (!setCurrentIndex(to)) return;
   QWidget* first = FirstField(widget(to));
@@ -145,11 +146,10 @@ bool TabGrid::isTabEnabled(int index) const {
 }
 
 void TabGrid::onClicked(int index) {
-  if (!guard_ || guard_(index)) {
-    if (setCurrentIndex(index)) return;
-  }
-  // Refused: the pressed button must not look like the front tab.
+  // The clicked button looks in front only once its page is: while the
+  // guard's message is up the front page is still the old one.
   tabButton(currentIndex())->setChecked(true);
+  if (!guard_ || guard_(index)) setCurrentIndex(index);
 }
 
 }  // namespace kova

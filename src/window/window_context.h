@@ -7,6 +7,7 @@
 
 #include "link/operation_worker.h"
 #include "link/port_map.h"
+#include "link/probe.h"
 #include "link/serial_link.h"
 
 class QSettings;
@@ -34,6 +35,11 @@ struct WindowContext {
   LinkTimings timings{};
   // The serial devices to offer; empty for those the computer has.
   std::function<std::vector<SerialDevice>()> devices{};
+  // How Find asks for the unit's rate (device, port, rates in order, the
+  // stop flag); empty for the computer's serial port. Runs on a thread of its own.
+  std::function<ProbeResult(const std::string&, const std::string&, const std::vector<int>&,
+                            const std::atomic<bool>*)>
+      probe{};
 };
 
 }  // namespace kova

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QDeadlineTimer>
 #include <QProgressBar>
 #include <QSemaphore>
+#include <QThread>
 
 #include "image/interpret.h"
+#include "image/pack.h"
 #include "link/link_messages.h"
 #include "window_test_support.h"
 
@@ -35,8 +38,11 @@ TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChanges
     OperationResult result;
     result.kind = request.kind;
     result.messages = {VerificationError(), UnexpectedResponse()};
+    result.document = request.document;
+    result.differences = {{0x0A, 0x00, 0x07}};  // the Reset RIC's low byte
     return result;
   };
+  prompter.askAnswer = false;  // closing does not cancel it
   window->OnPutClicked();
   for (const auto& [caption, done, expected] :
        {std::tuple{"PUT", 10, 252}, std::tuple{"VERIFY", 200, 256}}) {
@@ -56,13 +62,73 @@ TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChanges
   waitIdle();
   EXPECT_EQ(requestCount(), 1u);  // one at a time
   EXPECT_EQ(backups("put").size(), 1u);
-  ASSERT_EQ(prompter.shown.size(), 4u);  // two refused closes, then the result's messages in order
-  EXPECT_EQ(prompter.shown[2], VerificationError());
-  EXPECT_EQ(prompter.shown[3], UnexpectedResponse());
+  EXPECT_EQ(prompter.asked.size(), 2u);  // the closes
+  ASSERT_EQ(prompter.shown.size(), 2u);
+  EXPECT_EQ(prompter.shown[0].text, VerificationError().text);  // what differs is in its details
+  EXPECT_EQ(prompter.shown[0].details,
+            "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
+            "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n");
+  EXPECT_EQ(prompter.shown[1], UnexpectedResponse());
   EXPECT_FALSE(window->busyLabel().isVisible());
   EXPECT_FALSE(window->progressBar().isVisible());
   EXPECT_EQ(usable().size(), 2u + 6u + 17u);  // buttons, File commands, pages
   EXPECT_TRUE(window->close());
+}
+
+// Cancel, Escape or closing the window stop it between two bytes, with what the unit holds.
+TEST_F(DeviceButtonsTest, ARunningOperationCanBeStoppedAndSaysWhatTheUnitHolds) {
+  unit = [](const OperationRequest& request, const ProgressSink& progress) {
+    progress({"PUT", 10, 252});
+    const QDeadlineTimer patience(10000);
+    while (!(request.cancel && *request.cancel) && !patience.hasExpired())
+      QThread::msleep(1);
+    OperationResult result;
+    result.kind = request.kind;
+    if (request.cancel && *request.cancel)
+      result.messages = {Interrupted(), UnitPartlyWritten(10, 252)};
+    return result;
+  };
+  for (const char* how : {"Cancel", "Escape", "close"}) {
+    SCOPED_TRACE(how);
+    prompter.shown.clear();
+    window->OnPutClicked();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->progressBar().value() == 10; }, 10000));
+    if (how == std::string("Cancel")) click("cmdCancel");
+    if (how == std::string("Escape")) QTest::keyClick(window.get(), Qt::Key_Escape);
+    if (how == std::string("close")) window->close();  // refused until it has stopped
+    waitIdle();
+    EXPECT_EQ(prompter.shown, (std::vector{Interrupted(), UnitPartlyWritten(10, 252)}));
+    EXPECT_FALSE(find("cmdCancel")->isVisible());
+  }
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked) {
+  Document held = window->document();
+  PackEEprom(held);
+  InterpretEEprom(held);
+  unit = [&](const OperationRequest& request, const ProgressSink&) {
+    OperationResult result;
+    result.kind = request.kind;
+    result.succeeded = true;
+    result.document = held;
+    return result;
+  };
+  cfg().Zones[0].CloseRIC1 = "4242";
+  window->Refresh();
+  for (const bool load : {false, true}) {
+    prompter.loadUnitValues = load;
+    window->OnCompareClicked();  // unsaved edits are not lost to it: no question
+    waitIdle();
+    ASSERT_EQ(prompter.compared.size(), load ? 2u : 1u);
+    const auto& [heading, fields] = prompter.compared.back();
+    EXPECT_EQ(heading, "1 field differs between the form and the Kova Pro on COM1 (/dev/ttyUSB0):");
+    ASSERT_EQ(fields.size(), 1u);
+    EXPECT_EQ(fields[0].label + "|" + fields[0].tab + "|" + fields[0].ours + "|" + fields[0].theirs,
+              "Chan 1 Close RIC|Chan 1|4242|0");
+    EXPECT_EQ(cfg().Zones[0].CloseRIC1, load ? "0" : "4242");
+  }
+  EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
@@ -121,13 +187,17 @@ TEST_F(DeviceButtonsTest, AFailedPutMovesThePcRateOnlyWhenTheWholeImageWent) {
     };
     window->OnPutClicked();
     waitIdle();
-    EXPECT_EQ(prompter.shown, c.messages);
+    std::vector<Message> shown = c.messages;
+    if (shown[0] == CommunicationsError())  // with the device and rate tried
+      shown[0].text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
+    EXPECT_EQ(prompter.shown, shown);
     EXPECT_EQ(cfg().BaudPC, c.baudPC);
     EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentIndex(), c.baudPC);
   }
 }
 
 TEST_F(DeviceButtonsTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {
+  prompter.saveAnswer = SaveChoice::Discard;  // a Get may replace the changed port
   auto* device = find<QComboBox>("lstPortDevice");
   struct Step {
     int port;            // 1..16

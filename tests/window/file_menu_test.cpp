@@ -85,19 +85,24 @@ TEST_F(FileMenuTest, UnsavedChangesAreKeptUnlessTheUserLetsThemGo) {
   window->Refresh();
   EXPECT_FALSE(window->isModified());
 
-  cfg().ResetRIC = "7";  // Open and Exit ask the same question first
+  cfg().ResetRIC = "7";  // Open, Get and Exit ask the same question first
   window->Refresh();
   prompter.saveAnswer = SaveChoice::Cancel;
   window->OnFileOpen();
+  window->OnGetClicked();
   find<QAction>("MenuFileExit")->trigger();
   EXPECT_TRUE(prompter.opened.empty());
+  EXPECT_EQ(requestCount(), 0u);  // Cancel sends nothing to the unit
   EXPECT_TRUE(window->isVisible());
   prompter.saveAnswer = SaveChoice::Discard;
   window->OnFileOpen();
   EXPECT_EQ(prompter.opened.size(), 1u);
+  window->OnGetClicked();
+  waitIdle();
+  EXPECT_EQ(requestCount(), 1u);
   find<QAction>("MenuFileExit")->trigger();
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(prompter.asked.size(), 8u);
+  EXPECT_EQ(prompter.asked.size(), 10u);
 }
 
 TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogsAndTheNextRunGoesOnFromThere) {
@@ -121,9 +126,10 @@ TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogsAndTheNextRunGoesOnFrom
   EXPECT_FALSE(window->isModified());
 
   // The next run opens where this one was closed, with no file open but the
-  // dialogs starting at the last one.
-  const QPoint place(48, 36);
-  const QSize size = window->size() + QSize(30, 20);
+  // dialogs starting at the last one. (The window is as wide as the test
+  // screen allows.)
+  const QPoint place(0, 36);
+  const QSize size = window->size() + QSize(0, 20);
   window->move(place);
   window->resize(size);
   Start();
@@ -214,6 +220,10 @@ TEST_F(FileMenuTest, AFileThatLeftFieldsEmptySaysSoOnceAndSaveOrPutOffersToFillT
   }
   EXPECT_TRUE(QFile::exists(path("filled.kova")));
   EXPECT_EQ(requestCount(), 1u);
+
+  open();  // a Save As cancelled in its dialog fills nothing
+  window->OnFileSaveAs();
+  EXPECT_EQ(cfg(), loaded);
 
   // Ranges left empty are named when they are checked for an overlap, not "Error 13".
   open();
@@ -358,11 +368,17 @@ TEST_F(FileMenuTest, StoredPlacesThatCannotBeUsedAreNamedAndReplaced) {
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_NE(prompter.shown[0].text.find("MainLeft"), std::string::npos);
   const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
-  EXPECT_EQ(window->pos(), QPoint(0, TwipsToPixels(720, dpi)));
-  // A screen unplugged since: the window comes back within reach.
-  Start("[Settings]\nMainLeft=9000000\nMainTop=9000000\n");
+  EXPECT_EQ(window->pos(), QPoint(0, TwipsToPixels(720, dpi)));  // it fits: kept
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  // A screen unplugged since, or a place from a larger screen: the window
+  // comes back on this one, moved, then shrunk; a maximised one maximised.
+  for (const char* place : {"MainLeft=9000000\nMainTop=9000000", "MainLeft=3000\nMainTop=3000",
+                            "MainLeft=0\nMainTop=0"}) {
+    Start((QByteArray("[Settings]\nMainWidth=90000\nMainHeight=90000\n") + place).constData());
+    EXPECT_TRUE(area.contains(window->geometry())) << place;
+    EXPECT_EQ(window->isMaximized(), place[9] == '0') << place;
+  }
   EXPECT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(window->pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QClipboard>
+#include <QRadioButton>
+#include <set>
 #include <tuple>
 
 #include "diag/failure.h"
@@ -157,7 +159,13 @@ TEST_F(InputTest, FieldsTakeDigitsAreCheckedWhenLeftAndARefusedOneHoldsTheUser) 
   click("chkTxMonitor(0)");
   EXPECT_EQ(cfg().Zones[0].TxMonitor, 0);
   EXPECT_FALSE(find<QCheckBox>("chkTxMonitor(0)")->isChecked());
+  bool optionsLookedInFront = false;
+  prompter.whileShown = [&] {
+    optionsLookedInFront = window->tabs().tabButton(kOptionsTab)->isChecked();
+  };
   QTest::mouseClick(window->tabs().tabButton(kOptionsTab), Qt::LeftButton);
+  prompter.whileShown = nullptr;
+  EXPECT_FALSE(optionsLookedInFront);
   EXPECT_EQ(window->tabs().currentIndex(), kFirstZoneTab);
   // What "&Get"'s shortcut does: take the focus at once, click a moment later.
   leaveTo(find("cmdGet"));
@@ -167,6 +175,7 @@ TEST_F(InputTest, FieldsTakeDigitsAreCheckedWhenLeftAndARefusedOneHoldsTheUser) 
   EXPECT_EQ(prompter.shown.size(), 4u);  // the refusal again, each time
   EXPECT_EQ(QApplication::focusWidget(), find("txtCloseTMax(0)"));
   retype("txtCloseTMax(0)", "7");
+  prompter.saveAnswer = SaveChoice::Discard;  // the unit's values may replace the edits
   click("cmdGet");
   waitIdle();
   EXPECT_EQ(requestCount(), 1u);
@@ -285,6 +294,28 @@ TEST_F(InputTest, CtrlTabAndCtrlPageKeysChangeTabsPastPllUnlessAFieldIsRefused) 
   QTest::keyClick(find("txtCloseTMax(0)"), Qt::Key_PageDown, Qt::ControlModifier);
   EXPECT_EQ(window->tabs().currentIndex(), kFirstZoneTab + 1);
   EXPECT_EQ(QApplication::focusWidget(), find("chkEnableClose(1)"));
+
+  // Tab walks the front page's controls and the command buttons, and enters
+  // an option group on its choice: no tab button, nothing hidden or read-only.
+  for (const int tab : {kCommsTab, kGeneralTab, kEngineeringTab}) {
+    showTab(tab == kCommsTab ? kEngineeringTab : tab);
+    if (tab == kCommsTab) QTest::keyClick(window.get(), Qt::Key_Tab, Qt::ControlModifier);
+    std::set<QWidget*> stops;
+    for (int press = 0; press < 60; ++press) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* w = QApplication::focusWidget();
+      ASSERT_NE(w, nullptr);
+      const auto* option = qobject_cast<QRadioButton*>(w);
+      const auto* edit = qobject_cast<QLineEdit*>(w);
+      EXPECT_TRUE(
+          w->isVisible() && w->isEnabled() &&
+          (window->tabs().widget(tab)->isAncestorOf(w) || w->objectName().startsWith("cmd")) &&
+          !(option && !option->isChecked()) && !(edit && edit->isReadOnly()))
+          << tab << ": " << w->objectName().toStdString();
+      stops.insert(w);
+    }
+    EXPECT_TRUE(stops.count(find("cmdGet")) && stops.count(find("cmdPut"))) << tab;
+  }
 }
 
 }  // namespace

@@ -56,6 +56,7 @@ TEST_F(SimTest, PutMovesTheUnitToANewRateAndGetReadsItBack) {
 
   cfg().Zones[0].CloseRIC1 = "5";
   window->Refresh();
+  prompter.saveAnswer = SaveChoice::Discard;  // the unit's values replace the edit
   EXPECT_EQ(Run(&MainWindow::OnGetClicked), std::vector<std::string>{"GET"});
   EXPECT_EQ(prompter.shown, std::vector<Message>{});
   EXPECT_EQ(text("txtCloseRIC1(0)"), "1000");
@@ -66,6 +67,14 @@ TEST_F(SimTest, PutMovesTheUnitToANewRateAndGetReadsItBack) {
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_TRUE(std::equal(stored.begin() + 4, stored.end(), sent[0].begin() + 4));
   EXPECT_EQ(backups("get"), std::vector{stored});
+
+  // Find, with the PC rate left at another: the rate the unit answers at is selected and kept.
+  cfg().BaudPC = 4;  // 9600
+  window->Refresh();
+  EXPECT_EQ(Run(&MainWindow::OnFindRateClicked), std::vector<std::string>{"FIND"});
+  EXPECT_EQ(prompter.shown, std::vector<Message>{});
+  EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentText(), "19200");
+  EXPECT_EQ(PortRates(ports).LastSeen(sim.Link()), 19200);
 }
 
 }  // namespace

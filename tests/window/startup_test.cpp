@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QProcess>
 #include <QRadioButton>
 #include <functional>
 
@@ -10,6 +11,40 @@ namespace kova::test {
 namespace {
 
 using StartupTest = WindowTest;
+
+// The command line is checked before the window system is needed; without a
+// display the program says so in one line instead of aborting.
+TEST(CommandLine, UsageErrorsAndAMissingDisplayEndInOneClearMessage) {
+  struct Case {
+    QStringList args;
+    const char* display;  // "" unset
+    int status;
+    const char* firstLine;  // how standard error starts
+  };
+  const Case cases[] = {
+      {{"a.kova", "b.kova"}, "", 2, "kova-pro: give one file at a time"},
+      {{"--bogus", "-platform", "offscreen"}, "", 2, "kova-pro: Unknown option 'bogus'."},
+      {{"some.kova"}, "", 1, "kova-pro: no display to show the window on: neither DISPLAY"},
+      {{"some.kova"}, ":97", 1, "kova-pro: no display to show the window on: "},
+  };
+  for (const Case& c : cases) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+      env.remove(name);
+    if (*c.display) env.insert("DISPLAY", c.display);
+    program.setProcessEnvironment(env);
+    program.start(KOVA_PRO, c.args);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    SCOPED_TRACE(err.toStdString());
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), c.status);
+    EXPECT_TRUE(err.startsWith(c.firstLine));
+    EXPECT_EQ(err.contains("Usage:"), c.status == 2);
+    EXPECT_EQ(err.count('\n') == 1, c.status == 1);  // one line, or the usage
+  }
+}
 
 TEST_F(StartupTest, CaptionsAndTheFileMenu) {
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
@@ -91,7 +126,7 @@ TEST_F(StartupTest, EveryFieldOfTheTableHasItsControl) {
 TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
   EXPECT_EQ(text("txtFreq"), "459.050 000");
   EXPECT_TRUE(find<QLineEdit>("txtFreq")->isReadOnly());
-  EXPECT_FALSE(find("txtETI")->isEnabled());
+  EXPECT_TRUE(find<QLineEdit>("txtETI")->isReadOnly());  // readable, not greyed
   EXPECT_EQ(text("txtClkJog"), "8");
   for (const char* selected : {"opt1200", "optNormal", "optChanSpace(1)", "optRlyWireOrd",
                                "optSndrWireOrd", "chkEnableAlphaCode", "chkEnableNumericCode"})

@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -55,7 +56,10 @@ constexpr int kVerificationTab = 16;
 // Answers every question as told and remembers what was shown and asked.
 class RecordingPrompter : public Prompter {
  public:
-  void Show(const Message& message) override { shown.push_back(message); }
+  void Show(const Message& message) override {
+    shown.push_back(message);
+    if (whileShown) whileShown();
+  }
   bool Ask(const Message& question) override {
     asked.push_back(question);
     return askAnswer;
@@ -76,6 +80,11 @@ class RecordingPrompter : public Prompter {
     saved.push_back(request);
     return savePath;
   }
+  bool ShowDifferences(const std::string& heading,
+                       const std::vector<FieldDifference>& differences) override {
+    compared.emplace_back(heading, differences);
+    return loadUnitValues;
+  }
 
   std::vector<Message> shown, asked;
   std::vector<FileDialogRequest> opened, saved;  // the dialogs shown
@@ -83,6 +92,9 @@ class RecordingPrompter : public Prompter {
   bool saveOverAnswer = false;
   SaveChoice saveAnswer = SaveChoice::Cancel;
   std::optional<std::string> openPath, savePath;  // nothing: the user cancels
+  std::function<void()> whileShown;               // looks at the window behind a message
+  std::vector<std::pair<std::string, std::vector<FieldDifference>>> compared;
+  bool loadUnitValues = false;
 };
 
 // The serial devices the tests' computer offers: ports 1 and 2 by default.
