@@ -12,7 +12,8 @@
 #include "config_fields.h"
 #include "config_json.h"
 #include "image/clear_form.h"
-#include "settings_path.h"
+#include "image/field_input.h"
+#include "set_option.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 0: {
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text));
         if (!doc.isObject()) return 0;
-        kova::ctl::ApplyJson(kova::ctl::Lenient(doc.object(), kova::ctl::ToJson(cfg)), cfg);
+        kova::ctl::ApplyJson(doc.object(), cfg);
         break;
       }
       case 1:
@@ -54,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const kova::ctl::FieldError&) {
     return 0;
   }
+  if (kova::CombinedRefusal(cfg)) return 0;
   kova::Configuration again = kova::StartupConfiguration();
   kova::ctl::ApplyJson(kova::ctl::ToJson(cfg), again);
   if (again != cfg) std::abort();

@@ -4,6 +4,7 @@
 // they always did: the rate buttons preset the clock jog before the file's
 // own value replaces it, and an option group can end with nothing selected.
 #include "files/profile_reader.h"
+#include "image/field_table.h"
 #include "image/frequency.h"
 #include "image/value_rules.h"
 
@@ -171,7 +172,7 @@ void ProfileReader::ReadLegacy() {
   cfg.RepeatFilter = Text("Options", "Repeat Filter", "");
 
   for (int i = 0; i < kZoneCount; ++i) {  // L10
-    ReadKeys("Chan " + std::to_string(i + 1), kZoneKeys, cfg.Zones[i]);
+    ReadKeys(ZoneName(i), kZoneKeys, cfg.Zones[i]);
   }
 
   CopyRelayToSounder(cfg);             // L11

@@ -38,4 +38,10 @@ Configuration StartupConfiguration() {
   return cfg;
 }
 
+Document StartupDocument() {
+  Document doc;
+  doc.cfg = StartupConfiguration();
+  return doc;
+}
+
 }  // namespace kova

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "image/configuration.h"
+#include "image/document.h"
 
 namespace kova {
 
@@ -15,5 +16,9 @@ void ClearForm(Configuration& cfg);
 // The configuration right after start-up: the form cleared, every list at its
 // first item but the two rate lists at "9600", relay and sounder "Fixed".
 Configuration StartupConfiguration();
+
+// The document right after start-up, before any file or unit: the start-up
+// configuration over an image of zeros.
+Document StartupDocument();
 
 }  // namespace kova

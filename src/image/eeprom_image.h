@@ -19,19 +19,23 @@ namespace addr {
 // A run of bits: the byte it starts in, its first bit there and its width. A
 // run wider than the rest of its byte goes on into the next bytes, low byte
 // first. A zone's runs count their byte from the zone's start (At moves them).
-// Field and meaning are what the byte map shows.
+// Which field a run holds is said by the field table's row that points at it.
 struct Bits {
-  int byte;
-  int first;
-  int width;
-  const char* field = "";
-  const char* meaning = "";
+  int byte = 0;
+  int first = 0;
+  int width = 0;
 
-  constexpr Bits At(int base) const { return {base + byte, first, width, field, meaning}; }
+  constexpr Bits At(int base) const { return {base + byte, first, width}; }
   constexpr int Bytes() const { return (first + width + 7) / 8; }
   constexpr std::uint32_t Mask() const {
     return width >= 32 ? ~0U : ((std::uint32_t{1} << width) - 1) << first;
   }
+  constexpr bool Holds(const Bits& run) const {
+    const int start = 8 * byte + first;
+    const int from = 8 * run.byte + run.first;
+    return from >= start && from + run.width <= start + width;
+  }
+  constexpr bool operator==(const Bits&) const = default;
 
   int Get(const EEpromImage& image) const {
     return static_cast<int>((Word(image) & Mask()) >> first);
@@ -53,73 +57,90 @@ struct Bits {
   }
 };
 
-constexpr Bits kElapsedMinutes{0, 0, 8, "ETI", "running time: minutes of the hour; never written"};
-constexpr Bits kElapsedHours{1, 0, 24, "ETI", "running time: hours; never written"};
-constexpr Bits kSequenceBits{4, 0, 8, "VC",
-                             "length of the sequence in bits (7 per alpha, 4 per numeric "
-                             "character); 0 for none"};
+// A RIC slot's three bytes (ric_slot.h): the RIC in the low 21 bits, the
+// function in bits 5..6 (or 5..7) of its last byte, the enable in bit 7.
+constexpr Bits Slot(int byte) {
+  return {byte, 0, 24};
+}
+constexpr Bits SlotRic(int byte) {
+  return {byte, 0, 21};
+}
+constexpr Bits SlotFunction(int byte, int width) {
+  return {byte + 2, 5, width};
+}
+constexpr Bits SlotEnable(int byte) {
+  return {byte + 2, 7, 1};
+}
+
+constexpr Bits kElapsedMinutes{0, 0, 8};
+constexpr Bits kElapsedHours{1, 0, 24};
+constexpr Bits kSequenceBits{4, 0, 8};
 
 // Byte 5, the modes, written whole. The hunting bit is also the low bit of the unit's rate.
 constexpr Bits kModes{5, 0, 8};
-constexpr Bits kRate512{5, 0, 1, "PocsagBaud", "1: 512 baud (read before bit 1)"};
-constexpr Bits kRate2400{5, 1, 1, "PocsagBaud", "1: 2400 baud; neither bit: 1200"};
-constexpr Bits kInverted{5, 2, 1, "Polarity", "1: inverted (unless byte 232 bit 0)"};
-constexpr Bits kHunting{5, 3, 1, "Hunting", "1: on; read only, packing writes the rate here"};
-constexpr Bits kUnitRate{5, 3, 3, "BaudKova", "the unit's serial rate, a kBaudRates index"};
-constexpr Bits kRelayTimed{5, 6, 1, "RlyMode", "1: timed, 0: fixed"};
-constexpr Bits kSounderTimed{5, 7, 1, "SndrMode", "1: timed, 0: fixed"};
+constexpr Bits kRate512{5, 0, 1};
+constexpr Bits kRate2400{5, 1, 1};
+constexpr Bits kInverted{5, 2, 1};
+constexpr Bits kHunting{5, 3, 1};
+constexpr Bits kUnitRate{5, 3, 3};
+constexpr Bits kRelayTimed{5, 6, 1};
+constexpr Bits kSounderTimed{5, 7, 1};
 
 // Byte 6, written whole: the clock jog, and the Orvel options stored inverted.
 constexpr Bits kClock{6, 0, 8};
-constexpr Bits kClockJog{6, 0, 4, "ClkJog", "clock jog, forced from the POCSAG rate"};
-constexpr Bits kNumericCodeOff{6, 4, 1, "EnableNumericCode", "1: numeric Orvel protocol off"};
-constexpr Bits kAlphaCodeOff{6, 5, 1, "EnableAlphaCode", "1: alpha Orvel protocol off"};
+constexpr Bits kClockJog{6, 0, 4};
+constexpr Bits kNumericCodeOff{6, 4, 1};
+constexpr Bits kAlphaCodeOff{6, 5, 1};
 
+constexpr Bits kSequenceLow{7, 0, 24};
 constexpr int kResetSlot = 10;
 constexpr int kSign1Slot = 13;
 constexpr int kSign2Slot = 16;
-constexpr Bits kSndrTime{19, 0, 8, "SndrTime", "sounder time, seconds (0: latched)"};
+constexpr Bits kSndrTime{19, 0, 8};
 constexpr int kAlphaRangeStart = 20;
 constexpr int kAlphaRangeEnd = 23;
-constexpr Bits kRepeatFilter{26, 0, 8, "RepeatFilter", "repeated toggle filter, seconds"};
-constexpr Bits kSounderChannels{27, 0, 10, "SndrChan", "bit i: zone i drives the sounder"};
+constexpr Bits kRepeatFilter{26, 0, 8};
+constexpr Bits kSounderChannels{27, 0, 10};
 constexpr int kFirstZone = 29;
 constexpr int kZoneSize = 20;
 
 // Bytes 229..231, written whole: bits 0 and 20 always set.
 constexpr Bits kSynthWord{229, 0, 24};
-constexpr Bits kSynthN{229, 2, 18, "SynthN, Freq",
-                       "synthesizer divider: Freq = 45 MHz + SynthN x ChanSpace"};
-constexpr Bits kRaster6250{231, 7, 1, "ChanSpace", "1: 6.25 kHz raster, 0: 5 kHz"};
+constexpr Bits kSynthLowOne{229, 0, 1};
+constexpr Bits kSynthN{229, 2, 18};
+constexpr Bits kSynthHighOne{231, 4, 1};
+constexpr Bits kRaster6250{231, 7, 1};
 
 // Byte 232, the flags, written whole.
 constexpr Bits kFlags{232, 0, 8};
-constexpr Bits kAutoPolarity{232, 0, 1, "Polarity", "1: automatic polarity"};
-constexpr Bits kSynthRx{232, 1, 1, "SynthRx", "1: synthesized receiver in use"};
-constexpr Bits kAlphaFormat{232, 2, 1, "AlphaVC, NumericVC",
-                            "1: alpha sequence, 0: numeric (with a length in byte 4)"};
-constexpr Bits kFrmZero{232, 3, 1, "FrmZero", "1: frame zero messages only"};
-constexpr Bits kSingleMsg{232, 4, 1, "SingleMsg", "1: first message of a batch only"};
-constexpr Bits kSpeedLetter{232, 5, 1, "SpeedLetter", "1: rate letter in the Orvel output"};
+constexpr Bits kAutoPolarity{232, 0, 1};
+constexpr Bits kSynthRx{232, 1, 1};
+constexpr Bits kAlphaFormat{232, 2, 1};
+constexpr Bits kFrmZero{232, 3, 1};
+constexpr Bits kSingleMsg{232, 4, 1};
+constexpr Bits kSpeedLetter{232, 5, 1};
 
 constexpr int kNumericRangeStart = 233;
 constexpr int kNumericRangeEnd = 236;
 constexpr int kAlphaSubSlot = 239;
 constexpr int kNumericSubSlot = 242;
-constexpr Bits kRlyTime{245, 0, 8, "RlyTime", "common relay time, seconds (0: latched)"};
-constexpr Bits kRelayChannels{246, 0, 10, "RlyChan", "bit i: zone i drives the common relay"};
+constexpr Bits kRlyTime{245, 0, 8};
+constexpr Bits kRelayChannels{246, 0, 10};
+constexpr Bits kSequenceHigh{248, 0, 56};
+constexpr Bits kLastByte{255, 0, 8};
 
 // Inside a zone's 20 bytes.
 constexpr int kCloseStart = 0;
 constexpr int kCloseEnd = 3;
-constexpr Bits kCloseTMax{6, 0, 15, "CloseTMax", "TMax in tens of seconds"};
-constexpr Bits kTxMonitor{7, 7, 1, "TxMonitor", "1: the zone monitors test calls"};
+constexpr Bits kCloseTMax{6, 0, 15};
+constexpr Bits kTxMonitor{7, 7, 1};
 constexpr int kOpenStart = 8;
 constexpr int kOpenEnd = 11;
 constexpr int kToggleStart = 14;
 constexpr int kToggleEnd = 17;
 
-constexpr int Zone(int index) {
+// The first byte of zone `index` (0..9).
+constexpr int ZoneStart(int index) {
   return kFirstZone + kZoneSize * index;
 }
 
@@ -132,13 +153,8 @@ inline void PutChannels(EEpromImage& image, Bits mask, int zones) {
   Bits{mask.byte, 0, 16}.Put(image, zones & ((1 << mask.width) - 1));
 }
 
-// A RIC slot's three bytes, for the byte map (ric_slot.h reads and writes them).
-constexpr Bits Slot(int byte, const char* field, const char* form) {
-  return {byte, 0, 24, field, form};
-}
-
-// Every run of the image in byte order but the zones': the byte map in docs/
-// is this table followed by the next.
+// Every run of the image but the zones', in byte order: a run declared here
+// and held by no field is a fault the field table's tests report.
 constexpr Bits kByteMap[] = {
     kElapsedMinutes,
     kElapsedHours,
@@ -153,18 +169,18 @@ constexpr Bits kByteMap[] = {
     kClockJog,
     kNumericCodeOff,
     kAlphaCodeOff,
-    {7, 0, 24, "VC", "verification area, bits 0..23 (continues in byte 248)"},
-    Slot(kResetSlot, "ResetRIC, ResetFunc, ResetEnable", "function-and-enable slot"),
-    Slot(kSign1Slot, "Sign1RIC, Sign1Func, Sign1Enable", "function-and-enable slot"),
-    Slot(kSign2Slot, "Sign2RIC, Sign2Func, Sign2Enable", "function-and-enable slot"),
+    kSequenceLow,
+    Slot(kResetSlot),
+    Slot(kSign1Slot),
+    Slot(kSign2Slot),
     kSndrTime,
-    Slot(kAlphaRangeStart, "RepeatRIC1, AlphaRepeatFunc", "function slot"),
-    Slot(kAlphaRangeEnd, "RepeatRIC2, EnableAlphaRepeat", "enable slot"),
+    Slot(kAlphaRangeStart),
+    Slot(kAlphaRangeEnd),
     kRepeatFilter,
     kSounderChannels,
-    {kSynthWord.byte, 0, 1, "-", "always 1"},
+    kSynthLowOne,
     kSynthN,
-    {kSynthWord.byte, 20, 1, "-", "always 1"},
+    kSynthHighOne,
     kRaster6250,
     kAutoPolarity,
     kSynthRx,
@@ -172,27 +188,20 @@ constexpr Bits kByteMap[] = {
     kFrmZero,
     kSingleMsg,
     kSpeedLetter,
-    Slot(kNumericRangeStart, "RepeatRIC3, NumericRepeatFunc", "function slot"),
-    Slot(kNumericRangeEnd, "RepeatRIC4, EnableNumericRepeat", "enable slot"),
-    Slot(kAlphaSubSlot, "AlphaSubRIC, AlphaSubFunc, EnableAlphaSub", "function-and-enable slot"),
-    Slot(kNumericSubSlot, "NumericSubRIC, NumericSubFunc, EnableNumericSub",
-         "function-and-enable slot"),
+    Slot(kNumericRangeStart),
+    Slot(kNumericRangeEnd),
+    Slot(kAlphaSubSlot),
+    Slot(kNumericSubSlot),
     kRlyTime,
     kRelayChannels,
-    {248, 0, 56, "VC", "verification area, bits 24..79"},
-    {255, 0, 8, "-", "never written"},
+    kSequenceHigh,
+    kLastByte,
 };
 
-// A zone's runs, bytes counted from its start: zone i starts at byte Zone(i).
+// A zone's runs, bytes counted from its start.
 constexpr Bits kZoneByteMap[] = {
-    Slot(kCloseStart, "CloseRIC1, CloseFunc", "zone: function slot"),
-    Slot(kCloseEnd, "CloseRIC2, EnableClose", "zone: enable slot"),
-    kCloseTMax,
-    kTxMonitor,
-    Slot(kOpenStart, "OpenRIC1, OpenFunc", "zone: function slot"),
-    Slot(kOpenEnd, "OpenRIC2, EnableOpen", "zone: enable slot"),
-    Slot(kToggleStart, "ToggleRIC1, ToggleFunc", "zone: function slot"),
-    Slot(kToggleEnd, "ToggleRIC2, EnableToggle", "zone: enable slot"),
+    Slot(kCloseStart), Slot(kCloseEnd), kCloseTMax,         kTxMonitor,
+    Slot(kOpenStart),  Slot(kOpenEnd),  Slot(kToggleStart), Slot(kToggleEnd),
 };
 
 }  // namespace addr

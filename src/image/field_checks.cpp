@@ -5,12 +5,19 @@
 
 #include "diag/failure.h"
 #include "image/conversions.h"
+#include "image/field_table.h"
+#include "image/ric_slot.h"
 #include "image/verification_code.h"
 
 namespace kova {
 namespace {
 
 constexpr int kAllFunctions = 4;  // "ALL" in the repeater function lists
+
+// The largest whole number of seconds a zone's TMax can hold.
+std::int64_t MaxCloseTMax() {
+  return static_cast<std::int64_t>(FieldOf(&Zone::CloseTMax).range->max);
+}
 
 // A full field drops the key, and one that is too long (pasted) is cut;
 // otherwise the key decides.
@@ -46,12 +53,13 @@ KeyVerdict FilterVcKey(const Configuration& cfg, int code) {
 bool IsValidRic(std::int64_t value) {
   const bool idle = value >= 2007664 && value <= 2007671;
   const bool sync = value >= 2045056 && value <= 2045063;
-  return value >= 0 && value <= 2097151 && !idle && !sync;
+  return value >= 0 && value <= kMaxRic && !idle && !sync;
 }
 
 std::string RicInvalidText(std::string_view fieldText) {
-  return std::string(fieldText) +
-         " may not be a valid RIC. Valid RICs are in the range 0-2097151, and exclude the ranges "
+  return std::string(fieldText) + " may not be a valid RIC. Valid RICs are in the range 0-" +
+         std::to_string(kMaxRic) +
+         ", and exclude the ranges "
          "2007664-2007671 and 2045056-2045063.";
 }
 
@@ -69,7 +77,8 @@ FieldVerdict RicInvalid(std::string_view fieldText) {
 
 std::string TimeInvalidText(std::string_view fieldText) {
   return std::string(fieldText) +
-         " is not a valid time in this context. Valid times are in the range 0-327670.";
+         " is not a valid time in this context. Valid times are in the range 0-" +
+         std::to_string(MaxCloseTMax()) + ".";
 }
 
 FieldVerdict CheckCloseTMax(std::string_view fieldText) {
@@ -77,9 +86,10 @@ FieldVerdict CheckCloseTMax(std::string_view fieldText) {
   try {
     // Rounded in 64 bits: the largest 32-bit values must be refused, not overflow.
     const std::int64_t n = ToLong(verdict.text);
-    const std::int64_t rounded = (n + 5) / 10 * 10;
+    const std::int64_t step = FieldOf(&Zone::CloseTMax).step;
+    const std::int64_t rounded = (n + step / 2) / step * step;
     verdict.text = std::to_string(rounded);
-    if (rounded >= 0 && rounded <= kMaxCloseTMax) return verdict;
+    if (rounded >= 0 && rounded <= MaxCloseTMax()) return verdict;
   } catch (const Failure&) {
     // Not a number: refused with the text as it stands.
   }

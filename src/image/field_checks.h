@@ -39,9 +39,8 @@ std::string RicInvalidText(std::string_view fieldText);
 // is refused like an out-of-range RIC: there is nothing valid to keep.
 FieldVerdict RicInvalid(std::string_view fieldText);
 
-constexpr std::int64_t kMaxCloseTMax = 327670;
 std::string TimeInvalidText(std::string_view fieldText);
-// Seconds rounded to tens (halves upward), refused outside 0..327670.
+// Seconds rounded to the row's step (tens, halves upward), refused outside its range.
 FieldVerdict CheckCloseTMax(std::string_view fieldText);
 
 // Closed ranges given in either order; touching ranges overlap.

@@ -8,7 +8,7 @@ namespace kova {
 std::string FieldLabel(std::string_view control, int zone) {
   const FieldAt at = FindByControl(control);
   const std::string label = at ? std::string(at.field->label) : std::string(control);
-  return zone < 0 ? label : "Chan " + std::to_string(zone + 1) + " " + label;
+  return zone < 0 ? label : ZoneName(zone) + " " + label;
 }
 
 std::string ControlName(std::string_view control, int zone) {

@@ -6,6 +6,7 @@
 #include "image/frequency.h"
 #include "image/ric_slot.h"
 #include "image/value_rules.h"
+#include "image/verification_code.h"
 
 namespace kova {
 namespace {
@@ -17,9 +18,13 @@ using K = FieldKind;
 using H = FieldHome;
 using R = FieldCheck;
 
+using D = Codec;
+namespace a = addr;
+
 constexpr FieldRange kRicRange{0, kMaxRic};
 constexpr FieldRange kByteSeconds{0, 255};
-constexpr FieldRange kTMaxSeconds{0, 327670};
+constexpr int kTenSeconds = 10;
+constexpr FieldRange kTMaxSeconds{0, ((1 << a::kCloseTMax.width) - 1) * kTenSeconds};
 
 std::vector<FieldItem> Functions(int count) {
   std::vector<FieldItem> items;
@@ -135,14 +140,46 @@ Field With(Field field, H home) {
   return field;
 }
 
+// A unit field's bits, codec and the steps of packing and reading it runs at.
+Field At(Field field, D codec, a::Bits bits, int packStep, int readStep) {
+  field.codec = codec;
+  field.bits = bits;
+  field.packStep = packStep;
+  field.readStep = readStep;
+  return field;
+}
+
+// A slot of RIC, two-bit function and enable, packed and read at one step each.
+void Slot(std::vector<Field>& t, int slot, int pack, int read, Field enable, Field ric,
+          Field func) {
+  t.push_back(At(std::move(enable), D::AnyFlag, a::SlotEnable(slot), pack, read));
+  t.push_back(At(std::move(ric), D::Ric, a::SlotRic(slot), pack, read));
+  t.push_back(At(std::move(func), D::Item, a::SlotFunction(slot, 2), pack, read));
+}
+
+// A RIC range: the start's slot holds the three-bit function, the end's the enable.
+Field RangeStart(Field ric, int slot, int pack, int read) {
+  return At(std::move(ric), D::Ric, a::SlotRic(slot), pack, read);
+}
+Field RangeFunction(Field func, int slot, int pack, int read) {
+  return At(std::move(func), D::Item, a::SlotFunction(slot, 3), pack, read);
+}
+Field RangeEnable(Field enable, int slot, int pack, int read) {
+  return At(std::move(enable), D::AnyFlag, a::SlotEnable(slot), pack, read);
+}
+
 constexpr int two = kTwoBitFunctions;
 constexpr int three = kThreeBitFunctions;
 
 std::vector<Field> MakeTable() {
   std::vector<Field> t;
   // General
-  t.push_back(
-      With(Text(&C::FileName, "FileName", "txtFileName", "File name", "General", ""sv), H::Pc));
+  {
+    Field f =
+        With(Text(&C::FileName, "FileName", "txtFileName", "File name", "General", ""sv), H::Pc);
+    f.note = "it is the name of the file written";
+    t.push_back(std::move(f));
+  }
   t.push_back(
       With(Text(&C::Ver, "Ver", "txtVer(%d)", "Firmware version", "General", ""sv), H::ReadOnly));
   {
@@ -166,7 +203,8 @@ std::vector<Field> MakeTable() {
   // Engineering
   t.push_back(
       With(Text(&C::ETI, "ETI", "txtETI", "Elapsed time", "Engineering", ""sv), H::ReadOnly));
-  t.push_back(Box(&C::SynthRx, "SynthRx", "chkSynthRx", "Synth Rx", "Engineering"));
+  t.push_back(At(Box(&C::SynthRx, "SynthRx", "chkSynthRx", "Synth Rx", "Engineering"), D::Flag,
+                 a::kSynthRx, 9, 17));
   {
     // The buttons of the spacing; JSON sees the spacing itself, in the next row.
     Field f =
@@ -207,11 +245,17 @@ std::vector<Field> MakeTable() {
                .kind = K::Number,
                .home = H::ReadOnly,
                .tab = "Engineering",
-               .range = FieldRange{0, 262143}});
-  t.push_back(Box(&C::FrmZero, "FrmZero", "chkFrmZero", "Frame zero messages only", "Engineering"));
-  t.push_back(Box(&C::SingleMsg, "SingleMsg", "chkSingleMsg", "First message only", "Engineering"));
+               .range = FieldRange{0, (1 << a::kSynthN.width) - 1},
+               .note = "it is derived from Freq and ChanSpace"});
   t.push_back(
-      Box(&C::SpeedLetter, "SpeedLetter", "chkSpeedLetter", "Baud rate letter", "Engineering"));
+      At(Box(&C::FrmZero, "FrmZero", "chkFrmZero", "Frame zero messages only", "Engineering"),
+         D::Flag, a::kFrmZero, 9, 24));
+  t.push_back(
+      At(Box(&C::SingleMsg, "SingleMsg", "chkSingleMsg", "First message only", "Engineering"),
+         D::Flag, a::kSingleMsg, 9, 24));
+  t.push_back(
+      At(Box(&C::SpeedLetter, "SpeedLetter", "chkSpeedLetter", "Baud rate letter", "Engineering"),
+         D::Flag, a::kSpeedLetter, 9, 24));
 
   // Comms
   {
@@ -229,14 +273,23 @@ std::vector<Field> MakeTable() {
   };
   rate(&C::BaudPC, "BaudPC", "lstBaudPC", "PC baud rate", H::Pc);
   rate(&C::BaudKova, "BaudKova", "lstBaudKova", "Kova baud rate", H::Unit);
+  t.back() = At(std::move(t.back()), D::Item, a::kUnitRate, 1, 7);
 
   // PLL
-  t.push_back(With(Options(&C::Hunting, "Hunting", "PLL hunting", "PLL",
+  {
+    Field f = With(Options(&C::Hunting, "Hunting", "PLL hunting", "PLL",
                            {Option(HuntingMode::On, "On", "optHuntingOn"),
                             Option(HuntingMode::Off, "Off", "optHuntingOff")},
                            static_cast<int>(HuntingMode::None), static_cast<int>(HuntingMode::Off)),
-                   H::ReadOnly));
-  t.push_back(Text(&C::ClkJog, "ClkJog", "txtClkJog", "Clock jog", "PLL", "8"sv));
+                   H::ReadOnly);
+    f.note = "it shares bit 3 of byte 5 with the unit's rate (BaudKova), which decides it";
+    t.push_back(At(std::move(f), D::OptionBit, a::kHunting, 0, 4));
+  }
+  {
+    Field f = Text(&C::ClkJog, "ClkJog", "txtClkJog", "Clock jog", "PLL", "8"sv);
+    f.note = "packing sets the clock jog from the POCSAG rate";
+    t.push_back(std::move(f));
+  }
   t.push_back(With(Text(&C::ClkJogLpos, "ClkJogLpos", "txtClkJogLpos", "Error jog limit (positive)",
                         "PLL", "0"sv),
                    H::Pc));
@@ -248,76 +301,112 @@ std::vector<Field> MakeTable() {
 
   // Serial Data
   const auto sd = "Serial Data"sv;
-  t.push_back(Box(&C::Sign1Enable, "Sign1Enable", "chkSign1Enable", "Serial sign 1", sd));
-  t.push_back(Ric(&C::Sign1RIC, "Sign1RIC", "txtSign1RIC", "Serial sign 1 RIC", sd));
-  t.push_back(Function(&C::Sign1Func, "Sign1Func", "lstSign1Func", "Serial sign 1 beep", sd, two));
-  t.push_back(Box(&C::Sign2Enable, "Sign2Enable", "chkSign2Enable", "Serial sign 2", sd));
-  t.push_back(Ric(&C::Sign2RIC, "Sign2RIC", "txtSign2RIC", "Serial sign 2 RIC", sd));
-  t.push_back(Function(&C::Sign2Func, "Sign2Func", "lstSign2Func", "Serial sign 2 beep", sd, two));
-  t.push_back(Box(&C::EnableAlphaRepeat, "EnableAlphaRepeat", "chkEnableAlphaRepeat",
-                  "Alpha output", sd, 0, R::RepeatEnable));
-  t.push_back(Ric(&C::RepeatRIC1, "RepeatRIC1", "txtRepeatRIC1", "Alpha output RIC range start", sd,
-                  R::RepeaterRic));
-  t.push_back(Ric(&C::RepeatRIC2, "RepeatRIC2", "txtRepeatRIC2", "Alpha output RIC range end", sd,
-                  R::RepeaterRic));
-  t.push_back(Function(&C::AlphaRepeatFunc, "AlphaRepeatFunc", "lstAlphaRepeatFunc",
-                       "Alpha output beep", sd, three, R::RepeatList));
-  t.push_back(Box(&C::EnableAlphaCode, "EnableAlphaCode", "chkEnableAlphaCode",
-                  "Alpha Orvel protocol", sd, {}));
+  Slot(t, a::kSign1Slot, 5, 11,
+       Box(&C::Sign1Enable, "Sign1Enable", "chkSign1Enable", "Serial sign 1", sd),
+       Ric(&C::Sign1RIC, "Sign1RIC", "txtSign1RIC", "Serial sign 1 RIC", sd),
+       Function(&C::Sign1Func, "Sign1Func", "lstSign1Func", "Serial sign 1 beep", sd, two));
+  Slot(t, a::kSign2Slot, 5, 11,
+       Box(&C::Sign2Enable, "Sign2Enable", "chkSign2Enable", "Serial sign 2", sd),
+       Ric(&C::Sign2RIC, "Sign2RIC", "txtSign2RIC", "Serial sign 2 RIC", sd),
+       Function(&C::Sign2Func, "Sign2Func", "lstSign2Func", "Serial sign 2 beep", sd, two));
+  t.push_back(RangeEnable(Box(&C::EnableAlphaRepeat, "EnableAlphaRepeat", "chkEnableAlphaRepeat",
+                              "Alpha output", sd, 0, R::RepeatEnable),
+                          a::kAlphaRangeEnd, 6, 12));
+  t.push_back(RangeStart(Ric(&C::RepeatRIC1, "RepeatRIC1", "txtRepeatRIC1",
+                             "Alpha output RIC range start", sd, R::RepeaterRic),
+                         a::kAlphaRangeStart, 6, 12));
+  t.push_back(RangeStart(Ric(&C::RepeatRIC2, "RepeatRIC2", "txtRepeatRIC2",
+                             "Alpha output RIC range end", sd, R::RepeaterRic),
+                         a::kAlphaRangeEnd, 6, 12));
+  t.push_back(RangeFunction(Function(&C::AlphaRepeatFunc, "AlphaRepeatFunc", "lstAlphaRepeatFunc",
+                                     "Alpha output beep", sd, three, R::RepeatList),
+                            a::kAlphaRangeStart, 6, 12));
+  t.push_back(At(Box(&C::EnableAlphaCode, "EnableAlphaCode", "chkEnableAlphaCode",
+                     "Alpha Orvel protocol", sd, {}),
+                 D::InvertedFlag, a::kAlphaCodeOff, 2, 6));
+  Slot(t, a::kAlphaSubSlot, 11, 16,
+       Box(&C::EnableAlphaSub, "EnableAlphaSub", "chkEnableAlphaSub", "Alpha substitute", sd),
+       Ric(&C::AlphaSubRIC, "AlphaSubRIC", "txtAlphaSubRIC", "Alpha substitute RIC", sd),
+       Function(&C::AlphaSubFunc, "AlphaSubFunc", "lstAlphaSubFunc", "Alpha substitute beep", sd,
+                two));
+  t.push_back(RangeEnable(Box(&C::EnableNumericRepeat, "EnableNumericRepeat",
+                              "chkEnableNumericRepeat", "Numeric output", sd, 0, R::RepeatEnable),
+                          a::kNumericRangeEnd, 10, 15));
+  t.push_back(RangeStart(Ric(&C::RepeatRIC3, "RepeatRIC3", "txtRepeatRIC3",
+                             "Numeric output RIC range start", sd, R::RepeaterRic),
+                         a::kNumericRangeStart, 10, 15));
+  t.push_back(RangeStart(Ric(&C::RepeatRIC4, "RepeatRIC4", "txtRepeatRIC4",
+                             "Numeric output RIC range end", sd, R::RepeaterRic),
+                         a::kNumericRangeEnd, 10, 15));
   t.push_back(
-      Box(&C::EnableAlphaSub, "EnableAlphaSub", "chkEnableAlphaSub", "Alpha substitute", sd));
-  t.push_back(Ric(&C::AlphaSubRIC, "AlphaSubRIC", "txtAlphaSubRIC", "Alpha substitute RIC", sd));
-  t.push_back(Function(&C::AlphaSubFunc, "AlphaSubFunc", "lstAlphaSubFunc", "Alpha substitute beep",
-                       sd, two));
-  t.push_back(Box(&C::EnableNumericRepeat, "EnableNumericRepeat", "chkEnableNumericRepeat",
-                  "Numeric output", sd, 0, R::RepeatEnable));
-  t.push_back(Ric(&C::RepeatRIC3, "RepeatRIC3", "txtRepeatRIC3", "Numeric output RIC range start",
-                  sd, R::RepeaterRic));
-  t.push_back(Ric(&C::RepeatRIC4, "RepeatRIC4", "txtRepeatRIC4", "Numeric output RIC range end", sd,
-                  R::RepeaterRic));
-  t.push_back(Function(&C::NumericRepeatFunc, "NumericRepeatFunc", "lstNumericRepeatFunc",
-                       "Numeric output beep", sd, three, R::RepeatList));
-  t.push_back(Box(&C::EnableNumericCode, "EnableNumericCode", "chkEnableNumericCode",
-                  "Numeric Orvel protocol", sd, {}));
-  t.push_back(Box(&C::EnableNumericSub, "EnableNumericSub", "chkEnableNumericSub",
-                  "Numeric substitute", sd));
-  t.push_back(
-      Ric(&C::NumericSubRIC, "NumericSubRIC", "txtNumericSubRIC", "Numeric substitute RIC", sd));
-  t.push_back(Function(&C::NumericSubFunc, "NumericSubFunc", "lstNumericSubFunc",
-                       "Numeric substitute beep", sd, two));
+      RangeFunction(Function(&C::NumericRepeatFunc, "NumericRepeatFunc", "lstNumericRepeatFunc",
+                             "Numeric output beep", sd, three, R::RepeatList),
+                    a::kNumericRangeStart, 10, 15));
+  t.push_back(At(Box(&C::EnableNumericCode, "EnableNumericCode", "chkEnableNumericCode",
+                     "Numeric Orvel protocol", sd, {}),
+                 D::InvertedFlag, a::kNumericCodeOff, 2, 6));
+  Slot(t, a::kNumericSubSlot, 11, 16,
+       Box(&C::EnableNumericSub, "EnableNumericSub", "chkEnableNumericSub", "Numeric substitute",
+           sd),
+       Ric(&C::NumericSubRIC, "NumericSubRIC", "txtNumericSubRIC", "Numeric substitute RIC", sd),
+       Function(&C::NumericSubFunc, "NumericSubFunc", "lstNumericSubFunc",
+                "Numeric substitute beep", sd, two));
 
   // Chan 1 .. Chan 10
   const auto ch = "Chan"sv;
-  t.push_back(Ric(&Z::CloseRIC1, "CloseRIC1", "txtCloseRIC1(%d)", "Close RIC", ch));
-  t.push_back(Function(&Z::CloseFunc, "CloseFunc", "lstCloseFunc(%d)", "Close beep", ch, three));
-  t.push_back(Ric(&Z::CloseRIC2, "CloseRIC2", "txtCloseRIC2(%d)", "Close RIC range end", ch));
-  t.push_back(Box(&Z::EnableClose, "EnableClose", "chkEnableClose(%d)", "Close", ch));
-  t.push_back(
-      Seconds(&Z::CloseTMax, "CloseTMax", "txtCloseTMax(%d)", "TMax", ch, kTMaxSeconds, R::Time));
-  t.push_back(Box(&Z::TxMonitor, "TxMonitor", "chkTxMonitor(%d)", "Test call monitor", ch, {}));
-  t.push_back(Ric(&Z::OpenRIC1, "OpenRIC1", "txtOpenRIC1(%d)", "Open RIC", ch));
-  t.push_back(Function(&Z::OpenFunc, "OpenFunc", "lstOpenFunc(%d)", "Open beep", ch, three));
-  t.push_back(Ric(&Z::OpenRIC2, "OpenRIC2", "txtOpenRIC2(%d)", "Open RIC range end", ch));
-  t.push_back(Box(&Z::EnableOpen, "EnableOpen", "chkEnableOpen(%d)", "Open", ch));
-  t.push_back(Ric(&Z::ToggleRIC1, "ToggleRIC1", "txtToggleRIC1(%d)", "Toggle RIC", ch));
-  t.push_back(
-      Function(&Z::ToggleFunc, "ToggleFunc", "lstToggleFunc(%d)", "Toggle beep", ch, three));
-  t.push_back(Ric(&Z::ToggleRIC2, "ToggleRIC2", "txtToggleRIC2(%d)", "Toggle RIC range end", ch));
-  t.push_back(Box(&Z::EnableToggle, "EnableToggle", "chkEnableToggle(%d)", "Toggle", ch));
-  t.push_back(Box(&Z::SndrChan, "SndrChan", "chkSndrChan(%d)", "Sounder channel", ch, {}));
-  t.push_back(Box(&Z::RlyChan, "RlyChan", "chkRlyChan(%d)", "Common relay channel", ch, {}));
+  // A zone's rows run at packing step 8 and reading step 14, zone after zone.
+  const auto range = [&](std::string Z::*ric1, std::string_view key1, std::string_view c1,
+                         std::string_view l1, ListIndex Z::*func, std::string_view fkey,
+                         std::string_view fc, std::string_view fl, std::string Z::*ric2,
+                         std::string_view key2, std::string_view c2, std::string_view l2,
+                         Check Z::*enable, std::string_view ekey, std::string_view ec,
+                         std::string_view el, int start, int end) {
+    t.push_back(RangeStart(Ric(ric1, key1, c1, l1, ch), start, 8, 14));
+    t.push_back(RangeFunction(Function(func, fkey, fc, fl, ch, three), start, 8, 14));
+    t.push_back(RangeStart(Ric(ric2, key2, c2, l2, ch), end, 8, 14));
+    t.push_back(RangeEnable(Box(enable, ekey, ec, el, ch), end, 8, 14));
+  };
+  range(&Z::CloseRIC1, "CloseRIC1", "txtCloseRIC1(%d)", "Close RIC", &Z::CloseFunc, "CloseFunc",
+        "lstCloseFunc(%d)", "Close beep", &Z::CloseRIC2, "CloseRIC2", "txtCloseRIC2(%d)",
+        "Close RIC range end", &Z::EnableClose, "EnableClose", "chkEnableClose(%d)", "Close",
+        a::kCloseStart, a::kCloseEnd);
+  {
+    Field f =
+        Seconds(&Z::CloseTMax, "CloseTMax", "txtCloseTMax(%d)", "TMax", ch, kTMaxSeconds, R::Time);
+    f.step = kTenSeconds;
+    t.push_back(At(std::move(f), D::TenSeconds, a::kCloseTMax, 8, 14));
+  }
+  t.push_back(At(Box(&Z::TxMonitor, "TxMonitor", "chkTxMonitor(%d)", "Test call monitor", ch, {}),
+                 D::AnyFlag, a::kTxMonitor, 8, 14));
+  range(&Z::OpenRIC1, "OpenRIC1", "txtOpenRIC1(%d)", "Open RIC", &Z::OpenFunc, "OpenFunc",
+        "lstOpenFunc(%d)", "Open beep", &Z::OpenRIC2, "OpenRIC2", "txtOpenRIC2(%d)",
+        "Open RIC range end", &Z::EnableOpen, "EnableOpen", "chkEnableOpen(%d)", "Open",
+        a::kOpenStart, a::kOpenEnd);
+  range(&Z::ToggleRIC1, "ToggleRIC1", "txtToggleRIC1(%d)", "Toggle RIC", &Z::ToggleFunc,
+        "ToggleFunc", "lstToggleFunc(%d)", "Toggle beep", &Z::ToggleRIC2, "ToggleRIC2",
+        "txtToggleRIC2(%d)", "Toggle RIC range end", &Z::EnableToggle, "EnableToggle",
+        "chkEnableToggle(%d)", "Toggle", a::kToggleStart, a::kToggleEnd);
+  t.push_back(At(Box(&Z::SndrChan, "SndrChan", "chkSndrChan(%d)", "Sounder channel", ch, {}),
+                 D::ZoneBit, a::kSounderChannels, 7, 13));
+  t.push_back(At(Box(&Z::RlyChan, "RlyChan", "chkRlyChan(%d)", "Common relay channel", ch, {}),
+                 D::ZoneBit, a::kRelayChannels, 13, 20));
 
   // Options
   const auto op = "Options"sv;
-  t.push_back(Box(&C::ResetEnable, "ResetEnable", "chkResetEnable", "Reset", op));
-  t.push_back(Ric(&C::ResetRIC, "ResetRIC", "txtResetRIC", "Reset RIC", op));
-  t.push_back(Function(&C::ResetFunc, "ResetFunc", "lstResetFunc", "Reset beep", op, two));
-  t.push_back(Mode(&C::SndrMode, "SndrMode", "Sounder mode", "optSndrWireOrd", "optSndrTimed"));
-  t.push_back(Seconds(&C::SndrTime, "SndrTime", "txtSndrTime", "Sounder time", op));
-  t.push_back(Mode(&C::RlyMode, "RlyMode", "Common relay mode", "optRlyWireOrd", "optRlyTimed"));
-  t.push_back(Seconds(&C::RlyTime, "RlyTime", "txtRlyTime", "Common relay time", op));
+  Slot(t, a::kResetSlot, 3, 8, Box(&C::ResetEnable, "ResetEnable", "chkResetEnable", "Reset", op),
+       Ric(&C::ResetRIC, "ResetRIC", "txtResetRIC", "Reset RIC", op),
+       Function(&C::ResetFunc, "ResetFunc", "lstResetFunc", "Reset beep", op, two));
+  t.push_back(At(Mode(&C::SndrMode, "SndrMode", "Sounder mode", "optSndrWireOrd", "optSndrTimed"),
+                 D::OptionBit, a::kSounderTimed, 1, 10));
+  t.push_back(At(Seconds(&C::SndrTime, "SndrTime", "txtSndrTime", "Sounder time", op), D::Byte,
+                 a::kSndrTime, 4, 9));
+  t.push_back(At(Mode(&C::RlyMode, "RlyMode", "Common relay mode", "optRlyWireOrd", "optRlyTimed"),
+                 D::OptionBit, a::kRelayTimed, 1, 10));
+  t.push_back(At(Seconds(&C::RlyTime, "RlyTime", "txtRlyTime", "Common relay time", op), D::Byte,
+                 a::kRlyTime, 13, 20));
   t.push_back(
-      Seconds(&C::RepeatFilter, "RepeatFilter", "txtRepeatFilter", "Repeat filter time", op));
+      At(Seconds(&C::RepeatFilter, "RepeatFilter", "txtRepeatFilter", "Repeat filter time", op),
+         D::Byte, a::kRepeatFilter, 4, 9));
 
   // Verification
   const auto vf = "Verification"sv;
@@ -331,7 +420,13 @@ std::vector<Field> MakeTable() {
     f.apply = SetAlphaVC;
     t.push_back(std::move(f));
   }
-  t.push_back(Text(&C::VC, "VC", "txtVC", "Verification sequence", vf, ""sv, R::Sequence));
+  {
+    // The numeric format's limits; an alpha sequence is shorter (verification_code.h).
+    Field f = Text(&C::VC, "VC", "txtVC", "Verification sequence", vf, ""sv, R::Sequence);
+    f.length = kMaxNumericChars;
+    f.chars = kNumericTable;
+    t.push_back(std::move(f));
+  }
   return t;
 }
 
@@ -339,6 +434,27 @@ const std::vector<Field>& Table() {
   static const std::vector<Field> table = MakeTable();
   return table;
 }
+
+constexpr HandWrittenField kHandWritten[] = {
+    {"ETI", a::kElapsedMinutes, "running time: minutes of the hour; never written"},
+    {"ETI", a::kElapsedHours, "running time: hours; never written"},
+    {"VC", a::kSequenceBits,
+     "length of the sequence in bits (7 per alpha, 4 per numeric character); 0 for none"},
+    {"PocsagBaud", a::kRate512, "1: 512 baud (read before bit 1)"},
+    {"PocsagBaud", a::kRate2400, "1: 2400 baud; neither bit: 1200"},
+    {"Polarity", a::kInverted, "1: inverted (unless byte 232 bit 0)"},
+    {"ClkJog", a::kClockJog, "clock jog, forced from the POCSAG rate"},
+    {"VC", a::kSequenceLow, "verification area, bits 0..23 (continues in byte 248)"},
+    {"-", a::kSynthLowOne, "always 1"},
+    {"SynthN, Freq", a::kSynthN, "synthesizer divider: Freq = 45 MHz + SynthN x ChanSpace"},
+    {"-", a::kSynthHighOne, "always 1"},
+    {"ChanSpace", a::kRaster6250, "1: 6.25 kHz raster, 0: 5 kHz"},
+    {"Polarity", a::kAutoPolarity, "1: automatic polarity"},
+    {"AlphaVC, NumericVC", a::kAlphaFormat,
+     "1: alpha sequence, 0: numeric (with a length in byte 4)"},
+    {"VC", a::kSequenceHigh, "verification area, bits 24..79"},
+    {"-", a::kLastByte, "never written"},
+};
 
 constexpr std::string_view kIndexSuffix = "(%d)";
 
@@ -406,6 +522,18 @@ std::span<const Field> Fields() {
   return Table();
 }
 
+std::span<const HandWrittenField> HandWrittenFields() {
+  return kHandWritten;
+}
+
+std::vector<const Field*> RowsAtStep(int step, bool reading) {
+  std::vector<const Field*> rows;
+  for (const Field& field : Table()) {
+    if ((reading ? field.readStep : field.packStep) == step) rows.push_back(&field);
+  }
+  return rows;
+}
+
 const Field& FieldOf(const FieldMember& member) {
   for (const Field& field : Table()) {
     if (field.member == member) return field;
@@ -468,9 +596,13 @@ std::string KeyPath(const Field& field, int index) {
   return std::string(field.key);
 }
 
+std::string ZoneName(int index) {
+  return "Chan " + std::to_string(index + 1);
+}
+
 std::string FieldLabel(const Field& field, int index) {
   const std::string label(field.label);
-  return field.zoned() && index >= 0 ? "Chan " + std::to_string(index + 1) + " " + label : label;
+  return field.zoned() && index >= 0 ? ZoneName(index) + " " + label : label;
 }
 
 std::string GetText(const Configuration& cfg, const Field& field, int index) {

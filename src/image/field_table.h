@@ -10,13 +10,15 @@
 #include <vector>
 
 #include "image/configuration.h"
+#include "image/eeprom_image.h"
 
 // One row per field of the Configuration: where it is kept, its JSON key, the
 // control that shows it, the label messages give it, what it may hold, what
-// File New leaves in it and where the value lives. The window's bindings, the
-// command line's JSON, the messages and clearing the form are loops over it,
-// so adding a field is one row here (plus its member and, if shown, its place
-// on a page).
+// File New leaves in it, where the value lives and, for a unit field, the bits
+// that hold it and how. The window's bindings, the command line's JSON, the
+// messages, clearing the form, packing and reading the image are loops over
+// it, so adding a field is one row here (plus its member, its bits and, if
+// shown, its place on a page).
 namespace kova {
 
 enum class FieldKind {
@@ -42,6 +44,20 @@ enum class FieldCheck {
   Sequence,      // the verification sequence's key filter
   RepeatList,    // the repeater overlap warning on leaving
   RepeatEnable,  // the repeater overlap warning on a click
+};
+
+// How a unit field's value sits in its bits.
+enum class Codec {
+  None,          // no bits of its own, or packed and read by a step of its own
+  Flag,          // a check box: only ticked (1) sets the bit
+  AnyFlag,       // a check box whose greyed state (2) sets the bit too
+  InvertedFlag,  // a check box kept as its opposite: unticked (0) sets the bit
+  OptionBit,     // an option group of two: its first item sets the bit
+  Byte,          // a text holding a whole number of seconds, 0..255
+  Item,          // a list's item index; a code beyond the items reads as the last
+  Ric,           // a RIC text in its slot's 21 bits (writing it clears the slot's flags)
+  TenSeconds,    // a text holding seconds, kept in tens rounded toward zero
+  ZoneBit,       // a zone's check box as bit i of a channel mask
 };
 
 // Where the value is kept: a member of the Configuration or of each Zone.
@@ -91,6 +107,23 @@ struct Field {
   // A number the window only shows, and how.
   std::string (*display)(const Configuration&) = nullptr;
 
+  // The unit field's bits (a zone field's counted from its zone's start, a
+  // channel mask's absolute) and how its value sits there.
+  Codec codec = Codec::None;
+  addr::Bits bits = {};
+  // The step of packing and of reading the image at which its row runs; 0
+  // for none (see HandWrittenFields for the unit fields that have none).
+  int packStep = 0;
+  int readStep = 0;
+
+  // What a value may be, beyond range and items: a multiple of step (TMax is
+  // kept in tens of seconds), at most length characters, each one of chars.
+  int step = 1;
+  int length = 0;
+  std::string_view chars = {};
+  // Why a value written here cannot reach the image as given ("" when it can).
+  std::string_view note = {};
+
   // 1, 3 (Ver) or kZoneCount.
   int count() const;
   bool zoned() const;
@@ -98,6 +131,20 @@ struct Field {
 
 // Every field, in the order of the tabs.
 std::span<const Field> Fields();
+
+// A unit field no row packs and reads: its bits depend on another field's
+// (the rate bits and the clock jog, polarity across two bytes, the
+// synthesizer word, the verification sequence), or its order of steps is
+// part of what it means. Listed once here for the byte map and its tests.
+struct HandWrittenField {
+  std::string_view fields;  // "SynthN, Freq"; "-" for bits no field holds
+  addr::Bits bits;
+  std::string_view meaning;
+};
+std::span<const HandWrittenField> HandWrittenFields();
+
+// The fields whose row runs at a step of packing (readStep false) or reading.
+std::vector<const Field*> RowsAtStep(int step, bool reading);
 
 // The field kept in a member; a member without a row is a programming error
 // (std::logic_error).
@@ -110,6 +157,7 @@ struct FieldAt {
   int index = -1;
   int item = -1;
   explicit operator bool() const { return field != nullptr; }
+  bool operator==(const FieldAt&) const = default;
 };
 
 // "txtRlyTime", "txtCloseRIC1(3)", "opt1200", "txtVer(2)".
@@ -122,6 +170,8 @@ FieldAt FindByKey(std::string_view path);
 std::string ControlName(const Field& field, int index = -1);
 // "Zones[3].CloseRIC1", "Ver[2]", "RlyTime"; the pattern "Zones[i].CloseRIC1" for index -1.
 std::string KeyPath(const Field& field, int index = -1);
+// "Chan 3" for zone index 2: a zone tab's caption.
+std::string ZoneName(int index);
 // "Chan 3 Close RIC" for a zone field, the label alone otherwise.
 std::string FieldLabel(const Field& field, int index = -1);
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/interpret.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 
 #include "image/field_table.h"
 #include "image/frequency.h"
@@ -12,6 +14,10 @@
 namespace kova {
 namespace {
 
+constexpr int kLastReadStep = 24;
+
+// Reads the image into the configuration: the rows of the field table at
+// their steps, and by hand what no row can say.
 class Reader {
  public:
   Reader(Document& doc) : b_(doc.image), cfg_(doc.cfg), bits_(doc.bits) {}
@@ -20,32 +26,11 @@ class Reader {
 
  private:
   bool Bit(addr::Bits bits) const { return bits.Get(b_) != 0; }
-  std::string Decimal(addr::Bits bits) const { return std::to_string(bits.Get(b_)); }
-  std::string Ric(int slot) const { return std::to_string(GetRIC(b_, slot)); }
 
-  ListIndex ThreeBitFunction(int slot, const FieldMember& member, int zone = -1) {
-    const int code = GetFunc(b_, slot, false);
-    if (code < kThreeBitFunctions) return code;
-    warnings_.push_back(FieldLabel(FieldOf(member), zone) + ": the image holds function code " +
-                        std::to_string(code) + ", shown as ALL");
-    return kThreeBitFunctions - 1;
-  }
-
-  void FunctionEnableSlot(int slot, Check& enable, std::string& ric, ListIndex& func) {
-    enable = GetEnable(b_, slot);
-    ric = Ric(slot);
-    func = GetFunc(b_, slot, true);
-  }
-
-  // Only the ten zones' bits count.
-  void ReadChannels(addr::Bits mask, Check Zone::*member) {
-    const int zones = addr::GetChannels(b_, mask);
-    for (int i = 0; i < kZoneCount; ++i)
-      cfg_.Zones[i].*member = (zones >> i) & 1;
-  }
+  void Decode(const Field& field, int zone);
+  void ReadStep(int step);
 
   void ReadElapsedTime();
-  void ReadZone(int i);
   void ReadSynthesizer();
   void ReadSequence();
 
@@ -55,6 +40,57 @@ class Reader {
   std::vector<std::string> warnings_;
 };
 
+void Reader::Decode(const Field& field, int zone) {
+  const addr::Bits bits = field.zoned() && field.codec != Codec::ZoneBit
+                              ? field.bits.At(addr::ZoneStart(zone))
+                              : field.bits;
+  const int value = bits.Get(b_);
+  switch (field.codec) {
+    case Codec::Flag:
+    case Codec::AnyFlag:
+      return SetNumber(cfg_, field, zone, value != 0);
+    case Codec::InvertedFlag:
+      return SetNumber(cfg_, field, zone, value == 0);
+    case Codec::OptionBit:
+      return SetNumber(cfg_, field, zone, field.items[value != 0 ? 0 : 1].value);
+    case Codec::Byte:
+    case Codec::Ric:
+      return SetText(cfg_, field, zone, std::to_string(value));
+    case Codec::TenSeconds:
+      return SetText(cfg_, field, zone, std::to_string(value * field.step));
+    case Codec::Item: {
+      const int last = static_cast<int>(field.items.size()) - 1;
+      if (value <= last) return SetNumber(cfg_, field, zone, value);
+      warnings_.push_back(FieldLabel(field, zone) + ": the image holds function code " +
+                          std::to_string(value) + ", shown as " + field.items.back().text);
+      return SetNumber(cfg_, field, zone, last);
+    }
+    case Codec::ZoneBit:  // only the ten zones' bits count
+      return SetNumber(cfg_, field, zone, (addr::GetChannels(b_, bits) >> zone) & 1);
+    case Codec::None:
+      break;
+  }
+  throw std::logic_error("field " + std::string(field.key) + " has no codec to read");
+}
+
+// A step with zone fields runs zone after zone.
+void Reader::ReadStep(int step) {
+  const std::vector<const Field*> rows = RowsAtStep(step, true);
+  const auto mask = [](const Field* field) { return field->codec == Codec::ZoneBit; };
+  const bool perZone = std::any_of(
+      rows.begin(), rows.end(), [&](const Field* field) { return field->zoned() && !mask(field); });
+  for (int i = 0; i < (perZone ? kZoneCount : 1); ++i) {
+    for (const Field* field : rows) {
+      if (!mask(field)) {
+        Decode(*field, perZone ? i : -1);
+      } else if (!perZone) {
+        for (int zone = 0; zone < kZoneCount; ++zone)
+          Decode(*field, zone);
+      }
+    }
+  }
+}
+
 // Step 1: hours ":" two-digit minutes, "1234:05".
 void Reader::ReadElapsedTime() {
   const long hours = addr::kElapsedHours.Get(b_);
@@ -63,30 +99,9 @@ void Reader::ReadElapsedTime() {
   cfg_.ETI = text;
 }
 
-// Step 14, one zone's 20 bytes.
-void Reader::ReadZone(int i) {
-  Zone& zone = cfg_.Zones[i];
-  const int z = addr::Zone(i);
-  zone.CloseRIC1 = Ric(z + addr::kCloseStart);
-  zone.CloseFunc = ThreeBitFunction(z + addr::kCloseStart, &Zone::CloseFunc, i);
-  zone.CloseRIC2 = Ric(z + addr::kCloseEnd);
-  zone.EnableClose = GetEnable(b_, z + addr::kCloseEnd);
-  zone.TxMonitor = Bit(addr::kTxMonitor.At(z)) ? 1 : 0;
-  zone.CloseTMax = std::to_string(addr::kCloseTMax.At(z).Get(b_) * 10);
-  zone.OpenRIC1 = Ric(z + addr::kOpenStart);
-  zone.OpenFunc = ThreeBitFunction(z + addr::kOpenStart, &Zone::OpenFunc, i);
-  zone.OpenRIC2 = Ric(z + addr::kOpenEnd);
-  zone.EnableOpen = GetEnable(b_, z + addr::kOpenEnd);
-  zone.ToggleRIC1 = Ric(z + addr::kToggleStart);
-  zone.ToggleFunc = ThreeBitFunction(z + addr::kToggleStart, &Zone::ToggleFunc, i);
-  zone.ToggleRIC2 = Ric(z + addr::kToggleEnd);
-  zone.EnableToggle = GetEnable(b_, z + addr::kToggleEnd);
-}
-
-// Steps 17 to 19. Selecting the spacing runs its rule (which realigns the old
+// Steps 18 and 19. Selecting the spacing runs its rule (which realigns the old
 // frequency); the frequency read from the word then replaces it.
 void Reader::ReadSynthesizer() {
-  cfg_.SynthRx = Bit(addr::kSynthRx) ? 1 : 0;
   cfg_.ChanSpace = Bit(addr::kRaster6250) ? kChanSpaceTable[1] : kChanSpaceTable[0];
   SelectChanSpace(cfg_, cfg_.ChanSpace == kChanSpaceTable[0] ? 0 : 1);
   cfg_.SynthN = addr::kSynthN.Get(b_);
@@ -112,50 +127,37 @@ void Reader::ReadSequence() {
 }
 
 std::vector<std::string> Reader::Run() {
-  ReadElapsedTime();               // 1
-  if (Bit(addr::kAutoPolarity)) {  // 2
-    cfg_.Polarity = PolarityMode::Auto;
-  } else {
-    cfg_.Polarity = Bit(addr::kInverted) ? PolarityMode::Inverted : PolarityMode::Normal;
+  for (int step = 1; step <= kLastReadStep; ++step) {
+    switch (step) {
+      case 1:
+        ReadElapsedTime();
+        break;
+      case 2:
+        if (Bit(addr::kAutoPolarity)) {
+          cfg_.Polarity = PolarityMode::Auto;
+        } else {
+          cfg_.Polarity = Bit(addr::kInverted) ? PolarityMode::Inverted : PolarityMode::Normal;
+        }
+        break;
+      case 3:  // its click rule presets the clock jog that step 5 replaces
+        SelectPocsagBaud(cfg_, Bit(addr::kRate512)    ? PocsagRate::R512
+                               : Bit(addr::kRate2400) ? PocsagRate::R2400
+                                                      : PocsagRate::R1200);
+        break;
+      case 5:
+        cfg_.ClkJog = std::to_string(addr::kClockJog.Get(b_));
+        break;
+      case 18:
+        ReadSynthesizer();
+        break;
+      case 21:
+        ReadSequence();
+        break;
+      default:
+        break;
+    }
+    ReadStep(step);
   }
-  SelectPocsagBaud(cfg_, Bit(addr::kRate512)    ? PocsagRate::R512  // 3
-                         : Bit(addr::kRate2400) ? PocsagRate::R2400
-                                                : PocsagRate::R1200);
-  cfg_.Hunting = Bit(addr::kHunting) ? HuntingMode::On : HuntingMode::Off;  // 4
-  cfg_.ClkJog = Decimal(addr::kClockJog);                                   // 5
-  cfg_.EnableAlphaCode = Bit(addr::kAlphaCodeOff) ? 0 : 1;                  // 6
-  cfg_.EnableNumericCode = Bit(addr::kNumericCodeOff) ? 0 : 1;
-  cfg_.BaudKova = addr::kUnitRate.Get(b_);                                                // 7
-  FunctionEnableSlot(addr::kResetSlot, cfg_.ResetEnable, cfg_.ResetRIC, cfg_.ResetFunc);  // 8
-  cfg_.SndrTime = Decimal(addr::kSndrTime);                                               // 9
-  cfg_.RepeatFilter = Decimal(addr::kRepeatFilter);
-  cfg_.SndrMode = Bit(addr::kSounderTimed) ? OutputMode::Timed : OutputMode::WireOrd;  // 10
-  cfg_.RlyMode = Bit(addr::kRelayTimed) ? OutputMode::Timed : OutputMode::WireOrd;
-  FunctionEnableSlot(addr::kSign1Slot, cfg_.Sign1Enable, cfg_.Sign1RIC, cfg_.Sign1Func);  // 11
-  FunctionEnableSlot(addr::kSign2Slot, cfg_.Sign2Enable, cfg_.Sign2RIC, cfg_.Sign2Func);
-  cfg_.RepeatRIC1 = Ric(addr::kAlphaRangeStart);  // 12
-  cfg_.AlphaRepeatFunc = ThreeBitFunction(addr::kAlphaRangeStart, &Configuration::AlphaRepeatFunc);
-  cfg_.RepeatRIC2 = Ric(addr::kAlphaRangeEnd);
-  cfg_.EnableAlphaRepeat = GetEnable(b_, addr::kAlphaRangeEnd);
-  ReadChannels(addr::kSounderChannels, &Zone::SndrChan);  // 13
-  for (int i = 0; i < kZoneCount; ++i)
-    ReadZone(i);                                    // 14
-  cfg_.RepeatRIC3 = Ric(addr::kNumericRangeStart);  // 15
-  cfg_.NumericRepeatFunc =
-      ThreeBitFunction(addr::kNumericRangeStart, &Configuration::NumericRepeatFunc);
-  cfg_.RepeatRIC4 = Ric(addr::kNumericRangeEnd);
-  cfg_.EnableNumericRepeat = GetEnable(b_, addr::kNumericRangeEnd);
-  FunctionEnableSlot(addr::kAlphaSubSlot, cfg_.EnableAlphaSub, cfg_.AlphaSubRIC,  // 16
-                     cfg_.AlphaSubFunc);
-  FunctionEnableSlot(addr::kNumericSubSlot, cfg_.EnableNumericSub, cfg_.NumericSubRIC,
-                     cfg_.NumericSubFunc);
-  ReadSynthesizer();                       // 17-19
-  cfg_.RlyTime = Decimal(addr::kRlyTime);  // 20
-  ReadChannels(addr::kRelayChannels, &Zone::RlyChan);
-  ReadSequence();                              // 21-23
-  cfg_.FrmZero = Bit(addr::kFrmZero) ? 1 : 0;  // 24
-  cfg_.SingleMsg = Bit(addr::kSingleMsg) ? 1 : 0;
-  cfg_.SpeedLetter = Bit(addr::kSpeedLetter) ? 1 : 0;
   return warnings_;
 }
 

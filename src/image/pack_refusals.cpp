@@ -30,9 +30,8 @@ void Substitute(Configuration& cfg, const FieldAt& at) {
 }
 
 std::string ZoneSpan(int first, int last) {
-  const std::string a = "Chan " + std::to_string(first + 1);
-  if (first == last) return a;
-  return a + (last == first + 1 ? ", " : " to ") + "Chan " + std::to_string(last + 1);
+  if (first == last) return ZoneName(first);
+  return ZoneName(first) + (last == first + 1 ? ", " : " to ") + ZoneName(last);
 }
 
 }  // namespace
@@ -63,8 +62,8 @@ std::vector<FieldFailure> PackRefusals(const Document& doc) {
   }
 }
 
-std::vector<FieldRef> EmptyTexts(const Configuration& cfg) {
-  std::vector<FieldRef> empty;
+std::vector<FieldAt> EmptyTexts(const Configuration& cfg) {
+  std::vector<FieldAt> empty;
   for (const Field& field : Fields()) {
     if (field.kind != FieldKind::Text || field.home != FieldHome::Unit) continue;
     const auto* cleared = std::get_if<std::string_view>(&field.cleared);
@@ -77,9 +76,9 @@ std::vector<FieldRef> EmptyTexts(const Configuration& cfg) {
   return empty;
 }
 
-std::vector<FieldRef> FillEmptyTexts(Configuration& cfg) {
-  const std::vector<FieldRef> empty = EmptyTexts(cfg);
-  for (const FieldRef& ref : empty)
+std::vector<FieldAt> FillEmptyTexts(Configuration& cfg) {
+  const std::vector<FieldAt> empty = EmptyTexts(cfg);
+  for (const FieldAt& ref : empty)
     SetText(cfg, *ref.field, ref.index,
             std::string(std::get<std::string_view>(ref.field->cleared)));
   return empty;
@@ -95,10 +94,10 @@ std::string ListRefusals(const std::vector<FieldFailure>& refusals, std::size_t 
   return text;
 }
 
-std::string DescribeEmptyTexts(const std::vector<FieldRef>& empty) {
+std::string DescribeEmptyTexts(const std::vector<FieldAt>& empty) {
   std::vector<bool> zones(kZoneCount, false);
   std::vector<std::string> others;
-  for (const FieldRef& ref : empty) {
+  for (const FieldAt& ref : empty) {
     if (ref.field->zoned()) {
       zones[static_cast<std::size_t>(ref.index)] = true;
     } else {

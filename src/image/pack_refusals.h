@@ -15,14 +15,6 @@
 // configuration has.
 namespace kova {
 
-// One field, or one zone's (or Ver element's) member of it.
-struct FieldRef {
-  const Field* field = nullptr;
-  int index = -1;
-
-  bool operator==(const FieldRef&) const = default;
-};
-
 // Every value that packing would refuse, in packing order, each as packing
 // words it ("Chan 1 Close RIC: 'x' is not a number", or "Chan 1 Close RIC is
 // empty") with its control. Empty when the document packs. The document is
@@ -31,11 +23,11 @@ std::vector<FieldFailure> PackRefusals(const Document& doc);
 
 // The unit's texts that are empty (or blank) and so cannot be packed, in the
 // order of the table: what a release-1 file that left fields out leaves.
-std::vector<FieldRef> EmptyTexts(const Configuration& cfg);
+std::vector<FieldAt> EmptyTexts(const Configuration& cfg);
 
 // Writes into each of those texts the value File New gives it ("0") and
 // returns the fields it filled. Nothing else changes.
-std::vector<FieldRef> FillEmptyTexts(Configuration& cfg);
+std::vector<FieldAt> FillEmptyTexts(Configuration& cfg);
 
 // The refusals as lines, the first `named` of them by name and the rest
 // counted: "...\nand 57 more".
@@ -43,6 +35,6 @@ std::string ListRefusals(const std::vector<FieldFailure>& refusals, std::size_t 
 
 // The empty fields in a sentence's worth: zones by their names ("Chan 1 to
 // Chan 10"), other fields by their labels.
-std::string DescribeEmptyTexts(const std::vector<FieldRef>& empty);
+std::string DescribeEmptyTexts(const std::vector<FieldAt>& empty);
 
 }  // namespace kova

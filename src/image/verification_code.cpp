@@ -55,8 +55,9 @@ int ConvertToNumeric(std::string_view vc, int position) {
 
 void PackNumeric(std::string_view vc, EEpromImage& image) {
   if (vc.size() > kMaxNumericChars) {
-    Fail(FailureCode::InvalidProcedureCall,
-         "the numeric sequence '" + std::string(vc) + "' is longer than 20 characters");
+    Fail(FailureCode::InvalidProcedureCall, "the numeric sequence '" + std::string(vc) +
+                                                "' is longer than " +
+                                                std::to_string(kMaxNumericChars) + " characters");
   }
   int p = 1;
   for (int address : kVerificationArea) {

@@ -157,7 +157,7 @@ void MainWindow::OnFileExit() {
 }
 
 void MainWindow::ShowEmptyFields() {
-  const std::vector<FieldRef> empty = EmptyTexts(doc_.cfg);
+  const std::vector<FieldAt> empty = EmptyTexts(doc_.cfg);
   if (empty.empty()) return;
   prompter_.Show({.text = "The file leaves " + std::to_string(empty.size()) +
                           " fields empty: " + DescribeEmptyTexts(empty) +

@@ -67,14 +67,14 @@ bool Converts(const std::string& text) {
 }
 
 // Fields checked when the focus leaves them.
-bool Validated(FieldRule rule) {
-  return rule == FieldRule::Ric || rule == FieldRule::RepeaterRic || rule == FieldRule::Time ||
-         rule == FieldRule::RepeatList;
+bool Validated(FieldCheck rule) {
+  return rule == FieldCheck::Ric || rule == FieldCheck::RepeaterRic || rule == FieldCheck::Time ||
+         rule == FieldCheck::RepeatList;
 }
 
 // Fields whose keys or leaving the window watches.
-bool Filtered(FieldRule rule) {
-  return Validated(rule) || rule == FieldRule::Sequence;
+bool Filtered(FieldCheck rule) {
+  return Validated(rule) || rule == FieldCheck::Sequence;
 }
 
 // "v 3.1.0".
@@ -245,7 +245,7 @@ void MainWindow::ConnectBindings() {
       [this](QWidget* field) { return ValidateField(field); },
       [this](QWidget* field, const QKeyEvent& key) { return OnKeyPress(field, key); }, this);
   for (std::size_t i = 0; i < binder_->size(); ++i) {
-    const FieldRule rule = binder_->binding(i).rule;
+    const FieldCheck rule = binder_->binding(i).rule;
     if (Filtered(rule)) guard_->watch(binder_->widget(i), Validated(rule));
   }
   connect(binder_, &FormBinder::clicked, this, &MainWindow::OnUserChange);
@@ -364,7 +364,7 @@ void MainWindow::OnUserChange(std::size_t index) {
   }
   Handle(HandlerName(b.control, "Click"), [&] {
     binder_->updateSetting(doc_.cfg, index, *value);
-    if (b.rule == FieldRule::RepeatEnable) RepeaterOverlap();
+    if (b.rule == FieldCheck::RepeatEnable) RepeaterOverlap();
   });
 }
 
@@ -377,7 +377,7 @@ bool MainWindow::OnKeyPress(QWidget* field, const QKeyEvent& key) {
   const Binding& b = binder_->binding(*binder_->indexOf(field));
   const int code = TypedCode(key);
   if (code < 0) return false;
-  if (b.rule == FieldRule::Sequence) {
+  if (b.rule == FieldCheck::Sequence) {
     bool pass = true;
     Handle("txtVC_KeyPress", [&] {
       const KeyVerdict verdict = FilterVcKey(doc_.cfg, code);
@@ -386,7 +386,7 @@ bool MainWindow::OnKeyPress(QWidget* field, const QKeyEvent& key) {
     });
     return !pass;
   }
-  if (b.rule == FieldRule::RepeatList) return false;
+  if (b.rule == FieldCheck::RepeatList) return false;
   return !DigitKeyPasses(code);
 }
 
@@ -394,19 +394,19 @@ bool MainWindow::ValidateField(QWidget* field) {
   const Binding& b = binder_->binding(*binder_->indexOf(field));
   bool accepted = true;
   Handle(HandlerName(b.control, "Validate"), [&] {
-    if (b.rule == FieldRule::RepeatList) {
+    if (b.rule == FieldCheck::RepeatList) {
       RepeaterOverlap();
       return;
     }
-    const FieldVerdict verdict =
-        b.rule == FieldRule::Time ? CheckCloseTMax(b.text(doc_.cfg)) : RicInvalid(b.text(doc_.cfg));
+    const FieldVerdict verdict = b.rule == FieldCheck::Time ? CheckCloseTMax(b.text(doc_.cfg))
+                                                            : RicInvalid(b.text(doc_.cfg));
     b.setText(doc_.cfg, verdict.text);
     if (verdict.refusal) {
       accepted = false;
       prompter_.Show(Latin1Message(*verdict.refusal));
       return;
     }
-    if (b.rule == FieldRule::RepeaterRic) RepeaterOverlap();
+    if (b.rule == FieldCheck::RepeaterRic) RepeaterOverlap();
   });
   return accepted;
 }

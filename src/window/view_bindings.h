@@ -20,12 +20,10 @@ enum class BindKind {
   OptionBox,  // one button of an option group: 1 when the field holds its value
 };
 
-using FieldRule = FieldCheck;
-
 struct Binding {
   std::string control;  // the object name, "txtCloseRIC1(3)"
   BindKind kind;
-  FieldRule rule = FieldRule::None;
+  FieldCheck rule = FieldCheck::None;
   std::function<std::string(const Configuration&)> text = {};
   std::function<void(Configuration&, const std::string&)> setText = {};
   std::function<int(const Configuration&)> value = {};

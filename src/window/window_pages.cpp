@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 
+#include "image/field_table.h"
 #include "window/control_table.h"
 #include "window/tab_grid.h"
 
@@ -380,8 +381,8 @@ void BuildTabs(TabGrid& tabs) {
   AddPage(tabs, "Comms", kComms);
   AddPage(tabs, "PLL", kPll);
   AddPage(tabs, "Serial Data", kSerialData);
-  for (int zone = 0; zone < 10; ++zone) {
-    const QString caption = QStringLiteral("Chan %1").arg(zone + 1);
+  for (int zone = 0; zone < kZoneCount; ++zone) {
+    const QString caption = QString::fromStdString(ZoneName(zone));
     const auto resolve = [zone](std::string_view name) { return ZoneControlName(name, zone); };
     QWidget* page = AddPage(tabs, caption, kZone, resolve, caption);
     AddZoneHeading(page, caption, zone);

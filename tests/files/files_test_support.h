@@ -41,13 +41,6 @@ inline std::string Hex(const EEpromImage& image) {
   return hex;
 }
 
-// The document right after start-up, as the window holds it.
-inline Document StartupDocument() {
-  Document doc;
-  doc.cfg = StartupConfiguration();
-  return doc;
-}
-
 // A release-1 file "x.kova" holding these sections after its caption.
 inline ProfileLoad ReadLegacy(const std::string& sections,
                               const Document& current = StartupDocument()) {

@@ -9,15 +9,9 @@
 namespace kova {
 namespace {
 
-Document Startup() {
-  Document doc;
-  doc.cfg = StartupConfiguration();
-  return doc;
-}
-
 // What a release-1 file that names no zone and no reset leaves behind.
 Document LegacyGaps() {
-  Document doc = Startup();
+  Document doc = StartupDocument();
   for (Zone& zone : doc.cfg.Zones) {
     zone.CloseRIC1 = zone.CloseRIC2 = zone.OpenRIC1 = zone.OpenRIC2 = "";
     zone.ToggleRIC1 = zone.ToggleRIC2 = zone.CloseTMax = "";
@@ -28,7 +22,7 @@ Document LegacyGaps() {
 }
 
 TEST(PackRefusals, EveryRefusalAtOnceInPackingOrderAndTheDocumentUntouched) {
-  EXPECT_TRUE(PackRefusals(Startup()).empty());
+  EXPECT_TRUE(PackRefusals(StartupDocument()).empty());
 
   Document doc = LegacyGaps();
   doc.cfg.Sign1RIC = "2097152";  // not empty: no filling cures it
@@ -62,7 +56,7 @@ TEST(PackRefusals, EmptyTextsAreFilledWithTheClearedValuesAndNothingElse) {
   Document doc = LegacyGaps();
   doc.cfg.Sign1RIC = "2097152";
   doc.cfg.VC = "";  // may be empty: not filled
-  const std::vector<FieldRef> empty = EmptyTexts(doc.cfg);
+  const std::vector<FieldAt> empty = EmptyTexts(doc.cfg);
   EXPECT_EQ(empty.size(), 72u);
   EXPECT_EQ(DescribeEmptyTexts(empty), "Chan 1 to Chan 10, Reset RIC and Common relay time");
 
@@ -81,7 +75,7 @@ TEST(PackRefusals, EmptyTextsAreFilledWithTheClearedValuesAndNothingElse) {
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(left[0].control(), "txtSign1RIC");
 
-  Configuration zones = Startup().cfg;
+  Configuration zones = StartupDocument().cfg;
   for (int i : {0, 1, 4, 6, 7, 8})
     zones.Zones[static_cast<std::size_t>(i)].OpenRIC2.clear();
   EXPECT_EQ(DescribeEmptyTexts(EmptyTexts(zones)), "Chan 1, Chan 2, Chan 5 and Chan 7 to Chan 9");

@@ -11,14 +11,8 @@
 namespace kova {
 namespace {
 
-Document Startup() {
-  Document doc;
-  doc.cfg = StartupConfiguration();
-  return doc;
-}
-
 Document Packed(const std::function<void(Configuration&)>& edit) {
-  Document doc = Startup();
+  Document doc = StartupDocument();
   edit(doc.cfg);
   PackEEprom(doc);
   return doc;
@@ -111,7 +105,7 @@ TEST(Pack, TheClockJogIsForcedFromTheRate) {
 }
 
 TEST(Pack, WithoutASequenceFormatTheAreaKeepsItsBytes) {
-  Document doc = Startup();
+  Document doc = StartupDocument();
   for (int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
     doc.image[address] = 0xA5;
   doc.image[4] = 33;
@@ -164,7 +158,7 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Document doc = Startup();
+    Document doc = StartupDocument();
     doc.image.fill(0x33);
     doc.bits.fill(1);
     doc.cfg.ClkJog = "typed";
@@ -184,7 +178,7 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
 }
 
 TEST(Pack, TheReporterGetsTheRefusalUnderPackEEprom) {
-  Document doc = Startup();
+  Document doc = StartupDocument();
   doc.cfg.RepeatRIC3 = "x";
   RecordingReporter reporter;
   EXPECT_FALSE(PackEEprom(doc, reporter));

@@ -251,7 +251,7 @@ TEST_F(DeviceTest, GetOntoAFullDiskExitsThreeAndKeepsTheOldFile) {
   const Outcome get = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}, {}, 100);
   EXPECT_EQ(get.status, 3) << get.err;
   EXPECT_NE(get.err.find("kovactl: Could not save \"" + Path("unit.kova").toStdString() +
-                         "\"; nothing was written.\nFile too large."),
+                         "\"; nothing was written.\nkovactl: File too large."),
             std::string::npos)
       << get.err;
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));

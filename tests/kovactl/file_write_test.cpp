@@ -112,7 +112,7 @@ TEST(KovactlFiles, AWriteThatFailsExitsThreeNamingThePathAndLeavesTheOldFile) {
     const Ran run = Kovactl(c.args, true);
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(run.err.contains("Could not save \"" + c.target +
-                                 "\"; nothing was written.\nFile too large."))
+                                 "\"; nothing was written.\nkovactl: File too large."))
         << run.err.toStdString();
     EXPECT_EQ(Bytes(c.target), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), files);

@@ -11,6 +11,8 @@
 #include "files/file_session.h"
 #include "files/profile.h"
 #include "image/clear_form.h"
+#include "image/field_table.h"
+#include "image/pack_refusals.h"
 
 namespace kova::ctl {
 namespace {
@@ -29,12 +31,6 @@ const char* const kExitStatusHelp =
     "  4  the unit did not answer\n"
     "  5  verification found differences\n"
     "  6  the port could not be opened (missing, busy, no permission)\n";
-
-Document StartupDocument() {
-  Document doc;
-  doc.cfg = StartupConfiguration();
-  return doc;
-}
 
 std::optional<Document> LoadFile(const QString& path) {
   if (path == kStandardStream) {
@@ -69,8 +65,56 @@ int SaveFile(const QString& path, Document& doc, bool asItStands) {
   for (const auto& warning : save.warnings)
     PrintError(shown + ": " + warning);
   if (save.ok()) return kOk;
-  PrintMessage(*save.failure);
+  Message failure = *save.failure;
+  failure.text = InPathTerms(failure.text, save.control);
+  PrintMessage(failure);
   return save.control.empty() ? kFileError : kFailed;
+}
+
+std::string InPathTerms(const std::string& text, const std::string& control) {
+  const FieldAt at = FindByControl(control);
+  if (!at || at.field->key.empty()) return text;
+  const std::string label = FieldLabel(*at.field, at.index);
+  const auto where = text.find(label);
+  if (where == std::string::npos) return text;
+  return text.substr(0, where) + KeyPath(*at.field, at.index) + text.substr(where + label.size());
+}
+
+const QCommandLineOption& FillEmptyOption() {
+  static const QCommandLineOption option(
+      "fill-empty",
+      "Fill the empty texts (RICs, times) that a release-1 file left out with the values a new "
+      "configuration has, instead of refusing them.");
+  return option;
+}
+
+void FillEmpty(Document& doc) {
+  std::vector<std::string> filled;
+  for (const FieldAt& at : FillEmptyTexts(doc.cfg))
+    filled.push_back(KeyPath(*at.field, at.index));
+  if (filled.empty()) return;
+  std::string names;
+  for (std::size_t i = 0; i < filled.size() && i < 3; ++i)
+    names += (i ? ", " : "") + filled[i];
+  if (filled.size() > 3) names += " and " + std::to_string(filled.size() - 3) + " more";
+  PrintError("filled " + std::to_string(filled.size()) + " empty text" +
+             (filled.size() == 1 ? "" : "s") + " with a new configuration's values: " + names);
+}
+
+bool ReadyToSend(const QString& path, Document& doc, bool fillEmpty) {
+  if (fillEmpty) FillEmpty(doc);
+  const std::vector<FieldFailure> refusals = PackRefusals(doc);
+  if (refusals.empty()) return true;
+  std::string text = path.toStdString() + " cannot be sent; nothing was written to the unit:";
+  constexpr std::size_t kNamed = 5;
+  for (std::size_t i = 0; i < refusals.size() && i < kNamed; ++i)
+    text += "\n" + InPathTerms(refusals[i].what(), refusals[i].control());
+  if (refusals.size() > kNamed)
+    text += "\nand " + std::to_string(refusals.size() - kNamed) + " more";
+  if (!EmptyTexts(doc.cfg).empty())
+    text += "\n--fill-empty gives the empty texts a new configuration's values";
+  PrintError(text);
+  return false;
 }
 
 // The title names the kind of failure ("Communications Error") unless it is
@@ -92,7 +136,16 @@ void PrintMessage(const Message& message) {
 }
 
 void PrintError(const std::string& text) {
-  std::fprintf(stderr, "kovactl: %s\n", text.c_str());
+  // Every line, so that a script filtering on the prefix sees the whole message.
+  std::string lines;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = text.find('\n', start);
+    lines += "kovactl: " + text.substr(start, end - start) + "\n";
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  std::fputs(lines.c_str(), stderr);
 }
 
 namespace {
@@ -111,14 +164,18 @@ int FinishOutput(int status) {
   if (std::fflush(stdout) != 0 && stdoutError == 0) stdoutError = errno != 0 ? errno : EIO;
   if (stdoutError == 0 && std::ferror(stdout)) stdoutError = EIO;
   if (stdoutError == 0) return status;
-  std::fprintf(stderr, "kovactl: could not write to standard output: %s\n",
-               std::strerror(stdoutError));
+  static bool said = false;
+  if (!said) {
+    std::fprintf(stderr, "kovactl: could not write to standard output: %s\n",
+                 std::strerror(stdoutError));
+    said = true;
+  }
   return status == kOk ? kFileError : status;
 }
 
 int UsageError(const QString& verb, const QString& problem) {
-  std::fprintf(stderr, "kovactl: %s: %s\nSee 'kovactl help %s'.\n", qPrintable(verb),
-               qPrintable(problem), qPrintable(verb));
+  PrintError(verb.toStdString() + ": " + problem.toStdString() + "\nSee 'kovactl help " +
+             verb.toStdString() + "'.");
   return kUsage;
 }
 

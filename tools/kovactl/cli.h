@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "diag/message.h"
+#include "image/clear_form.h"
 #include "image/document.h"
 
 namespace kova::ctl {
@@ -46,8 +47,6 @@ std::vector<Verb> FileVerbs();
 Verb Fields();
 std::vector<Verb> DeviceVerbs();
 
-// The window's state right after start-up, before any file or unit.
-Document StartupDocument();
 // A file read as the window's File Open reads it, over the start-up state
 // ("-": standard input). Prints why when it cannot be read, and the warnings
 // of reading it.
@@ -58,7 +57,20 @@ std::optional<Document> LoadFile(const QString& path);
 // Returns kOk, kFailed when packing refused a value, or kFileError.
 int SaveFile(const QString& path, Document& doc, bool asItStands = false);
 
-// Messages go to stderr, each line starting "kovactl: "; results to stdout.
+// A packing refusal's text with the field's path for the window's label
+// ("Zones[0].CloseRIC1: '' is not a number"); control names the field.
+std::string InPathTerms(const std::string& text, const std::string& control);
+
+// --fill-empty, for the verbs that save or send a file.
+const QCommandLineOption& FillEmptyOption();
+// Fills what a release-1 file left empty with a new configuration's values, and says so.
+void FillEmpty(Document& doc);
+// Whether the document packs, checked before a unit is talked to; prints
+// every refusal by path when it does not (after filling empty texts when
+// asked).
+bool ReadyToSend(const QString& path, Document& doc, bool fillEmpty);
+
+// Messages go to stderr, every line starting "kovactl: "; results to stdout.
 void PrintMessage(const Message& message);
 void PrintError(const std::string& text);
 void PrintOut(const std::string& text);

@@ -6,33 +6,15 @@
 #include <algorithm>
 #include <optional>
 
+#include "image/field_input.h"
 #include "image/field_table.h"
 
 namespace kova::ctl {
 namespace {
 
-[[noreturn]] void Expected(const std::string& what) {
-  throw FieldError("expected " + what);
-}
-
 QJsonValue ItemJson(const Field& field, const FieldItem& item) {
   if (field.numericItems) return QJsonValue(std::stod(item.text));
   return QJsonValue(QString::fromStdString(item.text));
-}
-
-// "512, 1200, 2400"
-std::string Allowed(const Field& field) {
-  std::string allowed;
-  for (const auto& item : field.items)
-    allowed += (allowed.empty() ? "" : ", ") + item.text;
-  return allowed;
-}
-
-// The number a JSON value holds when it is a whole number, nothing otherwise.
-std::optional<double> Whole(const QJsonValue& value) {
-  if (!value.isDouble() || value.toDouble() != static_cast<double>(value.toInteger()))
-    return std::nullopt;
-  return value.toDouble();
 }
 
 ConfigField::Get Getter(const Field& field) {
@@ -72,64 +54,43 @@ ConfigField::Get Getter(const Field& field) {
   };
 }
 
-// Stores directly: JSON runs no click rule.
+// A JSON value in the form the field rows read.
+FieldInput Input(const QJsonValue& value) {
+  if (value.isNull()) return {.form = FieldInput::Form::Null};
+  if (value.isBool()) return {.form = FieldInput::Form::Boolean, .boolean = value.toBool()};
+  if (value.isString())
+    return {.form = FieldInput::Form::Text, .text = value.toString().toLatin1().toStdString()};
+  const double number = value.toDouble();
+  // Whole numbers as their digits, so that "19200" and 19200 name the same item.
+  const bool whole = number == static_cast<double>(value.toInteger());
+  return {.form = FieldInput::Form::Number,
+          .text = whole ? std::to_string(value.toInteger())
+                        : QString::number(number, 'g', 17).toStdString(),
+          .number = number};
+}
+
+// Stores directly: JSON runs no click rule. Refusals name the path.
 ConfigField::Set Setter(const Field& field) {
   const Field* f = &field;
-  switch (field.kind) {
-    case FieldKind::Text:
-      if (field.count() == 3) {
-        return [f](Configuration& cfg, int, const QJsonValue& value) {
-          const QJsonArray texts = value.toArray();
-          if (!value.isArray() || texts.size() != f->count()) Expected("an array of three strings");
-          for (int i = 0; i < f->count(); ++i) {
-            if (!texts[i].isString()) Expected("an array of three strings");
-          }
-          for (int i = 0; i < f->count(); ++i)
-            SetText(cfg, *f, i, texts[i].toString().toLatin1().toStdString());
-        };
-      }
-      return [f](Configuration& cfg, int zone, const QJsonValue& value) {
-        if (!value.isString()) Expected("a string");
-        SetText(cfg, *f, zone, value.toString().toLatin1().toStdString());
-      };
-    case FieldKind::CheckBox:
-      return [f](Configuration& cfg, int zone, const QJsonValue& value) {
-        const auto v = Whole(value);
-        if (!v || *v < 0 || *v > 2) Expected("0, 1 or 2");
-        SetNumber(cfg, *f, zone, *v);
-      };
-    case FieldKind::List:
-    case FieldKind::Options:
-      return [f](Configuration& cfg, int zone, const QJsonValue& value) {
-        if (value.isNull()) return SetNumber(cfg, *f, zone, f->none);
-        for (const auto& item : f->items) {
-          if (ItemJson(*f, item) == value) return SetNumber(cfg, *f, zone, item.value);
-        }
-        Expected(Allowed(*f) + " or null");
-      };
-    case FieldKind::Number:
-      break;
+  if (field.count() == 3) {
+    return [f](Configuration& cfg, int, const QJsonValue& value) {
+      const QJsonArray texts = value.toArray();
+      bool strings = value.isArray() && texts.size() == f->count();
+      for (int i = 0; strings && i < f->count(); ++i)
+        strings = texts[i].isString();
+      if (!strings) throw FieldError(std::string(f->key) + ": expected an array of three strings");
+      for (int i = 0; i < f->count(); ++i)
+        SetText(cfg, *f, i, texts[i].toString().toLatin1().toStdString());
+    };
   }
   return [f](Configuration& cfg, int zone, const QJsonValue& value) {
-    const auto v = Whole(value);
-    if (!f->items.empty()) {
-      // "5000 or 6250"
-      std::string allowed = Allowed(*f);
-      if (const auto comma = allowed.rfind(", "); comma != std::string::npos)
-        allowed.replace(comma, 2, " or ");
-      const bool listed = v && std::any_of(f->items.begin(), f->items.end(),
-                                           [&](const FieldItem& item) { return item.value == *v; });
-      if (!listed) Expected(allowed);
-    } else if (f->range) {
-      if (!v || *v < f->range->min || *v > f->range->max) {
-        Expected("a whole number " + std::to_string(static_cast<long long>(f->range->min)) + ".." +
-                 std::to_string(static_cast<long long>(f->range->max)));
-      }
-    } else {
-      if (!value.isDouble()) Expected("a number");
-      if (!v) Expected("a whole number");
+    if (value.isArray() || value.isObject())
+      throw FieldError(KeyPath(*f, zone) + ": expected a single value");
+    try {
+      SetFieldValue(cfg, *f, zone, Input(value));
+    } catch (const FieldRefused& refusal) {
+      throw FieldError(refusal.what());
     }
-    SetNumber(cfg, *f, zone, *v);
   };
 }
 

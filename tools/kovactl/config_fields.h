@@ -27,7 +27,8 @@ struct ConfigField {
   using Get = std::function<QJsonValue(const Configuration&, int zone)>;
   using Set = std::function<void(Configuration&, int zone, const QJsonValue&)>;
   Get get;
-  // Throws FieldError with a message naming what was expected.
+  // Throws FieldError with a message naming the path, the value and what
+  // the field allows.
   Set set;
 };
 

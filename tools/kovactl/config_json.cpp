@@ -3,9 +3,11 @@
 
 #include <QJsonArray>
 #include <cstdio>
+#include <functional>
 #include <string_view>
 
 #include "config_fields.h"
+#include "image/field_table.h"
 #include "image/frequency.h"
 
 namespace kova::ctl {
@@ -42,16 +44,6 @@ std::string Printable(std::string_view utf8) {
   return out;
 }
 
-std::string ZoneName(int zone) {
-  return "Chan " + std::to_string(zone + 1);
-}
-
-// Freq reads better in megahertz, the way the window shows it.
-std::string DisplayText(const ConfigField& field, const Configuration& cfg, int zone) {
-  if (field.name == "Freq") return DisplayFreq(cfg.Freq) + " MHz";
-  return ValueText(field.get(cfg, zone));
-}
-
 }  // namespace
 
 QJsonObject ToJson(const Configuration& cfg) {
@@ -84,13 +76,7 @@ void ApplyJson(const QJsonObject& json, Configuration& cfg) {
     return nullptr;
   };
   const auto assign = [&](const ConfigField& field, int zone, const QJsonValue& value,
-                          const std::string& where) {
-    try {
-      field.set(edited, zone, value);
-    } catch (const FieldError& e) {
-      throw FieldError(where + ": " + e.what());
-    }
-  };
+                          const std::string&) { field.set(edited, zone, value); };
 
   for (auto it = json.begin(); it != json.end(); ++it) {
     const std::string key = it.key().toStdString();
@@ -119,12 +105,35 @@ void ApplyJson(const QJsonObject& json, Configuration& cfg) {
   cfg = edited;
 }
 
+namespace {
+
+// Each value under its path: "Zones[2].CloseRIC1", Ver's elements as "Ver[0]".
+void ForEachValue(const Configuration& cfg, const ConfigField& field, int zone,
+                  const std::function<void(const std::string&, const QJsonValue&)>& visit) {
+  const std::string path =
+      zone >= 0 ? "Zones[" + std::to_string(zone) + "]." + field.name : field.name;
+  const QJsonValue value = field.get(cfg, zone);
+  if (!value.isArray()) return visit(path, value);
+  const QJsonArray items = value.toArray();
+  for (int i = 0; i < items.size(); ++i)
+    visit(path + "[" + std::to_string(i) + "]", items[i]);
+}
+
+}  // namespace
+
 std::string ShowText(const Configuration& cfg) {
   std::string text;
   std::string tab;
   const auto line = [&](const std::string& name, const std::string& value) {
-    text += "  " + name + std::string(name.size() < 20 ? 20 - name.size() : 0, ' ') + " " +
+    text += "  " + name + std::string(name.size() < 24 ? 24 - name.size() : 0, ' ') + " " +
             Printable(value) + "\n";
+  };
+  const auto show = [&](const ConfigField& field, int zone) {
+    // Freq reads better in megahertz, the way the window shows it.
+    if (field.name == "Freq") return line(field.name, DisplayFreq(cfg.Freq) + " MHz");
+    ForEachValue(cfg, field, zone, [&](const std::string& path, const QJsonValue& value) {
+      line(path, ValueText(value));
+    });
   };
   for (const auto& field : ConfigFields()) {
     if (field.perZone) continue;
@@ -132,12 +141,12 @@ std::string ShowText(const Configuration& cfg) {
       tab = field.tab;
       text += (text.empty() ? "" : "\n") + tab + "\n";
     }
-    line(field.name, DisplayText(field, cfg, -1));
+    show(field, -1);
   }
   for (int i = 0; i < kZoneCount; ++i) {
     text += "\n" + ZoneName(i) + "\n";
     for (const auto& field : ConfigFields()) {
-      if (field.perZone) line(field.name, DisplayText(field, cfg, i));
+      if (field.perZone) show(field, i);
     }
   }
   return text;
@@ -145,21 +154,27 @@ std::string ShowText(const Configuration& cfg) {
 
 std::vector<std::string> Differences(const Configuration& a, const Configuration& b) {
   std::vector<std::string> lines;
-  const auto compare = [&](const ConfigField& field, int zone, const std::string& name) {
-    const QJsonValue left = field.get(a, zone);
-    const QJsonValue right = field.get(b, zone);
-    if (left != right) {
-      lines.push_back(name + ": " + Printable(ValueText(left)) + " | " +
-                      Printable(ValueText(right)));
-    }
+  const auto compare = [&](const ConfigField& field, int zone) {
+    std::vector<std::pair<std::string, QJsonValue>> right;
+    ForEachValue(b, field, zone, [&](const std::string& path, const QJsonValue& value) {
+      right.emplace_back(path, value);
+    });
+    std::size_t i = 0;
+    ForEachValue(a, field, zone, [&](const std::string& path, const QJsonValue& left) {
+      const QJsonValue other = right.at(i++).second;
+      if (left != other) {
+        lines.push_back(path + ": " + Printable(ValueText(left)) + " | " +
+                        Printable(ValueText(other)));
+      }
+    });
   };
   for (const auto& field : ConfigFields()) {
     // Two files always differ in their own names; that is not a difference of configuration.
-    if (!field.perZone && field.name != "FileName") compare(field, -1, field.name);
+    if (!field.perZone && field.name != "FileName") compare(field, -1);
   }
   for (int i = 0; i < kZoneCount; ++i) {
     for (const auto& field : ConfigFields()) {
-      if (field.perZone) compare(field, i, ZoneName(i) + " " + field.name);
+      if (field.perZone) compare(field, i);
     }
   }
   return lines;

@@ -20,11 +20,11 @@ QJsonObject ToJson(const Configuration& cfg);
 // configuration is then left as it was.
 void ApplyJson(const QJsonObject& json, Configuration& cfg);
 
-// Readable listing, grouped like the window's tabs.
+// Readable listing, grouped like the window's tabs, each value under its path.
 std::string ShowText(const Configuration& cfg);
 
-// One line per field that differs: "Chan 3 CloseRIC1: 1000 | 2000". The file
-// name is not compared.
+// One line per field that differs: "Zones[2].CloseRIC1: 1000 | 2000". The
+// file name is not compared.
 std::vector<std::string> Differences(const Configuration& a, const Configuration& b);
 
 // JSON text as QJsonDocument writes it, with DEL and the C1 controls escaped

@@ -522,6 +522,7 @@ Verb Put() {
             p.addOption(kJson);
             p.addOption(kTrace);
             p.addOption(backup);
+            p.addOption(FillEmptyOption());
             p.addPositionalArgument("FILE", "The .kova file to send ('-': standard input).");
           },
           [](const QCommandLineParser& p) {
@@ -541,6 +542,10 @@ Verb Put() {
             auto doc = LoadFile(path);
             if (!doc) {
               session.Record(kFileError, path.toStdString() + " could not be read");
+              return session.Finish();
+            }
+            if (!ReadyToSend(path, *doc, p.isSet(FillEmptyOption()))) {
+              session.Record(kFailed, path.toStdString() + " holds values that cannot be sent");
               return session.Finish();
             }
             // Stopped before the write: the user still wants to know the

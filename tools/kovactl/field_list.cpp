@@ -5,7 +5,9 @@
 #include <QJsonObject>
 
 #include "cli.h"
+#include "image/field_input.h"
 #include "image/field_table.h"
+#include "image/verification_code.h"
 
 namespace kova::ctl {
 namespace {
@@ -22,19 +24,43 @@ const char* Home(FieldHome home) {
   return "";
 }
 
+// The JSON type of the value 'show --json' prints and pack reads.
 const char* Type(const Field& field) {
   switch (field.kind) {
     case FieldKind::Text:
-      return field.range ? "text (number)" : "text";
+      return "string";
     case FieldKind::CheckBox:
-      return "check";
+      return "integer";
     case FieldKind::List:
     case FieldKind::Options:
-      return "list";
+      return field.numericItems ? "integer" : "string";
     case FieldKind::Number:
-      return field.items.empty() ? "number" : "list";
+      return "integer";
   }
   return "";
+}
+
+// The text listing's short form of the type.
+std::string Shape(const Field& field) {
+  if (field.kind == FieldKind::CheckBox) return "check";
+  if (!field.items.empty()) return "list";
+  if (field.kind == FieldKind::Text) return field.range ? "text (number)" : "text";
+  return "number";
+}
+
+QJsonValue OrNull(std::string_view text) {
+  if (text.empty()) return QJsonValue::Null;
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Where the value lives in the image: the run of bits, counted from the
+// zone's first byte for a zone's field.
+QJsonValue Bits(const Field& field) {
+  if (field.codec == Codec::None) return QJsonValue::Null;
+  return QJsonObject{{"byte", field.bits.byte},
+                     {"first", field.bits.first},
+                     {"width", field.bits.width},
+                     {"inZone", field.zoned() && field.codec != Codec::ZoneBit}};
 }
 
 // "Zones[0..9].CloseRIC1", "Ver[0..2]", "RlyTime".
@@ -75,41 +101,59 @@ std::string Values(const Field& field) {
   return items;
 }
 
+QJsonObject Describe(const Field& field, const std::string& path) {
+  const bool setOnlyByUnit = WhyNotSettable(field).has_value();
+  QJsonObject entry{{"path", QString::fromStdString(path)},
+                    {"label", OrNull(field.label)},
+                    {"tab", OrNull(field.tab)},
+                    {"type", Type(field)},
+                    {"nullable", field.kind == FieldKind::List || field.kind == FieldKind::Options},
+                    {"unit", OrNull(field.unit)},
+                    {"range", Range(field)},
+                    {"step", field.step > 1 ? QJsonValue(field.step) : QJsonValue::Null},
+                    {"length", field.length > 0 ? QJsonValue(field.length) : QJsonValue::Null},
+                    {"chars", OrNull(field.chars)},
+                    {"items", Items(field)},
+                    {"lives", Home(field.home)},
+                    {"bits", Bits(field)},
+                    {"readOnly", setOnlyByUnit}};
+  if (const auto why = WhyNotSettable(field)) entry.insert("why", QString::fromStdString(*why));
+  if (std::holds_alternative<double Configuration::*>(field.member))
+    entry.insert("raster", "ChanSpace");
+  if (field.key == "VC") entry.insert("alphaLength", kMaxAlphaChars);
+  return entry;
+}
+
 }  // namespace
 
 Verb Fields() {
-  static const QCommandLineOption json("json", "Print the list as one JSON array.");
-  return {
-      "fields",
-      "List every key path of 'show --json' with its type, unit, values and where it lives.",
-      [](QCommandLineParser& p) { p.addOption(json); },
-      [](const QCommandLineParser& p) {
-        if (!p.positionalArguments().isEmpty()) return UsageError("fields", "takes no file");
-        QJsonArray list;
-        std::string text;
-        for (const Field& field : kova::Fields()) {
-          if (field.key.empty()) continue;
-          list.append(QJsonObject{
-              {"path", QString::fromStdString(Path(field))},
-              {"type", Type(field)},
-              {"unit", field.unit.empty()
-                           ? QJsonValue(QJsonValue::Null)
-                           : QJsonValue(QString::fromLatin1(field.unit.data(), field.unit.size()))},
-              {"range", Range(field)},
-              {"items", Items(field)},
-              {"lives", Home(field.home)}});
-          char row[160];
-          std::snprintf(row, sizeof row, "%-26s %-14s %-8s %-9s ", Path(field).c_str(), Type(field),
-                        std::string(field.unit).c_str(), Home(field.home));
-          text += row + Values(field) + "\n";
-        }
-        PrintOut(p.isSet(json) ? QJsonDocument(list).toJson(QJsonDocument::Indented).toStdString()
-                               : text);
-        return int{kOk};
-      },
-      "'unit': packed into the unit's image; 'pc': kept by this computer (BaudPC,\n"
-      "ComPort, FileName); 'read-only': read from the unit and never written (ETI,\n"
-      "Ver). 'pack --set PATH=VALUE' takes these paths with a zone number for i."};
+  static const QCommandLineOption json(
+      "json", "Print the list as one JSON object (\"format\": \"kova-fields/1\").");
+  return {"fields",
+          "List every key path of 'show --json' with its type, unit, values and where it lives.",
+          [](QCommandLineParser& p) { p.addOption(json); },
+          [](const QCommandLineParser& p) {
+            if (!p.positionalArguments().isEmpty()) return UsageError("fields", "takes no file");
+            QJsonArray list;
+            std::string text;
+            for (const Field& field : kova::Fields()) {
+              if (field.key.empty()) continue;
+              list.append(Describe(field, Path(field)));
+              char row[160];
+              std::snprintf(row, sizeof row, "%-26s %-14s %-8s %-9s ", Path(field).c_str(),
+                            Shape(field).c_str(), std::string(field.unit).c_str(),
+                            Home(field.home));
+              text += row + Values(field) + "\n";
+            }
+            const QJsonObject described{{"format", "kova-fields/1"}, {"fields", list}};
+            PrintOut(p.isSet(json)
+                         ? QJsonDocument(described).toJson(QJsonDocument::Indented).toStdString()
+                         : text);
+            return int{kOk};
+          },
+          "'unit': packed into the unit's image; 'pc': kept by this computer (BaudPC,\n"
+          "ComPort, FileName); 'read-only': read from the unit and never written (ETI,\n"
+          "Ver). 'pack --set PATH=VALUE' takes these paths with a zone number for i."};
 }
 
 }  // namespace kova::ctl

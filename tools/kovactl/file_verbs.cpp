@@ -14,56 +14,38 @@
 #include "files/file_session.h"
 #include "files/profile.h"
 #include "image/clear_form.h"
+#include "image/field_input.h"
 #include "image/field_table.h"
 #include "image/pack_refusals.h"
-#include "settings_path.h"
+#include "set_option.h"
 
 namespace kova::ctl {
 namespace {
 
 const QCommandLineOption kOutput({"o", "output"}, "The .kova file to write ('-': standard output).",
                                  "FILE");
-const QCommandLineOption kFillEmpty(
-    "fill-empty",
-    "Fill the empty texts (RICs, times) that a release-1 file left out with the values a new "
-    "configuration has, instead of refusing to pack them.");
-
 // What 'show --json' prints and pack reads, so that scripts can check it.
 constexpr const char* kFormatKey = "format";
 constexpr const char* kFormat = "kova-config/1";
 
 // Why a value asked for did not reach the file.
 std::string IgnoredBecause(const std::string& path) {
-  struct Reason {
-    const char* key;
-    const char* why;
-  };
-  static const Reason kReasons[] = {
-      {"Hunting", "it shares bit 3 of byte 5 with the unit's rate (BaudKova), which decides it"},
-      {"SynthN", "it is derived from Freq and ChanSpace"},
-      {"FileName", "it is the name of the file written"},
-      {"ClkJog", "packing sets the clock jog from the unit's rate (BaudKova)"},
-  };
   const FieldAt at = FindByKey(path);
-  for (const Reason& reason : kReasons) {
-    if (at && at.field->key == reason.key) return reason.why;
-  }
-  if (at && at.field->home == FieldHome::ReadOnly) return "it is read from the unit, never written";
-  return "packing derives it from other fields";
+  if (!at) return "packing derives it from other fields";
+  return WhyNotSettable(*at.field).value_or("packing derives it from other fields");
 }
 
-// Fills what a release-1 file left empty, and says so.
-void FillEmpty(Document& doc) {
-  std::vector<std::string> filled;
-  for (const FieldRef& ref : FillEmptyTexts(doc.cfg))
-    filled.push_back(KeyPath(*ref.field, ref.index));
-  if (filled.empty()) return;
-  std::string names;
-  for (std::size_t i = 0; i < filled.size() && i < 3; ++i)
-    names += (i ? ", " : "") + filled[i];
-  if (filled.size() > 3) names += " and " + std::to_string(filled.size() - 3) + " more";
-  PrintError("filled " + std::to_string(filled.size()) + " empty text" +
-             (filled.size() == 1 ? "" : "s") + " with a new configuration's values: " + names);
+// The value at a path of the JSON form ("Zones[2].CloseRIC1", "Ver").
+QJsonValue ValueAt(const Configuration& cfg, const std::string& path) {
+  const FieldAt at = FindByKey(path);
+  if (!at) return QJsonValue::Undefined;
+  for (const ConfigField& field : ConfigFields()) {
+    if (field.name == at.field->key) {
+      const QJsonValue value = field.get(cfg, at.index);
+      return value.isArray() && at.index >= 0 ? value.toArray()[at.index] : value;
+    }
+  }
+  return QJsonValue::Undefined;
 }
 
 // Packs and writes the image layout; a refused value fails the operation, a
@@ -155,10 +137,10 @@ std::optional<QJsonObject> ReadJson(const QString& path, int& status) {
   return object;
 }
 
-// Warns about each value asked for that the saved file does not hold:
-// fields that packing ignores or derives from others.
-void WarnIgnored(const std::vector<std::string>& paths, const QJsonObject& base,
-                 const QJsonObject& asked, const QJsonObject& saved) {
+// Warns about each value a JSON file asked for that the saved file does not
+// hold: fields that packing ignores or derives from others.
+void WarnIgnored(const std::vector<std::string>& paths, const Configuration& base,
+                 const Configuration& asked, const Configuration& saved) {
   for (const std::string& path : paths) {
     const QJsonValue wanted = ValueAt(asked, path);
     const QJsonValue holds = ValueAt(saved, path);
@@ -187,7 +169,7 @@ Verb Pack() {
             p.addOption(kOutput);
             p.addOption(base);
             p.addOption(set);
-            p.addOption(kFillEmpty);
+            p.addOption(FillEmptyOption());
           },
           [](const QCommandLineParser& p) {
             if (p.positionalArguments().size() > 1) {
@@ -204,11 +186,11 @@ Verb Pack() {
             std::optional<Document> doc = StartupDocument();
             if (p.isSet(base)) doc = LoadFile(p.value(base));
             if (!doc) return int{kFileError};
-            const QJsonObject before = ToJson(doc->cfg);
+            const Configuration before = doc->cfg;
             std::vector<std::string> paths;
             try {
               if (json) {
-                ApplyJson(Lenient(*json, before), doc->cfg);
+                ApplyJson(*json, doc->cfg);
                 paths = LeafPaths(*json);
               }
             } catch (const FieldError& e) {
@@ -217,15 +199,19 @@ Verb Pack() {
             }
             try {
               for (const QString& assignment : p.values(set))
-                paths.push_back(ApplySetting(assignment.toStdString(), doc->cfg));
+                ApplySetting(assignment.toStdString(), doc->cfg);
             } catch (const FieldError& e) {
-              PrintError(std::string("--set ") + e.what());
-              return int{kFailed};
+              PrintError(e.what());
+              return int{kUsage};
             }
-            if (p.isSet(kFillEmpty)) FillEmpty(*doc);
-            const QJsonObject asked = ToJson(doc->cfg);
+            if (const auto refusal = CombinedRefusal(doc->cfg)) {
+              PrintError(*refusal);
+              return p.isSet(set) ? int{kUsage} : int{kFailed};
+            }
+            if (p.isSet(FillEmptyOption())) FillEmpty(*doc);
+            const Configuration asked = doc->cfg;
             status = Save(p.value(kOutput), *doc);
-            if (status == kOk) WarnIgnored(paths, before, asked, ToJson(doc->cfg));
+            if (status == kOk) WarnIgnored(paths, before, asked, doc->cfg);
             return status;
           },
           "-o may name the JSON file or the --base file: both are read whole before\n"
@@ -246,6 +232,8 @@ Verb Diff() {
             const auto lines = Differences(a->cfg, b->cfg);
             for (const auto& line : lines)
               PrintOut(line + "\n");
+            // A list that did not reach its reader is a file error, not "they differ".
+            if (const int written = FinishOutput(kOk); written != kOk) return written;
             return lines.empty() ? int{kOk} : int{kFailed};
           }};
 }
@@ -256,14 +244,14 @@ Verb Convert() {
             p.addPositionalArgument("FILE",
                                     "The .kova file to read (either layout; '-': standard input).");
             p.addOption(kOutput);
-            p.addOption(kFillEmpty);
+            p.addOption(FillEmptyOption());
           },
           [](const QCommandLineParser& p) {
             if (const int usage = RequireArguments(p, "convert", 1)) return usage;
             if (!p.isSet(kOutput)) return UsageError("convert", "-o FILE is required");
             auto doc = LoadFile(p.positionalArguments()[0]);
             if (!doc) return int{kFileError};
-            if (p.isSet(kFillEmpty)) FillEmpty(*doc);
+            if (p.isSet(FillEmptyOption())) FillEmpty(*doc);
             return Save(p.value(kOutput), *doc);
           },
           "-o may name FILE itself (or another name of it): FILE is read whole before\n"

@@ -96,6 +96,10 @@ int Run(int argc, char** argv) {
     return std::find_if(verbs.begin(), verbs.end(), [&](const Verb& v) { return name == v.name; });
   };
   if (args.size() >= 3 && args[1] == "help") {
+    if (args[2] == "help") {
+      PrintProgramHelp(verbs);
+      return kova::ctl::kOk;
+    }
     const auto verb = find(args[2]);
     if (verb == verbs.end()) return UnknownVerb(args[2], verbs);
     args.removeAt(1);
@@ -110,8 +114,14 @@ int Run(int argc, char** argv) {
     return kova::ctl::kOk;
   }
   const auto verb = find(args[1]);
-  if (verb == verbs.end()) return UnknownVerb(args[1], verbs);
-  return RunVerb(*verb, args, false);
+  if (verb != verbs.end()) return RunVerb(*verb, args, false);
+  if (args[1].startsWith('-')) {
+    std::fprintf(stderr,
+                 "kovactl: unknown option '%s'; a verb comes first. See 'kovactl --help'.\n",
+                 qPrintable(args[1]));
+    return kova::ctl::kUsage;
+  }
+  return UnknownVerb(args[1], verbs);
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+
+// The byte map that docs/byte-map.md shows, made from the field table: one
+// line per row's bits and per hand-written field, in byte order, the zones'
+// runs last (counted from the zone's first byte, "Z+6").
+namespace kova {
+
+// The Markdown table: "| Byte | Bits | Field | Meaning |" and its lines.
+std::string ByteMapTable();
+
+}  // namespace kova
