@@ -159,7 +159,7 @@ TEST(KovactlFiles, RefusesAtOnceNamingTheFileAndNeverWaitsOnASettingsPipe) {
       {{"convert", dir.filePath("site.kova"), "-o", dir.filePath("site.kova")}, 0, "", ""},
       {{"convert", layout, "-o", dir.filePath("ro.kova")},
        3,
-       "\"; nothing was written.\nIt is read-only.",
+       "\"; nothing was written.\nkovactl: It is read-only.",
        ""},
       {{"show", dir.filePath("pipe.kova")}, 3, "it is a named pipe (FIFO), not a file", ""},
       {{"diff", dir.filePath("a/unit.kova"), dir.filePath("b/unit.kova")},
@@ -169,7 +169,7 @@ TEST(KovactlFiles, RefusesAtOnceNamingTheFileAndNeverWaitsOnASettingsPipe) {
       {{"-c", "exec \"$0\" convert \"$1\" -o \"$2/caf$(printf '\\351').kova\"", KOVACTL, layout,
         dir.path()},
        3,
-       "nothing was written.\nThe file name is not valid UTF-8.",
+       "nothing was written.\nkovactl: The file name is not valid UTF-8.",
        ""},
   };
   for (const auto& c : cases) {
