@@ -26,6 +26,10 @@ upstream=${version%-*}
 # resources compiled into the programs.
 SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -S Timestamp)
 export SOURCE_DATE_EPOCH
+# A compiler cache's base_dir turns the source paths relative, out of reach of
+# the -ffile-prefix-map that makes the debug information independent of the
+# build folder: the package would differ with and without the cache.
+unset CCACHE_BASEDIR
 
 # The files of the tree, without build folders: what git knows (and new files
 # not ignored), or everything but the build folders outside a checkout.

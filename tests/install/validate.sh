@@ -52,7 +52,7 @@ case $what in
   man)
     # The check lintian makes: groff's warnings while man formats the page.
     status=0
-    for page in "$u"/man/man1/*.1.gz; do
+    for page in "$u"/man/man1/{kova-pro,kovactl,kova-sim}.1.gz; do
       out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
       [ -z "$out" ] || { echo "$(basename "$page"): $out"; status=1; }
     done
