@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` lays out, by the GNU directory names, so that the
-# same rules serve a /usr/local install, a staging folder and the package.
+# same rules serve a /usr/local install, a staging folder and the Debian
+# package (debian/rules installs through them).
 include(GNUInstallDirs)
 
 # The name the desktop entry, the icon, the MIME package and the metainfo
@@ -25,7 +26,7 @@ install(FILES ${data}/${KOVA_APP_ID}.mime.xml
 # so that building needs no image tools.
 set(icons ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${data}/icons/${KOVA_APP_ID}.svg DESTINATION ${icons}/scalable/apps)
-foreach(size 48 128 256)
+foreach(size 16 24 32 48 64 128 256)
   install(FILES ${data}/icons/${size}.png DESTINATION ${icons}/${size}x${size}/apps
           RENAME ${KOVA_APP_ID}.png)
 endforeach()

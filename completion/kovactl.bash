@@ -5,7 +5,8 @@
 # kovactl's own --help, so that the completion follows the program whatever
 # version is installed. Values are completed by what the option asks for:
 # <DEVICE> the serial devices, <RATE> the rates its help names, a file the
-# .kova files; a verb's file arguments are .kova files, JSON for `pack`.
+# .kova files, <PATH=VALUE> the key paths `kovactl fields` lists; a verb's
+# file arguments are .kova files, JSON for `pack`; `help` takes a verb.
 
 _kovactl_serial_devices() {
     local dev
@@ -26,6 +27,23 @@ _kovactl_files() {
     compopt -o filenames 2>/dev/null
 }
 
+_kovactl_verbs() {
+    "$1" --help 2>/dev/null | sed -n '/^Verbs:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p'
+}
+
+# The key paths of `kovactl fields`, each index range ("Zones[0..9].X")
+# spelled out, since --set takes one zone at a time.
+_kovactl_field_paths() {
+    "$1" fields 2>/dev/null | awk '{
+        p = $1
+        if (match(p, /\[[0-9]+\.\.[0-9]+\]/)) {
+            split(substr(p, RSTART + 1, RLENGTH - 2), r, /\.\./)
+            for (i = r[1] + 0; i <= r[2] + 0; i++)
+                print substr(p, 1, RSTART) i substr(p, RSTART + RLENGTH - 1)
+        } else print p
+    }'
+}
+
 _kovactl() {
     local cur prev words cword
     if declare -F _init_completion >/dev/null; then
@@ -40,14 +58,15 @@ _kovactl() {
     local program=${words[0]}
 
     if ((cword == 1)); then
-        local verbs
-        verbs=$("$program" --help 2>/dev/null |
-            sed -n '/^Verbs:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p')
-        COMPREPLY=($(compgen -W "$verbs --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "$(_kovactl_verbs "$program") --help --version" -- "$cur"))
         return
     fi
 
     local verb=${words[1]} help
+    if [[ $verb == help ]]; then
+        ((cword == 2)) && COMPREPLY=($(compgen -W "$(_kovactl_verbs "$program")" -- "$cur"))
+        return
+    fi
     help=$("$program" "$verb" --help 2>/dev/null) || return
     # "  -p, --port <DEVICE>  ..." gives the names and what the value is.
     local options
@@ -76,6 +95,13 @@ _kovactl() {
             local rates
             rates=$(sed -n '/--baud/,/^  -/p' <<<"$help" | grep -oE '\b([0-9]{4,6}|auto)\b' | sort -u)
             COMPREPLY=($(compgen -W "$rates" -- "$cur"))
+            return
+            ;;
+        PATH=VALUE)
+            # The path, then "=": the value is the user's to type.
+            [[ $cur == *=* ]] && return
+            mapfile -t COMPREPLY < <(compgen -W "$(_kovactl_field_paths "$program")" -S = -- "$cur")
+            compopt -o nospace 2>/dev/null
             return
             ;;
         *)

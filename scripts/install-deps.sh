@@ -12,6 +12,8 @@ packages=(
   xvfb xauth
   # the installed tree's and the package's checkers, and what the manual pages need
   lintian desktop-file-utils appstream shared-mime-info man-db groff-base
+  # building the Debian package (scripts/package.sh) and testing it installed
+  debhelper dpkg-dev xz-utils
 )
 
 missing=()

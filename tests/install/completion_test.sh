@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The kovactl completion offers what kovactl's --help says, values by what an
-# option asks for, and files by the verb.
+# option asks for (field paths from 'kovactl fields'), and files by the verb.
 # Usage: completion_test.sh COMPLETION_SCRIPT KOVACTL
 set -uo pipefail
 script=$1 kovactl=$2
@@ -46,6 +46,12 @@ expect "a.kova sub" kovactl get -o ""
 expect "a.kova sub" kovactl put --backup ""
 expect "b.json sub" kovactl pack ""
 expect "" kovactl ports ""
+expect "${verbs% }" kovactl help ""
+expect "" kovactl help get ""
+# --set takes the key paths of 'kovactl fields', each zone of a range on its own.
+expect "BaudKova= BaudPC=" kovactl pack --set Baud
+expect "Zones[9].CloseRIC1= Zones[9].CloseRIC2=" kovactl pack -o x.kova --set "Zones[9].CloseR"
+expect "" kovactl pack --set BaudKova=1
 expect "115200 1200 19200" kovactl get --baud 1
 expect "auto" kovactl put --baud a
 devices=$(for d in /dev/ttyS* /dev/ttyUSB* /dev/ttyACM* /dev/serial/by-id/*; do

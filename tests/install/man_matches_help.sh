@@ -3,6 +3,7 @@
 # The manual pages list exactly the options each program's --help lists, and
 # kovactl's page exactly its verbs and, per verb, that verb's options.
 # Usage: man_matches_help.sh MAN_DIR KOVA_PRO KOVACTL KOVA_SIM
+# MAN_DIR holds the pages as they are (man/) or compressed, as installed.
 #
 # A page's option is the tag line of a .TP paragraph; it is compared with the
 # help's option column ("-p, --port <DEVICE>" matches "\fB\-p\fR, \fB\-\-port\fR
@@ -31,7 +32,14 @@ page_options() {
     /^\.SS / { if (section == "VERBS") { split(clean(substr($0, 5)), w, " "); region = "verb:" w[1] } ; next }
     /^\.TP/ { tag = 1; next }
     tag { tag = 0; t = clean($0); if (t ~ /^-/) print region "\t" t }
-  ' "$1"
+  ' <(page_text "$1")
+}
+
+# The text of page NAME.1, compressed or not.
+page_text() {
+  local file=$man_dir/$1
+  [ -f "$file" ] || file=$file.gz
+  zcat -f "$file"
 }
 
 # The option column of a --help text, "<VALUE>" written as "VALUE".
@@ -62,16 +70,16 @@ region_options() {
 for pair in "kova-pro.1:$kova_pro" "kova-sim.1:$kova_sim"; do
   page=${pair%%:*} program=${pair#*:}
   help=$("$program" --help) || fail "$page: '$(basename "$program") --help' failed"
-  compare "$page OPTIONS" "$(region_options "$(page_options "$man_dir/$page")" OPTIONS)" \
+  compare "$page OPTIONS" "$(region_options "$(page_options "$page")" OPTIONS)" \
     "$(help_options <<<"$help")" "$(basename "$program") --help"
 done
 
 # kovactl: the verbs, then each verb's options.
-page=$(page_options "$man_dir/kovactl.1")
+page=$(page_options kovactl.1)
 verbs=$("$kovactl" --help | sed -n '/^Verbs:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p')
 [ -n "$verbs" ] || fail "kovactl.1: 'kovactl --help' lists no verbs"
 page_verbs=$(awk -F'\t' '$1 ~ /^verb:/ { sub(/^verb:/, "", $1); print $1 }' <<<"$page" | sort -u)
-page_verbs+=$'\n'$(sed -n 's/^\.SS "\([a-z][a-z-]*\).*/\1/p' "$man_dir/kovactl.1")
+page_verbs+=$'\n'$(page_text kovactl.1 | sed -n 's/^\.SS "\([a-z][a-z-]*\).*/\1/p')
 for verb in $verbs; do
   grep -qxF "$verb" <<<"$page_verbs" ||
     fail "kovactl.1: verb '$verb' is in 'kovactl --help' but has no .SS section under VERBS"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs one of the desktop ecosystem's validators on a staged install.
+# Runs one of the desktop ecosystem's validators on a staged install of a
+# build tree, or with --installed on the kova-pro package installed in /usr.
 # Exits 77 (skipped) when the validator is not installed;
 # scripts/install-deps.sh installs them all.
-# Usage: validate.sh BUILD_DIR APP_ID desktop|metainfo|mime|man
+# Usage: validate.sh BUILD_DIR|--installed APP_ID desktop|metainfo|mime|man
 set -uo pipefail
 build=$1 id=$2 what=$3
 
@@ -19,10 +20,15 @@ case $what in
   man) need man ;;
 esac
 
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
-DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-u=$stage/usr/share
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ "$build" = --installed ]; then
+  u=/usr/share
+else
+  DESTDIR=$work/stage cmake --install "$build" --prefix /usr >/dev/null ||
+    { echo "FAIL: cmake --install"; exit 1; }
+  u=$work/stage/usr/share
+fi
 
 case $what in
   desktop)
@@ -34,17 +40,19 @@ case $what in
     appstreamcli validate --no-net --explain "$u/metainfo/$id.metainfo.xml" || exit 1
     ;;
   mime)
-    # Build the MIME database from our package alone and look the type up.
-    update-mime-database "$u/mime" || exit 1
-    grep -q ':application/x-kova-configuration:\*\.kova$' "$u/mime/globs2" ||
+    # Build a MIME database from our definition alone and look the type up.
+    mkdir -p "$work/mime/packages"
+    cp "$u/mime/packages/$id.xml" "$work/mime/packages/" || exit 1
+    update-mime-database "$work/mime" || exit 1
+    grep -q ':application/x-kova-configuration:\*\.kova$' "$work/mime/globs2" ||
       { echo "FAIL: no *.kova glob in the MIME database"; exit 1; }
-    grep -qa 'application/x-kova-configuration' "$u/mime/magic" ||
+    grep -qa 'application/x-kova-configuration' "$work/mime/magic" ||
       { echo "FAIL: no magic for application/x-kova-configuration"; exit 1; }
     ;;
   man)
     # The check lintian makes: groff's warnings while man formats the page.
     status=0
-    for page in "$u"/man/man1/*.1.gz; do
+    for page in "$u"/man/man1/{kova-pro,kovactl,kova-sim}.1.gz; do
       out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
       [ -z "$out" ] || { echo "$(basename "$page"): $out"; status=1; }
     done

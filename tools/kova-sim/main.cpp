@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "diag/program_identity.h"
 #include "eeprom_file.h"
 #include "image/configuration.h"
 #include "pty_device.h"
@@ -58,6 +59,11 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::cout << SimHelp();
+    return 0;
+  }
+  if (options.version) {
+    std::cout << "kova-sim " << kova::kVersionMajor << '.' << kova::kVersionMinor << '.'
+              << kova::kVersionRevision << "\n";
     return 0;
   }
   if (options.dieWithParent) {

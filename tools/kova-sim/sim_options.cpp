@@ -123,6 +123,8 @@ const std::vector<Option>& Options() {
       {"--verbose", nullptr, "Tell on standard error what the unit hears and does.",
        [](S& o, Str, Str) { o.verbose = true; }},
       {"--help", nullptr, "Show this text.", [](S& o, Str, Str) { o.help = true; }},
+      {"--version", nullptr, "Show the program's name and version.",
+       [](S& o, Str, Str) { o.version = true; }},
   };
   return options;
 }

@@ -24,6 +24,7 @@ struct SimOptions {
   bool dieWithParent = false;
   bool verbose = false;
   bool help = false;
+  bool version = false;
 };
 
 // A command line that cannot be used; what() says which option and why.
