@@ -166,9 +166,10 @@ TEST_F(DeviceTest, EachVerbAndUnitConditionGivesItsExitStatusAndJson) {
        5,
        19200,
        "differs from the image written, at 17",
-       "written",
+       "differs",
        true},
       {"reset", {}, {"reset"}, 0, 9600, ""},
+      {"reset of a silent unit", {"--silent"}, {"reset"}, 4, 9600, "no answer"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
