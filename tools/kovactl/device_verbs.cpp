@@ -30,6 +30,8 @@
 namespace kova::ctl {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr int kFactoryRate = 9600;
 
 // Set by SIGINT or SIGTERM while a device verb runs; the operation under way
@@ -198,10 +200,11 @@ class Session {
     RememberedRates remembered;
     const std::optional<long long> at = remembered.rates.WriteCutShortAt(port_);
     if (!at) return true;
-    const long long until = *at + kWriteModeLasts.count();
     long long now = QDateTime::currentMSecsSinceEpoch();
-    // A time in the future is a clock that was put back: wait the whole time.
-    const long long left = now < *at ? kWriteModeLasts.count() : until - now;
+    // A mark far in the future is a clock that was put back: wait the whole time.
+    constexpr long long kFarAhead = 60000;
+    const long long left =
+        *at - now > kFarAhead ? kWriteModeLasts.count() : *at + kWriteModeLasts.count() - now;
     if (left > 0) {
       PrintError(WriteModeWaitNote(static_cast<double>(left) / 1000.0));
       for (long long end = now + left; now < end; now = QDateTime::currentMSecsSinceEpoch()) {
@@ -520,8 +523,17 @@ Verb Put() {
             doc->cfg.BaudPC = request.document.cfg.BaudPC;
             const int before = *session.baud();
             request.document = *doc;
+            // Until the write is over the unit may be in write mode: a kill
+            // -9 meanwhile must still make the next command wait. The mark
+            // says when the last image byte goes out at the latest.
+            constexpr std::chrono::milliseconds kVersionAndAcknowledge{3000};
+            const auto writeEnds =
+                kVersionAndAcknowledge + kWrittenBytes * (request.timings.pacing + 5ms);
+            RememberedRates().rates.RememberWriteCutShort(
+                session.port(), QDateTime::currentMSecsSinceEpoch() + writeEnds.count());
             OperationResult result;
             session.Run(request, result);
+            if (!result.writeLeftOpen) RememberedRates().rates.ClearWriteCutShort(session.port());
             session.SetUnitState(UnitStateName(result.unit));
             if (result.rateConfirmed && result.unit != UnitState::Unchanged) {
               // The unit answered the read-back at the rate the image names.
