@@ -25,6 +25,7 @@
 #include "link/operation.h"
 #include "link/port_map.h"
 #include "link/probe.h"
+#include "link/qt_serial_line.h"
 #include "link/unit_protocol.h"
 
 namespace kova::ctl {
@@ -39,13 +40,17 @@ constexpr int kFactoryRate = 9600;
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void AskToStop(int) {
-  interrupted.store(true, std::memory_order_relaxed);
+extern "C" void AskToStop(int signal) {
+  if (!interrupted.exchange(true, std::memory_order_relaxed)) return;
+  // The second time: end now, but not with the port still locked.
+  ReleaseHeldPortForExit();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
 }
 
 // Ctrl+C and SIGTERM ask the operation to stop rather than killing the
-// process mid-write. The handler goes back to the default once it has run,
-// so a second Ctrl+C ends the process at once.
+// process mid-write. A second Ctrl+C ends the process at once, letting go of
+// the port first.
 class StopOnSignals {
  public:
   StopOnSignals() {
@@ -53,7 +58,7 @@ class StopOnSignals {
     struct sigaction action {};
     action.sa_handler = AskToStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, &oldInt_);
     sigaction(SIGTERM, &action, &oldTerm_);
   }
