@@ -2,6 +2,7 @@
 // The operations on the computer's serial layer against kova-sim on a real
 // pseudo-terminal.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -15,6 +16,7 @@
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <thread>
 
 #include "image/clear_form.h"
@@ -164,6 +166,26 @@ TEST_F(EndToEndTest, APortThatCannotBeOpenedSaysWhyAndIsLeftAsItWas) {
   EXPECT_EQ(exclusive, 1) << "its exclusive mode was cleared";
   holder.close();
   EXPECT_EQ(getThrough(folder.Link()), kNone);
+
+  // What a holder killed with kill -9 leaves: the device in exclusive mode
+  // and a lock file naming a process that has ended. It is taken over.
+  QProcess ended;
+  ended.start("true");
+  ASSERT_TRUE(ended.waitForFinished());
+  std::string name = sim.Device().substr(std::string("/dev/").size());
+  std::replace(name.begin(), name.end(), '/', '_');
+  const std::string lockFile = "/run/lock/LCK.." + name;
+  {
+    QFile lock(QString::fromStdString(lockFile));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(ended.processId()) + "\nkovactl\n");
+  }
+  const int fd = ::open(sim.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ioctl(fd, TIOCEXCL), 0);
+  ::close(fd);
+  EXPECT_EQ(getThrough(folder.Link()), kNone) << "a stale lock is taken over";
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(lockFile)));
 }
 
 // A path given as the port that is no serial device is named for what it is,
