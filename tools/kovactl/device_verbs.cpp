@@ -454,7 +454,9 @@ Verb Probe() {
           "A \"v\" sent at any of the eight rates reaches a unit set to any other rate as\n"
           "bytes that are none of its commands (write \"!\", reset \"R\", read \"#\"),\n"
           "whatever the phase and with either clock 2 % off, so no rate is left out.\n"
-          "Exit 0 when the unit answered, 4 when it answered at no rate."};
+          "After anything else the line must stay silent for a whole timeout before the\n"
+          "next rate. Exit 0 when the unit answered, 4 when nothing came at any rate, 1\n"
+          "when only something that is no answer came (unexpected data)."};
 }
 
 Verb Get() {
