@@ -90,21 +90,30 @@ std::vector<std::string> LockFilesOf(const std::string& device) {
   return {"/run/lock/LCK.." + name, "/var/lock/LCK.." + name};
 }
 
+// Whether the lock file at `path` names a process that runs. The serial
+// layer writes the number as text; a file without one is unfinished.
+bool NamesRunningProcess(const std::string& path) {
+  std::ifstream file(path);
+  long pid = 0;
+  if (!file || !(file >> pid) || pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+bool LockFileInUse(const std::string& device) {
+  for (const std::string& path : LockFilesOf(device)) {
+    if (NamesRunningProcess(path)) return true;
+  }
+  return false;
+}
+
 // A lock file left by a process that has ended, or one that never got its
 // process number written (a full disk, a file-size limit): the device is
 // free to take. The file is removed. False when the file names a process
 // that runs, or when there is no such file.
 bool RemoveStaleLockFile(const std::string& device) {
+  if (LockFileInUse(device)) return false;
   bool removed = false;
   for (const std::string& path : LockFilesOf(device)) {
-    std::ifstream file(path);
-    if (!file) continue;
-    long pid = 0;
-    // The serial layer writes the number as text; some programs write it as
-    // a binary int of 4 bytes. A file with neither is unfinished.
-    if (!(file >> pid)) pid = 0;
-    const bool running = pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-    if (running) return false;
     if (::unlink(path.c_str()) == 0) removed = true;
   }
   return removed;
@@ -223,9 +232,17 @@ void QtSerialLine::Open(const LineSettings& settings) {
   port_->setFlowControl(QSerialPort::NoFlowControl);
   if (!port_->open(QIODevice::ReadWrite)) {
 #ifdef Q_OS_UNIX
-    // A lock file the serial layer could not finish (a full disk, a
-    // file-size limit) must not stay behind to lock the device out.
-    RemoveStaleLockFile(device);
+    // The device itself opened for us above, so a refusal with no running
+    // program named in a lock file is the lock file that could not be
+    // written (a full disk, a file-size limit); one left unfinished must not
+    // stay behind to lock the device out.
+    if (port_->error() == QSerialPort::PermissionError && !LockFileInUse(device)) {
+      RemoveStaleLockFile(device);
+      port_->clearError();
+      throw LineError(
+          "its lock file could not be written in /run/lock (is the disk full, or a file-size "
+          "limit set?)");
+    }
 #endif
     ThrowOpenFailure(settings);
   }
