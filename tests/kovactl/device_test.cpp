@@ -259,6 +259,14 @@ TEST_F(DeviceTest, GetOntoAFullDiskExitsThreeAndKeepsTheOldFile) {
   EXPECT_EQ(old.readAll(), "; old\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
             (QStringList{"new.kova", "unit.kova"}));
+
+  // No room even for the lock file: said so, and none is left to lock the
+  // port out of the next run.
+  const Outcome locked = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}, {}, 0);
+  EXPECT_EQ(locked.status, 6) << locked.err;
+  EXPECT_NE(locked.err.find("its lock file could not be written"), std::string::npos)
+      << locked.err;
+  EXPECT_EQ(Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}).status, 0);
 }
 
 // The file get saves must hold the unit's bytes exactly, bits packing would
