@@ -264,8 +264,7 @@ TEST_F(DeviceTest, GetOntoAFullDiskExitsThreeAndKeepsTheOldFile) {
   // port out of the next run.
   const Outcome locked = Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}, {}, 0);
   EXPECT_EQ(locked.status, 6) << locked.err;
-  EXPECT_NE(locked.err.find("its lock file could not be written"), std::string::npos)
-      << locked.err;
+  EXPECT_NE(locked.err.find("its lock file could not be written"), std::string::npos) << locked.err;
   EXPECT_EQ(Kovactl({"get", "--port", Port(), "-o", Path("unit.kova")}).status, 0);
 }
 
