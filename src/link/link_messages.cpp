@@ -59,11 +59,16 @@ Message UnitWrittenNotVerified(int rate) {
 }
 
 Message UnitSentNotConfirmed(int rate, int oldRate) {
-  std::string text =
-      "The new configuration was sent in full but not confirmed: the unit may be at " +
-      std::to_string(rate) + " bit/s or at its old rate";
-  if (oldRate > 0 && oldRate != rate) text += " (" + std::to_string(oldRate) + " bit/s)";
-  return {.text = text + ".", .icon = MessageIcon::Warning};
+  std::string text = "The new configuration was sent in full but not confirmed: ";
+  if (oldRate == rate) {
+    text += "the unit may hold it or still its old one, at " + std::to_string(rate) +
+            " bit/s either way.";
+  } else {
+    text += "the unit may be at " + std::to_string(rate) + " bit/s or at its old rate";
+    if (oldRate > 0) text += " (" + std::to_string(oldRate) + " bit/s)";
+    text += ".";
+  }
+  return {.text = text, .icon = MessageIcon::Warning};
 }
 
 std::string WriteModeWaitNote(double seconds) {

@@ -297,8 +297,10 @@ class Session {
     if (result.succeeded) return true;
     const int status = ExitFor(result.outcome);
     std::string text;
-    for (const auto& message : result.messages)
-      text += (text.empty() ? "" : " ") + MessageText(message);
+    for (const auto& message : result.messages) {
+      if (!text.empty()) text += text.back() == '.' ? " " : ". ";
+      text += MessageText(message);
+    }
     if (!result.differences.empty()) {
       std::vector<int> addresses;
       for (const ByteDifference& difference : result.differences)
