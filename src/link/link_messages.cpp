@@ -2,6 +2,7 @@
 #include "link/link_messages.h"
 
 #include <QString>
+#include <cstdio>
 
 namespace kova {
 namespace {
@@ -55,6 +56,27 @@ Message UnitWrittenNotVerified(int rate) {
               "not confirm it. The unit is now expected at " +
               std::to_string(rate) + " bit/s.",
           .icon = MessageIcon::Warning};
+}
+
+Message UnitSentNotConfirmed(int rate, int oldRate) {
+  std::string text = "The new configuration was sent in full but not confirmed: ";
+  if (oldRate == rate) {
+    text += "the unit may hold it or still its old one, at " + std::to_string(rate) +
+            " bit/s either way.";
+  } else {
+    text += "the unit may be at " + std::to_string(rate) + " bit/s or at its old rate";
+    if (oldRate > 0) text += " (" + std::to_string(oldRate) + " bit/s)";
+    text += ".";
+  }
+  return {.text = text, .icon = MessageIcon::Warning};
+}
+
+std::string WriteModeWaitNote(double seconds) {
+  char figure[32];
+  std::snprintf(figure, sizeof figure, "%.1f", seconds);
+  return std::string("The last write on this port was cut short; waiting ") + figure +
+         " s so that the unit has given it up (a guess: how long a unit waits for the rest of "
+         "a write is not known) before anything is sent.";
 }
 
 std::string ResetSentNote() {

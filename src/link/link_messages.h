@@ -24,6 +24,11 @@ Message Interrupted();
 Message UnitUnchanged();
 Message UnitPartlyWritten(int written, int total);
 Message UnitWrittenNotVerified(int rate);
+// The whole image went out and nothing confirmed it: the unit may have taken
+// it (and moved to `rate`) or heard none of it (and be at `oldRate`).
+Message UnitSentNotConfirmed(int rate, int oldRate);
+// kovactl waits before talking to a port whose last write was cut short.
+std::string WriteModeWaitNote(double seconds);
 // What kovactl says after a Reset: the unit answers nothing to it.
 std::string ResetSentNote();
 

@@ -51,19 +51,25 @@ Duration ReceiveTime(int bytes, int rate) {
 // Each command's budget: the quiet the PC waits for before sending it, the
 // bytes both ways, every receive timeout it may meet on its way without
 // failing, and the silence after the answer.
-Duration GetTime(int rate, const LinkTimings& t) {
-  constexpr int bytes = 2 + 2 + 3 * (static_cast<int>(kMaxVersionLine) + 1) + kEEpromSize;
+Duration VersionTime(int rate, const LinkTimings& t) {
+  constexpr int bytes = 2 + 3 * (static_cast<int>(kMaxVersionLine) + 1);
   return 2 * t.rxTimeout + ReceiveTime(bytes, rate) + 3 * t.rxTimeout + t.rxTimeout;
 }
+Duration ReadTime(int rate, const LinkTimings& t) {
+  return 2 * t.rxTimeout + ReceiveTime(2 + kEEpromSize, rate);
+}
+Duration GetTime(int rate, const LinkTimings& t) {
+  return VersionTime(rate, t) + 2 * ReadTime(rate, t);
+}
 Duration WriteTime(int rate, const LinkTimings& t) {
-  return t.rxTimeout + ReceiveTime(2, rate) +
+  return VersionTime(rate, t) + t.rxTimeout + ReceiveTime(2, rate) +
          kWrittenBytes * (t.pacing + 2 * CharTimeAt(rate) + kLatePerPause);
 }
 Duration VerifyTime(int rate, const LinkTimings& t) {
-  return t.rxTimeout + ReceiveTime(2 + kEEpromSize, rate) + t.rxTimeout;
+  return 2 * ReadTime(rate, t);
 }
 Duration ResetTime(int rate, const LinkTimings& t) {
-  return t.rxTimeout + ReceiveTime(1, rate);
+  return VersionTime(rate, t) + t.rxTimeout + ReceiveTime(1, rate);
 }
 
 // One operation's run: its link, its progress and its result.
@@ -89,14 +95,14 @@ class Run {
           break;
       }
     } catch (const StopRequested&) {
-      Show(Interrupted());
+      Fail(Outcome::Interrupted, Interrupted());
     } catch (const OpenFailure& failure) {
-      Show(PortOpenError(request_.port, request_.device, failure.what()));
+      Fail(Outcome::PortProblem, PortOpenError(request_.port, request_.device, failure.what()));
       result_.portNotOpened = true;
     } catch (const LineError& failure) {
-      Show(PortLostError(request_.port, request_.device, failure.what()));
+      Fail(Outcome::HangUp, PortLostError(request_.port, request_.device, failure.what()));
     } catch (const std::exception& failure) {
-      Show({.text = std::string("The operation stopped: ") + failure.what()});
+      Fail(Outcome::PortProblem, {.text = std::string("The operation stopped: ") + failure.what()});
     }
     link_.ComClose();
     if (request_.kind == Operation::Put && result_.refusedControl.empty()) SayWhatTheUnitHolds();
@@ -108,11 +114,18 @@ class Run {
 
  private:
   void Show(const Message& message) { result_.messages.push_back(message); }
+  // The first failure decides the outcome; its message is shown.
+  void Fail(Outcome outcome, const Message& message) {
+    if (result_.outcome == Outcome::None) result_.outcome = outcome;
+    Show(message);
+  }
+  void Fail(Outcome outcome) { Fail(outcome, MessageFor(outcome)); }
 
   // A Put that failed says what it left in the unit; one that did not has
   // left it verified.
   void SayWhatTheUnitHolds() {
     result_.imageBytesWritten = attempted_;
+    result_.writeLeftOpen = acknowledged_ && attempted_ < kWrittenBytes;
     if (result_.unit == UnitState::Unchanged && attempted_ > 0) result_.unit = UnitState::Partial;
     if (result_.messages.empty()) {
       result_.unit = UnitState::Verified;
@@ -126,6 +139,9 @@ class Run {
         Show(UnitPartlyWritten(attempted_, kWrittenBytes));
         break;
       case UnitState::Written:
+        Show(UnitSentNotConfirmed(result_.unitBaud, oldRate_));
+        break;
+      case UnitState::Differs:
       case UnitState::Verified:
         Show(UnitWrittenNotVerified(result_.unitBaud));
         break;
@@ -148,7 +164,7 @@ class Run {
   // Opens at the rate the PC rate list selects; false when none is selected.
   bool Open(ListIndex baudPC) {
     if (!ValidRate(baudPC)) {
-      Show(NoRateSelected());
+      Fail(Outcome::Refused, NoRateSelected());
       return false;
     }
     link_.StopIfCancelled();
@@ -164,7 +180,7 @@ class Run {
 
   void Get() {
     Document doc = request_.document;
-    Phase("GET", kEEpromSize);
+    Phase("GET", 2 * kEEpromSize);
     result_.unitBaud = RateOf(doc.cfg.BaudPC);
     if (!Open(doc.cfg.BaudPC)) return;
     StartPhase(GetTime(result_.unitBaud, request_.timings) + kSpare);
@@ -172,18 +188,34 @@ class Run {
     // answer came.
     VersionTexts ver = doc.cfg.Ver;
     EEpromImage image = doc.image;
-    const std::optional<Message> failure = GetEEprom(link_, ver, image, Reporter());
+    const Outcome got = GetEEprom(link_, ver, image, Reporter());
     link_.ComClose();
     Log("++ Get EEprom", 1);
-    if (failure) {
-      Show(*failure);
+    if (got != Outcome::None) {
+      Fail(got);
       return;
     }
+    result_.rateConfirmed = true;
     DisplayEEprom(image);
     doc.cfg.Ver = ver;
     doc.image = image;
     result_.warnings = InterpretEEprom(doc);
     result_.document = std::move(doc);
+  }
+
+  // The version asked before anything else is sent; false (the failure
+  // recorded) when the unit did not answer it by the rule.
+  bool VersionFirst() {
+    if (!request_.askVersionFirst) return true;
+    VersionTexts ver;
+    const Outcome asked = AskVersion(link_, ver);
+    if (asked != Outcome::None) {
+      Fail(asked);
+      return false;
+    }
+    result_.versions = ver;
+    result_.rateConfirmed = true;
+    return true;
   }
 
   void Put() {
@@ -192,26 +224,28 @@ class Run {
     try {
       PackEEprom(doc);
     } catch (const FieldFailure& refusal) {
-      Show(NothingSent(refusal.what()));
+      Fail(Outcome::Refused, NothingSent(refusal.what()));
       result_.refusedControl = refusal.control();
       return;
     }
     Phase("PUT", kWrittenBytes);
-    result_.unitBaud = RateOf(doc.cfg.BaudPC);
+    result_.unitBaud = oldRate_ = RateOf(doc.cfg.BaudPC);
     if (!Open(doc.cfg.BaudPC)) return;
     StartPhase(WriteTime(result_.unitBaud, request_.timings) + kSpare / 2);
+    if (!VersionFirst()) return;
     Log("++ Put EEprom", 1);
     DisplayEEprom(doc.image);
-    const std::optional<Message> writeFailure = PutEEprom(link_, doc.image, attempted_, Reporter());
+    const Outcome written = PutEEprom(link_, doc.image, attempted_, Reporter(), &acknowledged_);
     link_.ComClose();
-    if (writeFailure) {
+    if (written != Outcome::None) {
       // The unit was not told anything: no pause, no new rate, no read-back.
-      Show(*writeFailure);
+      Fail(written);
       return;
     }
-    // The unit now holds this image and listens at the rate it names, so
-    // the PC follows it whatever the read-back finds.
+    // The unit should now hold this image and listen at the rate it names,
+    // so the PC follows it; only the read-back can confirm either.
     result_.unit = UnitState::Written;
+    result_.rateConfirmed = false;
     doc.cfg.BaudPC = doc.cfg.BaudKova;
     result_.unitBaud = RateOf(doc.cfg.BaudPC);
     result_.document = doc;
@@ -220,17 +254,24 @@ class Run {
     link_.SleepUntil(link_.clock().Now() + request_.timings.settle);
     if (!Open(doc.cfg.BaudPC)) return;
     StartPhase(VerifyTime(result_.unitBaud, request_.timings) + kSpare / 2);
-    if (const std::optional<Message> verifyFailure =
-            VerifyEEprom(link_, doc.image, result_.differences, Reporter())) {
-      Show(*verifyFailure);
+    const Outcome verified = VerifyEEprom(link_, doc.image, result_.differences, Reporter());
+    if (verified == Outcome::None || verified == Outcome::Differences) {
+      // A whole read-back, twice alike when it differs: the unit answered.
+      result_.rateConfirmed = true;
+      if (verified == Outcome::Differences) result_.unit = UnitState::Differs;
     }
+    if (verified != Outcome::None) Fail(verified);
   }
 
   void Reset() {
     Phase("RESET", 1);
     if (!Open(request_.document.cfg.BaudPC)) return;
     StartPhase(ResetTime(RateOf(request_.document.cfg.BaudPC), request_.timings) + kSpare);
-    SendReset(link_);
+    if (!VersionFirst()) return;
+    if (const Outcome sent = SendReset(link_); sent != Outcome::None) {
+      Fail(sent);
+      return;
+    }
     Report(1, 1);
   }
 
@@ -239,7 +280,9 @@ class Run {
   const ProgressSink& progress_;
   std::string phase_;
   OperationResult result_;
-  int attempted_ = 0;  // image bytes handed to the line
+  int attempted_ = 0;          // image bytes handed to the line
+  bool acknowledged_ = false;  // the unit acknowledged the write command
+  int oldRate_ = 0;            // the rate a Put found the unit at
 };
 
 }  // namespace
@@ -301,6 +344,7 @@ OperationResult RunOperation(const OperationRequest& request, const ProgressSink
     if (std::optional<Message> problem = ResolvePort(resolved, PortMap(settings))) {
       OperationResult result;
       result.kind = request.kind;
+      result.outcome = Outcome::Refused;
       result.messages.push_back(*problem);
       return result;
     }

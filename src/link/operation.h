@@ -48,19 +48,29 @@ struct OperationRequest {
   // operation: it then ends soon as a failure that says it was interrupted,
   // with what a Put left in the unit, the port closed. Not owned; may be null.
   const std::atomic<bool>* cancel = nullptr;
+  // Put and Reset: ask for the version first and send nothing more when the
+  // unit does not answer it, so that nothing goes to a unit that is not
+  // listening at this rate. (The window keeps its documented sequence.)
+  bool askVersionFirst = false;
 };
 
 // What a Put left in the unit, as far as the PC can know.
 //  - Unchanged: nothing of the new image went out.
 //  - Partial: some image bytes went out (or may have), not all.
-//  - Written: the whole image went out; the read-back failed or could not run.
+//  - Written: the whole image was sent, but nothing confirmed it (no
+//    read-back, or one that was not the unit's answer): the unit may hold it
+//    and be at its new rate, or may have heard none of it.
+//  - Differs: the unit answered the read-back at its new rate, and it
+//    differs from what was written.
 //  - Verified: the read-back matched.
-enum class UnitState { Unchanged, Partial, Written, Verified };
+enum class UnitState { Unchanged, Partial, Written, Verified, Differs };
 
 struct OperationResult {
   Operation kind = Operation::Get;
   // Ended without a message.
   bool succeeded = false;
+  // How it ended: the first failure met, None when it went through.
+  Outcome outcome = Outcome::None;
   // The state to take over, present only when there is one to take:
   //  - Get: the version texts and the image as read, and the configuration
   //    interpreted from them; absent unless the whole answer arrived.
@@ -92,6 +102,16 @@ struct OperationResult {
   // known: no PC rate was selected, or a Reset restarted the unit at the
   // rate its EEPROM names.
   int unitBaud = 0;
+  // The unit answered at unitBaud during this operation (a whole Get, a Put's
+  // read-back at the new rate, the version asked first): the only rate worth
+  // remembering.
+  bool rateConfirmed = false;
+  // The version texts, when the operation asked for them first.
+  std::optional<VersionTexts> versions;
+  // A Put's write command was acknowledged but not all 252 bytes followed:
+  // the unit may still be waiting for the rest, and would store the next
+  // command's bytes as configuration until it gives the write up.
+  bool writeLeftOpen = false;
 };
 
 // The longest the operation may take, counted from the bytes it exchanges at

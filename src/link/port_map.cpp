@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kGroup = "Ports";
 constexpr const char* kRatesGroup = "Rates";
+constexpr const char* kCutWritesGroup = "CutWrites";
 
 bool ValidPort(int port) {
   return port >= 1 && port <= kPortCount;
@@ -162,6 +163,31 @@ std::optional<int> PortRates::LastSeen(const std::string& device) const {
 void PortRates::Remember(const std::string& device, int rate) {
   settings_.beginGroup(kRatesGroup);
   settings_.setValue(DeviceKey(device), QString::number(rate));
+  settings_.endGroup();
+}
+
+}  // namespace kova
+
+namespace kova {
+
+std::optional<long long> PortRates::WriteCutShortAt(const std::string& device) const {
+  settings_.beginGroup(kCutWritesGroup);
+  bool number = false;
+  const long long at = settings_.value(DeviceKey(device)).toString().toLongLong(&number);
+  settings_.endGroup();
+  if (!number) return std::nullopt;
+  return at;
+}
+
+void PortRates::RememberWriteCutShort(const std::string& device, long long msSinceEpoch) {
+  settings_.beginGroup(kCutWritesGroup);
+  settings_.setValue(DeviceKey(device), QString::number(msSinceEpoch));
+  settings_.endGroup();
+}
+
+void PortRates::ClearWriteCutShort(const std::string& device) {
+  settings_.beginGroup(kCutWritesGroup);
+  settings_.remove(DeviceKey(device));
   settings_.endGroup();
 }
 

@@ -74,6 +74,13 @@ class PortRates {
   std::optional<int> LastSeen(const std::string& device) const;
   void Remember(const std::string& device, int rate);
 
+  // When a write to the device was last cut short (milliseconds since the
+  // epoch), so that the next program to use it can wait until the unit has
+  // given the write up; nothing once that was cleared.
+  std::optional<long long> WriteCutShortAt(const std::string& device) const;
+  void RememberWriteCutShort(const std::string& device, long long msSinceEpoch);
+  void ClearWriteCutShort(const std::string& device);
+
  private:
   QSettings& settings_;
 };

@@ -11,40 +11,11 @@
 namespace kova {
 namespace {
 
-constexpr int kCarriageReturn = 13;
-// Longer than any version line a unit sends; a line this long is noise.
-constexpr std::size_t kLongestVersionLine = 80;
-// A line still talking after this many quiet-waits is given up on.
+// After an answer that was not the unit's, the line must have been silent
+// this many receive timeouts in a row (a unit's bytes are never further
+// apart) before the next rate is tried, or the rest of that answer would be
+// read as the next rate's. A line still talking after this many is given up.
 constexpr int kMostQuietWaits = 8;
-
-bool Printable(int byte) {
-  return byte >= 0x20 && byte <= 0x7E;
-}
-
-// One version line ended by a carriage return, all of it printable; nothing
-// when anything else came.
-std::optional<std::string> VersionLine(SerialLink& link) {
-  std::string text;
-  for (;;) {
-    const int byte = link.ComRx();
-    if (byte == kCarriageReturn) return text;
-    if (!Printable(byte) || text.size() >= kLongestVersionLine) return std::nullopt;
-    text += static_cast<char>(byte);
-  }
-}
-
-// The version answer at the link's rate, or nothing.
-std::optional<VersionTexts> AskVersion(SerialLink& link) {
-  link.SendCommand(command::kVersion);
-  if (link.ComRx() == -1) return std::nullopt;
-  VersionTexts versions;
-  for (std::string& line : versions) {
-    std::optional<std::string> text = VersionLine(link);
-    if (!text) return std::nullopt;
-    line = std::move(*text);
-  }
-  return versions;
-}
 
 }  // namespace
 
@@ -69,29 +40,40 @@ ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,
         link.ComOpen({device, rate});
       } catch (const LineError& failure) {
         result.failure = PortOpenError(port, device, failure.what());
+        result.outcome = Outcome::PortProblem;
         result.portNotOpened = true;
         return result;
       }
-      const long heardBefore = link.bytesReceived();
-      if (std::optional<VersionTexts> versions = AskVersion(link)) {
+      VersionTexts versions;
+      bool whole = false;
+      const Outcome asked = AskVersion(link, versions, &whole);
+      if (asked == Outcome::None && whole) {
         result.rate = rate;
-        result.versions = std::move(*versions);
+        result.versions = std::move(versions);
+        result.outcome = Outcome::None;
+        result.failure.reset();
         return result;
       }
-      // Whatever the unit may still be saying must be over before the next
-      // rate, or it would be taken for part of that rate's answer. A request
-      // that met a whole timeout of silence has had its wait already.
-      if (link.bytesReceived() == heardBefore) continue;
-      for (int i = 0; i < kMostQuietWaits && !link.StaysQuietFor(timings.rxTimeout); ++i) {
+      if (asked == Outcome::NoAnswer) continue;
+      // Something came that is not a whole answer: say so unless a later
+      // rate finds the unit, and let it end before trying the next rate.
+      result.unexpectedAt.push_back(rate);
+      result.outcome = Outcome::UnexpectedData;
+      if (!link.WaitForQuiet(timings.rxTimeout, kMostQuietWaits * timings.rxTimeout)) {
+        result.failure = UnexpectedResponse();
+        return result;
       }
     } catch (const StopRequested&) {
       result.failure = Interrupted();
+      result.outcome = Outcome::Interrupted;
       return result;
     } catch (const LineError& failure) {
       result.failure = PortLostError(port, device, failure.what());
+      result.outcome = Outcome::HangUp;
       return result;
     }
   }
+  if (result.outcome == Outcome::UnexpectedData) result.failure = UnexpectedResponse();
   return result;
 }
 

@@ -32,16 +32,23 @@ struct ProbeResult {
   VersionTexts versions{};
   // The rates asked, in order.
   std::vector<int> tried;
-  // Set when the port could not be opened or stopped working; nothing was
-  // then learned about the unit.
+  // None when the unit answered; NoAnswer when nothing came at any rate;
+  // UnexpectedData when something that is no answer came at some rate (and
+  // no rate gave a whole answer); PortProblem, HangUp or Interrupted when the
+  // probe could not go on.
+  Outcome outcome = Outcome::NoAnswer;
+  // The rates at which something came that was not a whole answer.
+  std::vector<int> unexpectedAt;
+  // The message for every outcome but None and NoAnswer.
   std::optional<Message> failure;
   bool portNotOpened = false;
 };
 
 // Asks for the version at each rate in turn and stops at the first one that
-// gets the acknowledge and three lines of printable text, each ended by a
-// carriage return. Nothing but the version request is ever sent; after a
-// rate that failed, the line must fall silent before the next is tried.
+// gets a whole answer by the link's rule (AskVersion), with no line cut
+// short by a timeout. Nothing but the version request is ever sent; after a
+// rate that got something else, the line must be silent for a whole receive
+// timeout before the next is tried.
 // `port` names the device in messages. Setting `cancel` stops the probe
 // soon, with the failure saying that it was interrupted.
 ProbeResult ProbeUnit(SerialLine& line, Clock& clock, const std::string& device,

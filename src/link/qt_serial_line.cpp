@@ -16,8 +16,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fstream>
 #endif
 
 namespace kova {
@@ -71,7 +74,64 @@ std::string NotASerialDevice(mode_t mode) {
 }
 #endif
 
+#ifdef Q_OS_UNIX
+// The device a line holds and its lock file, for ReleaseHeldPortForExit,
+// which runs in a signal handler: plain data only.
+std::atomic<int> heldFd{-1};
+char heldLockFile[512];
+
+// Where programs that follow the old UUCP convention (the serial layer
+// among them) put the lock file of a device: "LCK..ttyUSB0", "LCK..pts_3".
+std::vector<std::string> LockFilesOf(const std::string& device) {
+  std::string name = device.rfind("/dev/", 0) == 0 ? device.substr(5) : device;
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  return {"/run/lock/LCK.." + name, "/var/lock/LCK.." + name};
+}
+
+// Whether the lock file at `path` names a process that runs. The serial
+// layer writes the number as text; a file without one is unfinished.
+bool NamesRunningProcess(const std::string& path) {
+  std::ifstream file(path);
+  long pid = 0;
+  if (!file || !(file >> pid) || pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+bool LockFileInUse(const std::string& device) {
+  for (const std::string& path : LockFilesOf(device)) {
+    if (NamesRunningProcess(path)) return true;
+  }
+  return false;
+}
+
+// A lock file left by a process that has ended, or one that never got its
+// process number written (a full disk, a file-size limit): the device is
+// free to take. The file is removed. False when the file names a process
+// that runs, or when there is no such file.
+bool RemoveStaleLockFile(const std::string& device) {
+  if (LockFileInUse(device)) return false;
+  bool removed = false;
+  for (const std::string& path : LockFilesOf(device)) {
+    if (::unlink(path.c_str()) == 0) removed = true;
+  }
+  return removed;
+}
+#endif
+
 }  // namespace
+
+void ReleaseHeldPortForExit() noexcept {
+#ifdef Q_OS_UNIX
+  const int fd = heldFd.load();
+  if (fd < 0) return;
+#ifdef TIOCNXCL
+  ::ioctl(fd, TIOCNXCL);
+#endif
+  if (heldLockFile[0]) ::unlink(heldLockFile);
+#endif
+}
 
 QtSerialLine::QtSerialLine() : port_(std::make_unique<QSerialPort>()) {}
 
@@ -99,7 +159,14 @@ void QtSerialLine::LockDevice(const std::string& device) {
     }
     DeviceAccess access = Inspect(device);
     if (error == ENOENT || error == ENODEV || error == ENXIO) access.exists = false;
-    // A device held in exclusive mode refuses with EBUSY.
+    // A device held in exclusive mode refuses with EBUSY; when the program
+    // that set it has ended, only the superuser can open it to clear it.
+    if (error == EBUSY && RemoveStaleLockFile(device)) {
+      throw LineError(
+          "the device was left in exclusive mode by a program that has ended; its lock file "
+          "was removed, but only the superuser can clear that mode (or unplug and replug the "
+          "adapter)");
+    }
     const OpenProblem problem =
         error == EBUSY
             ? OpenProblem::Busy
@@ -122,9 +189,23 @@ void QtSerialLine::LockDevice(const std::string& device) {
 #ifdef TIOCGEXCL
   if (::ioctl(fd, TIOCGEXCL, &exclusive) != 0) exclusive = 0;
 #endif
-  if (exclusive || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     throw LineError(kInUse);
+  }
+  // Exclusive mode outlives a program that was killed (kill -9, a second
+  // Ctrl+C) while it held the device, and so does its lock file. Nobody
+  // holds our lock, so a lock file whose process has ended marks that case:
+  // take the device over. With no lock file, or a live process in it,
+  // someone else has the device.
+  if (exclusive) {
+    if (!RemoveStaleLockFile(device)) {
+      ::close(fd);
+      throw LineError(kInUse);
+    }
+#ifdef TIOCNXCL
+    ::ioctl(fd, TIOCNXCL);
+#endif
   }
   lockFd_ = fd;
 #endif
@@ -149,7 +230,27 @@ void QtSerialLine::Open(const LineSettings& settings) {
   port_->setParity(QSerialPort::NoParity);
   port_->setStopBits(QSerialPort::OneStop);
   port_->setFlowControl(QSerialPort::NoFlowControl);
-  if (!port_->open(QIODevice::ReadWrite)) ThrowOpenFailure(settings);
+  if (!port_->open(QIODevice::ReadWrite)) {
+#ifdef Q_OS_UNIX
+    // The device itself opened for us above, so a refusal with no running
+    // program named in a lock file is the lock file that could not be
+    // written (a full disk, a file-size limit); one left unfinished must not
+    // stay behind to lock the device out.
+    if (port_->error() == QSerialPort::PermissionError && !LockFileInUse(device)) {
+      RemoveStaleLockFile(device);
+      port_->clearError();
+      throw LineError(
+          "its lock file could not be written in /run/lock (is the disk full, or a file-size "
+          "limit set?)");
+    }
+#endif
+    ThrowOpenFailure(settings);
+  }
+#ifdef Q_OS_UNIX
+  const std::string lockFile = LockFilesOf(device).front();
+  std::snprintf(heldLockFile, sizeof heldLockFile, "%s", lockFile.c_str());
+  heldFd.store(static_cast<int>(port_->handle()));
+#endif
   // Some drivers take the rate only once the port is open.
   if (port_->baudRate() != settings.rate && !port_->setBaudRate(settings.rate)) {
     const std::string reason = "the device does not take " + std::to_string(settings.rate) +
@@ -172,6 +273,9 @@ void QtSerialLine::ThrowOpenFailure(const LineSettings& settings) {
 }
 
 void QtSerialLine::Close() {
+#ifdef Q_OS_UNIX
+  heldFd.store(-1);
+#endif
   if (port_->isOpen()) port_->close();
   port_->clearError();
 }

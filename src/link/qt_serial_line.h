@@ -9,6 +9,11 @@ class QSerialPort;
 
 namespace kova {
 
+// Lets go of the device the open line holds (its exclusive mode and its lock
+// file) when the process is about to end without closing it: safe to call
+// from a signal handler.
+void ReleaseHeldPortForExit() noexcept;
+
 // A SerialLine on QSerialPort. It blocks in the port's own waits with a
 // deadline, so it needs no event loop; create and use it on one thread. It
 // holds the device from its first open until it is destroyed (or opens

@@ -15,8 +15,8 @@ constexpr int kBitsPerByte = 10;  // start, eight data bits, stop
 constexpr char kCarriageReturn = 13;
 // How many times the longest gap inside an answer the line must then stay
 // silent: a unit that sends slowly sends a byte beyond the answer just as
-// slowly, and a loaded PC sees every gap a little longer than the last.
-constexpr int kGapsOfSilence = 4;
+// slowly, and a loaded PC sees a gap a little longer than the last.
+constexpr int kGapsOfSilence = 2;
 // The longest single wait while someone may ask the operation to stop.
 constexpr std::chrono::microseconds kStopPoll = 20ms;
 
@@ -31,6 +31,7 @@ void SerialLink::ComOpen(const LineSettings& settings) {
   settings_ = settings;
   line_.Open(settings);
   openedAt_ = clock_.Now();
+  lastHeard_ = openedAt_;
   ComRxFlush();
 }
 
@@ -82,6 +83,7 @@ int SerialLink::ComRx() {
       const bool waitedFor = wait.count() > 0;
       if (lastReceived_ && waitedFor) longestGap_ = std::max(longestGap_, now - *lastReceived_);
       lastReceived_ = now;
+      lastHeard_ = now;
       TraceReceived(byte);
       return byte;
     }
@@ -115,19 +117,19 @@ Clock::time_point SerialLink::Send(std::uint8_t byte) {
   return left;
 }
 
-void SerialLink::SendCommand(std::uint8_t command) {
-  line_.DiscardInput();
-  // Noise still on its way would be taken for the start of the answer. A
-  // line that never falls silent is given one receive timeout, then the
-  // command goes all the same and the answer shows what it is.
-  Clock::time_point giveUp = clock_.Now() + timings_.rxTimeout;
-  if (deadline_) giveUp = std::min(giveUp, *deadline_);
-  while (!StaysQuietFor(2 * CharTime() + 1ms) && clock_.Now() < giveUp) {
-  }
+bool SerialLink::SendCommand(std::uint8_t command) {
+  // Two bytes' time with nothing is the end of whatever was under way: the
+  // unit sends an answer's bytes back to back, and ahead of each command the
+  // answer before it has had its own guard.
+  Clock::duration bound = timings_.rxTimeout;
+  if (deadline_)
+    bound = std::max(Clock::duration::zero(), std::min(bound, *deadline_ - clock_.Now()));
+  if (!WaitForQuiet(2 * CharTime() + 1ms, bound)) return false;
   StopIfCancelled();
   Send(command);
   lastReceived_.reset();
   longestGap_ = {};
+  return true;
 }
 
 void SerialLink::PaceAfter(Clock::time_point left) {
@@ -137,6 +139,22 @@ void SerialLink::PaceAfter(Clock::time_point left) {
   line_.DiscardInput();
 }
 
+bool SerialLink::WaitForQuiet(Clock::duration quiet, Clock::duration bound) {
+  const Clock::time_point giveUp = clock_.Now() + bound;
+  for (;;) {
+    StopIfCancelled();
+    const Clock::time_point now = clock_.Now();
+    const Clock::time_point quietAt = lastHeard_ + quiet;
+    if (now >= quietAt) return true;
+    if (now >= giveUp) return false;
+    const int byte = line_.ReadByte(Slice(CeilMicros(std::min(quietAt, giveUp) - now)));
+    if (byte >= 0) {
+      TraceReceived(byte);
+      lastHeard_ = clock_.Now();
+    }
+  }
+}
+
 bool SerialLink::StaysQuietFor(Clock::duration span) {
   const Clock::time_point end = clock_.Now() + span;
   for (Clock::time_point now = clock_.Now(); now < end; now = clock_.Now()) {
@@ -144,7 +162,7 @@ bool SerialLink::StaysQuietFor(Clock::duration span) {
     const int byte = line_.ReadByte(Slice(CeilMicros(end - now)));
     if (byte >= 0) {
       TraceReceived(byte);
-      line_.DiscardInput();
+      lastHeard_ = clock_.Now();
       return false;
     }
   }
@@ -152,9 +170,11 @@ bool SerialLink::StaysQuietFor(Clock::duration span) {
 }
 
 Clock::duration SerialLink::QuietAfterAnswer() const {
-  // A few bytes' time, plus slack for adapters that hand bytes over in
-  // packets, plus the answer's own pace.
-  const Clock::duration span = 4 * CharTime() + 5ms + kGapsOfSilence * longestGap_;
+  // The answer's own pace, and never less than a few bytes' time plus a
+  // little for adapters that hand bytes over in packets: an adapter that
+  // holds bytes back for longer shows it in the gaps it leaves.
+  const Clock::duration span =
+      std::max<Clock::duration>(4 * CharTime() + 2ms, kGapsOfSilence * longestGap_);
   return std::min<Clock::duration>(span, timings_.rxTimeout);
 }
 

@@ -56,21 +56,26 @@ class SerialLink {
 
   // Sends one byte; returns the moment it left the PC.
   Clock::time_point Send(std::uint8_t byte);
-  // Sends a command to which the unit answers: what is waiting is dropped
-  // first (and whatever is still coming, for as long as a few bytes take), so
-  // that the answer starts with the answer; the answer's timing is then
-  // followed from its first byte.
-  void SendCommand(std::uint8_t command);
+  // Sends a command to which the unit answers, once the line has been quiet
+  // for a few bytes' time: what is waiting is dropped first, and so is
+  // whatever is still coming. False, with nothing sent, when the line is
+  // still talking after one receive timeout: a command sent then would meet
+  // an answer that is not its own. The answer's timing is followed from its
+  // first byte.
+  bool SendCommand(std::uint8_t command);
   // The pause after a written image byte, counted from when it left. Input
   // that arrives meanwhile is dropped, as nothing is expected during a write.
   void PaceAfter(Clock::time_point left);
+  // Drops what arrives until nothing has come for `quiet` (counted from the
+  // last byte heard); false when the line is still talking after `bound`.
+  bool WaitForQuiet(Clock::duration quiet, Clock::duration bound);
   // True when nothing arrives for `span`; a byte that does arrive is dropped
   // with everything after it.
   bool StaysQuietFor(Clock::duration span);
   // True when the line stays silent long enough after an answer that a byte
-  // beyond it would have shown: a few times the longest gap between the
-  // answer's bytes, never less than a few bytes' time and never more than
-  // the receive timeout.
+  // beyond it would have shown: twice the longest gap the unit took between
+  // the answer's bytes, never less than a few bytes' time and never more
+  // than the receive timeout.
   bool StaysQuietAfterAnswer();
   // How long StaysQuietAfterAnswer listens, given the answer so far.
   Clock::duration QuietAfterAnswer() const;
@@ -118,6 +123,7 @@ class SerialLink {
   const std::atomic<bool>* cancel_ = nullptr;
   std::optional<Clock::time_point> lastSent_;      // since the line was opened
   std::optional<Clock::time_point> lastReceived_;  // in the current answer
+  Clock::time_point lastHeard_{};                  // any byte, dropped ones too
   Clock::duration longestGap_{};                   // between the current answer's bytes
   long sent_ = 0;
   long received_ = 0;

@@ -6,67 +6,106 @@
 namespace kova {
 namespace {
 
+constexpr int kCarriageReturn = 13;
+
 void Report(const ByteProgress& progress, int done, int expected) {
   if (progress) progress(done, expected);
 }
 
-// The unit's version lines are text. A control character in one (other than
-// a tab or a line feed) is a byte of something else: most often the
-// acknowledge, pushed into the line by noise that came ahead of it.
-bool IsText(const std::string& line) {
-  for (const char c : line) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F) return false;
+// One version line: printable bytes up to a carriage return. A timeout ends
+// the line as far as it came (`whole` then turns false); anything not
+// printable, or a line longer than any version, is no version line.
+bool VersionLine(SerialLink& link, std::string& text, bool& whole) {
+  text.clear();
+  for (;;) {
+    const int byte = link.ComRx();
+    if (byte == -1) {
+      whole = false;
+      return true;
+    }
+    if (byte == kCarriageReturn) return true;
+    if (!IsVersionByte(byte) || text.size() >= kMaxVersionLine) return false;
+    text += static_cast<char>(byte);
   }
-  return true;
 }
 
-// The acknowledge and the 256 EEPROM bytes of a read, into `bytes`; then
-// the guard that nothing follows. The answer has no checksum: bytes beyond
-// it mean that something shifted it.
-std::optional<Message> ReadEEprom(SerialLink& link, EEpromImage& bytes,
-                                  const ByteProgress& progress) {
-  if (link.PastDeadline()) return CommunicationsError();  // the version lines took it all
-  link.SendCommand(command::kReadEEprom);
-  if (link.ComRx() == -1) return CommunicationsError();
+// The acknowledge and the 256 EEPROM bytes of a read, into `bytes`, then the
+// guard that nothing follows. The answer has no checksum: bytes beyond it
+// mean that something shifted it. `done` counts the bytes of earlier reads
+// for the progress.
+Outcome ReadEEprom(SerialLink& link, EEpromImage& bytes, const ByteProgress& progress, int done,
+                   int expected) {
+  if (link.PastDeadline()) return Outcome::NoAnswer;  // the earlier answers took it all
+  if (!link.SendCommand(command::kReadEEprom)) return Outcome::UnexpectedData;
+  if (link.ComRx() == -1) return Outcome::NoAnswer;
   for (int i = 0; i < kEEpromSize; ++i) {
     const int byte = link.ComRx();
-    if (byte == -1) return CommunicationsError();
+    if (byte == -1) return Outcome::NoAnswer;
     bytes[i] = static_cast<std::uint8_t>(byte);
-    Report(progress, i + 1, kEEpromSize);
+    Report(progress, done + i + 1, expected);
   }
-  if (!link.StaysQuietAfterAnswer()) return UnexpectedResponse();
-  return std::nullopt;
+  if (!link.StaysQuietAfterAnswer()) return Outcome::UnexpectedData;
+  return Outcome::None;
 }
 
 }  // namespace
 
-std::optional<Message> GetEEprom(SerialLink& link, VersionTexts& ver, EEpromImage& image,
-                                 const ByteProgress& progress) {
-  Report(progress, 0, kEEpromSize);
-  link.SendCommand(command::kVersion);
-  if (link.ComRx() == -1) return CommunicationsError();
-  VersionTexts newVer;
-  for (std::string& line : newVer) {
-    // A short line is kept as it came; an endless one is not a version.
-    std::optional<std::string> text = link.ComRxString(kMaxVersionLine);
-    if (!text || !IsText(*text)) return UnexpectedResponse();
-    line = std::move(*text);
+Message MessageFor(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::NoAnswer:
+      return CommunicationsError();
+    case Outcome::UnexpectedData:
+      return UnexpectedResponse();
+    case Outcome::Differences:
+      return VerificationError();
+    default:
+      break;
   }
-
-  EEpromImage newImage{};
-  if (std::optional<Message> failure = ReadEEprom(link, newImage, progress)) return failure;
-  ver = newVer;
-  image = newImage;
-  return std::nullopt;
+  return {};
 }
 
-std::optional<Message> PutEEprom(SerialLink& link, const EEpromImage& image, int& attempted,
-                                 const ByteProgress& progress) {
+Outcome AskVersion(SerialLink& link, VersionTexts& ver, bool* whole) {
+  if (!link.SendCommand(command::kVersion)) return Outcome::UnexpectedData;
+  if (link.ComRx() == -1) return Outcome::NoAnswer;
+  VersionTexts lines;
+  bool complete = true;
+  for (std::string& line : lines) {
+    if (!VersionLine(link, line, complete)) return Outcome::UnexpectedData;
+  }
+  if (!link.StaysQuietAfterAnswer()) return Outcome::UnexpectedData;
+  ver = lines;
+  if (whole) *whole = complete;
+  return Outcome::None;
+}
+
+Outcome GetEEprom(SerialLink& link, VersionTexts& ver, EEpromImage& image,
+                  const ByteProgress& progress) {
+  constexpr int kExpected = 2 * kEEpromSize;
+  Report(progress, 0, kExpected);
+  VersionTexts newVer;
+  if (const Outcome asked = AskVersion(link, newVer); asked != Outcome::None) return asked;
+  // The answer has no checksum: noise that replaces or makes up for a byte
+  // shows only as a second read that differs from the first.
+  EEpromImage first{}, second{};
+  if (const Outcome read = ReadEEprom(link, first, progress, 0, kExpected); read != Outcome::None)
+    return read;
+  if (const Outcome read = ReadEEprom(link, second, progress, kEEpromSize, kExpected);
+      read != Outcome::None)
+    return read;
+  if (first != second) return Outcome::UnexpectedData;
+  ver = newVer;
+  image = first;
+  return Outcome::None;
+}
+
+Outcome PutEEprom(SerialLink& link, const EEpromImage& image, int& attempted,
+                  const ByteProgress& progress, bool* acknowledged) {
   attempted = 0;
+  if (acknowledged) *acknowledged = false;
   Report(progress, 0, kWrittenBytes);
-  link.SendCommand(command::kWriteEEprom);
-  if (link.ComRx() == -1) return CommunicationsError();
+  if (!link.SendCommand(command::kWriteEEprom)) return Outcome::UnexpectedData;
+  if (link.ComRx() == -1) return Outcome::NoAnswer;
+  if (acknowledged) *acknowledged = true;
   for (int i = kFirstWrittenByte; i < kEEpromSize; ++i) {
     // Between bytes, so that `attempted` counts exactly what went out.
     link.StopIfCancelled();
@@ -74,26 +113,39 @@ std::optional<Message> PutEEprom(SerialLink& link, const EEpromImage& image, int
     link.PaceAfter(link.Send(image[i]));
     Report(progress, i - kFirstWrittenByte + 1, kWrittenBytes);
   }
-  return std::nullopt;
+  return Outcome::None;
 }
 
-std::optional<Message> VerifyEEprom(SerialLink& link, const EEpromImage& image,
-                                    std::vector<ByteDifference>& differences,
-                                    const ByteProgress& progress) {
+Outcome VerifyEEprom(SerialLink& link, const EEpromImage& image,
+                     std::vector<ByteDifference>& differences, const ByteProgress& progress) {
   differences.clear();
   Report(progress, 0, kEEpromSize);
   EEpromImage read{};
-  if (std::optional<Message> failure = ReadEEprom(link, read, progress)) return failure;
+  if (const Outcome got = ReadEEprom(link, read, progress, 0, kEEpromSize); got != Outcome::None)
+    return got;
   // The elapsed-time counter is the unit's own and moves on by itself.
+  const auto differs = [&](const EEpromImage& bytes) {
+    for (int i = kFirstWrittenByte; i < kEEpromSize; ++i) {
+      if (bytes[i] != image[i]) return true;
+    }
+    return false;
+  };
+  if (!differs(read)) return Outcome::None;
+  // A difference that noise made up would not come back the same.
+  EEpromImage again{};
+  if (const Outcome got = ReadEEprom(link, again, {}, 0, kEEpromSize); got != Outcome::None)
+    return got;
+  if (!std::equal(read.begin() + kFirstWrittenByte, read.end(), again.begin() + kFirstWrittenByte))
+    return Outcome::UnexpectedData;
   for (int i = kFirstWrittenByte; i < kEEpromSize; ++i) {
     if (read[i] != image[i]) differences.push_back({i, image[i], read[i]});
   }
-  if (!differences.empty()) return VerificationError();
-  return std::nullopt;
+  return Outcome::Differences;
 }
 
-void SendReset(SerialLink& link) {
-  link.SendCommand(command::kReset);
+Outcome SendReset(SerialLink& link) {
+  if (!link.SendCommand(command::kReset)) return Outcome::UnexpectedData;
+  return Outcome::None;
 }
 
 }  // namespace kova

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kovactl as a user runs it: a separate process, its output streams and exit status.
+#include "cli.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -47,6 +49,25 @@ class CliTest : public ::testing::Test {
   QString Path(const char* name) const { return dir.filePath(name); }
   QTemporaryDir dir;
 };
+
+// A device verb's exit status follows how the link says it ended, never the
+// words of its message.
+TEST(DeviceExit, FollowsTheOutcome) {
+  using kova::Outcome;
+  using namespace kova::ctl;
+  const std::pair<Outcome, int> cases[] = {
+      {Outcome::None, kOk},
+      {Outcome::NoAnswer, kNoAnswer},
+      {Outcome::Differences, kDifferences},
+      {Outcome::PortProblem, kPortUnavailable},
+      {Outcome::UnexpectedData, kFailed},
+      {Outcome::HangUp, kFailed},
+      {Outcome::Interrupted, kFailed},
+      {Outcome::Refused, kFailed},
+  };
+  for (const auto& [outcome, status] : cases)
+    EXPECT_EQ(ExitFor(outcome), status) << static_cast<int>(outcome);
+}
 
 TEST_F(CliTest, ExitStatusesTellUsageFromFilesFromRefusals) {
   WriteText(Path("bad.json"), R"({"Zones": [{}, {}, {"CloseRIC1": "abc"}]})");

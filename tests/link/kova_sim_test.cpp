@@ -20,18 +20,42 @@ using test::PatternImage;
 
 const EEpromImage kImage = PatternImage(4);
 
+// A write cut short ends when the PC closes the line or when its next byte
+// is late; with --write-timeout only the late byte ends it, and until then
+// the unit stores a command as configuration.
 TEST(UnitModel, AnInterruptedWriteKeepsWhatCameAndTheOldRateUntilReset) {
-  for (const bool dropped : {true, false}) {  // the PC closed the line, or the next byte is late
-    UnitModel unit(kImage, {"A", "BB", ""});
+  struct Case {
+    bool closed;  // the PC closed the line, else the next byte is late
+    bool outlivesClose;
+    std::chrono::milliseconds next;  // after the last byte
+    bool storedAsConfiguration;
+  };
+  const Case cases[] = {{true, false, 1ms, false},
+                        {false, false, 2001ms, false},
+                        {true, true, 400ms, true},
+                        {true, true, 501ms, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    UnitModel unit(
+        kImage, {"A", "BB", ""},
+        {.writeTimeout = c.outlivesClose ? 500ms : 2000ms, .writeOutlivesClose = c.outlivesClose});
     unit.Receive('!', 0ms);
     for (int i = 0; i < 10; ++i)
       unit.Receive(0x08, 10ms * (i + 1));  // byte 5 selects 57600
-    const auto late = 110ms + UnitModel::kWriteGap + 1ms;
-    if (dropped) {
-      EXPECT_EQ(unit.LineDropped(), UnitModel::Event::WriteAbandoned);
+    const auto late = 100ms + c.next;
+    const bool endedByClose = c.closed && !c.outlivesClose;
+    if (c.closed) {
+      EXPECT_EQ(unit.LineDropped(),
+                endedByClose ? UnitModel::Event::WriteAbandoned : UnitModel::Event::None);
     }
     const UnitModel::Answer answer = unit.Receive('v', late);
-    EXPECT_EQ(answer.event, dropped ? UnitModel::Event::None : UnitModel::Event::WriteAbandoned);
+    if (c.storedAsConfiguration) {
+      EXPECT_TRUE(answer.bytes.empty());
+      EXPECT_EQ(unit.eeprom()[14], 'v');
+      continue;
+    }
+    EXPECT_EQ(answer.event,
+              endedByClose ? UnitModel::Event::None : UnitModel::Event::WriteAbandoned);
     EXPECT_EQ(answer.bytes, (std::vector<std::uint8_t>{0x06, 'A', '\r', 'B', 'B', '\r', '\r'}))
         << "commands are heard again";
     EXPECT_EQ(unit.eeprom()[13], 0x08);
@@ -55,6 +79,7 @@ TEST(UnitModel, NoiseGoesBeforeOrAfterTheAcknowledgeOrAfterTheAnswer) {
       {{.afterAck = 1}, {A, J, 'V', '\r'}},
       {{.trail = 1}, {A, 'V', '\r', J}},
       {{.stray = 1, .afterAck = 1, .trail = 1}, {J, A, J, 'V', '\r', J}},
+      {{.ackByte = 0x15}, {0x15, 'V', '\r'}},
   };
   for (const Case& c : cases) {
     UnitModel unit(kImage, {"V", "", ""}, c.faults);

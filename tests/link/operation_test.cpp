@@ -68,13 +68,14 @@ TEST_F(OperationTest, GetTakesVersionsAndImageAndInterpretsThem) {
 
   const OperationResult result = Run(Operation::Get, Window());
   ASSERT_TRUE(result.succeeded);
-  EXPECT_EQ(line.SentText(), "v#");
+  EXPECT_EQ(line.SentText(), "v##") << "the EEPROM read twice";
+  EXPECT_TRUE(result.rateConfirmed);
   EXPECT_EQ(result.document->image, held) << "the image exactly as read";
   EXPECT_EQ(result.document->cfg.Ver, (VersionTexts{"KOVA PRO", "V3.10", "SIM"}));
   EXPECT_EQ(result.document->cfg.Zones[2].CloseRIC1, "1234");
   EXPECT_FALSE(line.IsOpen());
   EXPECT_EQ(phases, std::vector<std::string>{"GET"});
-  EXPECT_EQ(last, (Progress{"GET", 256, 256}));
+  EXPECT_EQ(last, (Progress{"GET", 512, 512}));
 }
 
 TEST_F(OperationTest, PutWritesPacedWaitsClosedFollowsTheNewRateAndVerifies) {
@@ -121,24 +122,35 @@ TEST_F(OperationTest, PutRefusedByPackingDoesNotTouchThePort) {
   EXPECT_TRUE(line.opens().empty());
 }
 
-// Each way the unit can fail a Get, and a write it does not acknowledge:
-// its message, nothing taken over (never a mix of old and new bytes), the
-// port closed. The Put stops there (no pause, no new rate, no read-back) and
-// says that the unit was not changed.
+// Each way the unit can fail a Get, and a write or a version asked first
+// that it does not answer: its outcome and message, nothing taken over
+// (never a mix of old and new bytes), the port closed. The Put stops there
+// (no pause, no new rate, no read-back) and says that the unit was not
+// changed.
 TEST_F(OperationTest, WhatTheUnitFailsEndsInItsMessageAndNothingTaken) {
   struct Case {
     Operation kind;
     sim::UnitFaults faults;
+    bool versionFirst;
     std::string sent;
-    std::vector<Message> messages;
+    Outcome outcome;
   };
+  using enum Outcome;
   const Case cases[] = {
-      {Operation::Get, {.silent = true}, "v", {CommunicationsError()}},
-      {Operation::Get, {.noAck = "#"}, "v#", {CommunicationsError()}},
-      {Operation::Get, {.stopAfter = 100}, "v#", {CommunicationsError()}},
+      {Operation::Get, {.silent = true}, false, "v", NoAnswer},
+      {Operation::Get, {.noAck = "#"}, false, "v#", NoAnswer},
+      {Operation::Get, {.stopAfter = 100}, false, "v#", NoAnswer},
       // Noise ahead of each answer: the acknowledge lands in the first line.
-      {Operation::Get, {.stray = 3}, "v", {UnexpectedResponse()}},
-      {Operation::Put, {.noAck = "!"}, "!", {CommunicationsError(), UnitUnchanged()}},
+      {Operation::Get, {.stray = 3}, false, "v", UnexpectedData},
+      // Noise after the acknowledge, and after the version lines.
+      {Operation::Get, {.afterAck = 2}, false, "v", UnexpectedData},
+      {Operation::Get, {.trail = 1}, false, "v", UnexpectedData},
+      // Noise that makes up for a short read lands in the version lines.
+      {Operation::Get, {.stopAfter = 254, .afterAck = 2}, false, "v", UnexpectedData},
+      {Operation::Put, {.noAck = "!"}, false, "!", NoAnswer},
+      {Operation::Put, {.silent = true}, true, "v", NoAnswer},
+      {Operation::Put, {.trail = 2}, true, "v", UnexpectedData},
+      {Operation::Reset, {.silent = true}, true, "v", NoAnswer},
   };
   Document doc = Window();
   doc.cfg.BaudKova = k19200;
@@ -147,11 +159,20 @@ TEST_F(OperationTest, WhatTheUnitFailsEndsInItsMessageAndNothingTaken) {
     FakeUnit unit(line, clock, PatternImage(k9600), c.faults);
     const std::size_t sent = line.sent().size(), opens = line.opens().size();
     const Clock::time_point start = clock.Now();
-    const OperationResult result = Run(c.kind, doc);
-    EXPECT_EQ(result.messages, c.messages);
+    OperationRequest request = Request(c.kind, doc);
+    request.askVersionFirst = c.versionFirst;
+    const OperationResult result = RunOperation(request, line, clock);
+    std::vector<Message> messages{MessageFor(c.outcome)};
+    if (c.kind == Operation::Put) messages.push_back(UnitUnchanged());
+    EXPECT_EQ(result.messages, messages);
+    EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_FALSE(result.document);
+    EXPECT_FALSE(result.rateConfirmed);
+    EXPECT_FALSE(result.writeLeftOpen);
     EXPECT_EQ(result.unit, UnitState::Unchanged);
-    EXPECT_EQ(result.unitBaud, 9600);
+    if (c.kind != Operation::Reset) {
+      EXPECT_EQ(result.unitBaud, 9600);
+    }
     EXPECT_EQ(line.SentText().substr(sent), c.sent);
     EXPECT_EQ(line.opens().size(), opens + 1);
     EXPECT_LT(clock.Now() - start, 1s);
@@ -160,53 +181,39 @@ TEST_F(OperationTest, WhatTheUnitFailsEndsInItsMessageAndNothingTaken) {
 }
 
 // After a Put that failed, the result and its last message say what the
-// unit holds, and the PC follows a new rate only when the whole image went.
+// unit holds; the PC follows a new rate when the whole image went, but the
+// rate counts as the unit's (rateConfirmed) only when the unit answered the
+// read-back at it. A write cut short leaves the unit in write mode.
 TEST_F(OperationTest, APutThatFailsSaysWhatTheUnitHolds) {
   struct Case {
     const char* name;
     sim::UnitFaults faults;
     int dropAfterWrites;  // -1: the line holds
+    int deafAfterWrites;  // -1: the unit hears it all
     UnitState unit;
     std::vector<Message> messages;
-    int unitBaud;
-    std::vector<int> differences;
+    std::vector<int> differences = {};
   };
+  using enum UnitState;
+  const Message sent = UnitSentNotConfirmed(19200, 9600);
   const Case cases[] = {
-      {"line lost at the first image byte",
+      {"line lost at the first image byte", {}, 1, -1, Partial, {kLost, UnitPartlyWritten(1, 252)}},
+      {"line lost after 99 bytes", {}, 100, -1, Partial, {kLost, UnitPartlyWritten(100, 252)}},
+      {"cable pulled between adapter and unit after 99 image bytes",
        {},
-       1,
-       UnitState::Partial,
-       {kLost, UnitPartlyWritten(1, 252)},
-       9600,
-       {}},
-      {"line lost after 99 image bytes",
-       {},
+       -1,
        100,
-       UnitState::Partial,
-       {kLost, UnitPartlyWritten(100, 252)},
-       9600,
-       {}},
-      {"a cell that did not take it",
+       Written,
+       {CommunicationsError(), sent}},
+      {"a cell that does not take it",
        {.corruptAt = 77},
        -1,
-       UnitState::Written,
+       -1,
+       Differs,
        {VerificationError(), UnitWrittenNotVerified(19200)},
-       19200,
        {77}},
-      {"noise ahead of the read-back",
-       {.stray = 1},
-       -1,
-       UnitState::Written,
-       {UnexpectedResponse(), UnitWrittenNotVerified(19200)},
-       19200,
-       {}},
-      {"no read-back",
-       {.noAck = "#"},
-       -1,
-       UnitState::Written,
-       {CommunicationsError(), UnitWrittenNotVerified(19200)},
-       19200,
-       {}},
+      {"noise ahead of the read-back", {.stray = 1}, -1, -1, Written, {UnexpectedResponse(), sent}},
+      {"no read-back", {.noAck = "#"}, -1, -1, Written, {CommunicationsError(), sent}},
   };
   Document doc = Window();
   doc.cfg.BaudKova = k19200;
@@ -215,11 +222,15 @@ TEST_F(OperationTest, APutThatFailsSaysWhatTheUnitHolds) {
     SCOPED_TRACE(c.name);
     FakeUnit unit(line, clock, PatternImage(k9600), c.faults);
     line.DropAfterWrites(c.dropAfterWrites);
+    line.DeafAfterWrites(c.deafAfterWrites);
     const OperationResult result = Run(Operation::Put, doc);
+    const bool wholeImageSent = c.unit == Written || c.unit == Differs;
     EXPECT_EQ(result.messages, c.messages);
     EXPECT_EQ(result.unit, c.unit);
-    EXPECT_EQ(result.unitBaud, c.unitBaud);
-    EXPECT_EQ(result.document.has_value(), c.unit == UnitState::Written);
+    EXPECT_EQ(result.unitBaud, wholeImageSent ? 19200 : 9600);
+    EXPECT_EQ(result.rateConfirmed, c.unit == Differs) << "only an answered read-back";
+    EXPECT_EQ(result.writeLeftOpen, c.unit == Partial);
+    EXPECT_EQ(result.document.has_value(), wholeImageSent);
     if (result.document) {
       EXPECT_EQ(result.document->cfg.BaudPC, k19200);
     }
@@ -268,7 +279,7 @@ TEST_F(OperationTest, AnOperationAskedToStopEndsSoonSayingWhatTheUnitHolds) {
        "VERIFY",
        0,
        UnitState::Written,
-       {Interrupted(), UnitWrittenNotVerified(19200)},
+       {Interrupted(), UnitSentNotConfirmed(19200, 9600)},
        253},
       {"get, halfway through the image",
        Operation::Get,
@@ -296,7 +307,9 @@ TEST_F(OperationTest, AnOperationAskedToStopEndsSoonSayingWhatTheUnitHolds) {
     });
     EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.messages, c.messages);
+    EXPECT_EQ(result.outcome, Outcome::Interrupted);
     EXPECT_EQ(result.unit, c.unit);
+    EXPECT_EQ(result.writeLeftOpen, c.unit == UnitState::Partial);
     EXPECT_EQ(wire.sent().size(), c.sent);
     EXPECT_EQ(result.document.has_value(), c.unit == UnitState::Written);
     EXPECT_FALSE(wire.IsOpen());
@@ -340,7 +353,8 @@ TEST_F(OperationTest, EveryOperationEndsByItsDeadlineWhateverTheLineDoes) {
   EXPECT_LT(OperationDeadline(Operation::Put, 9600, 115200),
             OperationDeadline(Operation::Put, 9600, 1200));
   EXPECT_GT(OperationDeadline(Operation::Put, 9600, 9600), 252 * 10ms + 3500ms);
-  EXPECT_LT(OperationDeadline(Operation::Reset, 9600, 9600), 5s);
+  EXPECT_LT(OperationDeadline(Operation::Reset, 9600, 9600),
+            OperationDeadline(Operation::Get, 9600, 9600));
 }
 
 TEST_F(OperationTest, NoRateOrAPortThatFailsIsOneMessageAndLeavesThePortClosed) {
@@ -350,16 +364,18 @@ TEST_F(OperationTest, NoRateOrAPortThatFailsIsOneMessageAndLeavesThePortClosed) 
     std::function<void()> breakIt;
     Document doc;
     Message message;
+    Outcome outcome;
     std::size_t opens;  // lines opened so far: none before the rate is known
   };
   const Case cases[] = {
-      {[] {}, noRate, NoRateSelected(), 0},
+      {[] {}, noRate, NoRateSelected(), Outcome::Refused, 0},
       {[&] { line.RefuseNextOpen("the device is in use by another program"); },
        Window(),
        {"Communications Error",
         "Could not open COM3 (/dev/ttyUSB0): the device is in use by another program."},
+       Outcome::PortProblem,
        0},
-      {[&] { line.DropAfterWrites(0); }, Window(), kLost, 3},
+      {[&] { line.DropAfterWrites(0); }, Window(), kLost, Outcome::HangUp, 3},
   };
   for (const Case& c : cases) {
     for (Operation kind : {Operation::Get, Operation::Put, Operation::Reset}) {
@@ -368,6 +384,7 @@ TEST_F(OperationTest, NoRateOrAPortThatFailsIsOneMessageAndLeavesThePortClosed) 
       std::vector<Message> expected{c.message};
       if (kind == Operation::Put) expected.push_back(UnitUnchanged());
       EXPECT_EQ(result.messages, expected);
+      EXPECT_EQ(result.outcome, c.outcome);
       EXPECT_EQ(result.unit, UnitState::Unchanged);
       if (kind != Operation::Reset) {
         EXPECT_EQ(result.unitBaud, c.doc.cfg.BaudPC == kNoSelection ? 0 : 9600);

@@ -24,11 +24,13 @@ constexpr int kRateIndex1200 = 7;
 class ProbeTest : public ::testing::Test {
  protected:
   // A unit at `rateIndex` that hears through a UART at its own rate.
-  void UnitAt(int rateIndex, sim::UnitFaults faults = {}) {
+  void UnitAt(int rateIndex, sim::UnitFaults faults = {},
+              std::array<std::string, 3> versions = {"KOVA PRO", "V3.10", "SIM"},
+              Clock::duration byteDelay = {}) {
     EEpromImage image{};
     image[5] = static_cast<std::uint8_t>(rateIndex << 3);
-    unit.emplace(image, std::array<std::string, 3>{"KOVA PRO", "V3.10", "SIM"}, faults);
-    line.SetResponder([this](std::uint8_t byte, FakeLine& l) {
+    unit.emplace(image, versions, faults);
+    line.SetResponder([this, byteDelay](std::uint8_t byte, FakeLine& l) {
       const int unitRate = kBaudRates[unit->RateIndex()];
       const int lineRate = l.opens().back().rate;
       const auto now =
@@ -38,7 +40,7 @@ class ProbeTest : public ::testing::Test {
         const auto answer = unit->Receive(got.value, now);
         // Answers at a rate the PC is not set to would be garbled in turn;
         // the unit never answers a wrong rate, so they are passed through.
-        const Clock::duration charTime = std::chrono::nanoseconds(10s) / unitRate;
+        const Clock::duration charTime = std::chrono::nanoseconds(10s) / unitRate + byteDelay;
         l.Deliver(answer.bytes, charTime, charTime);
       }
     });
@@ -107,7 +109,38 @@ TEST_F(ProbeTest, OnlyAWholePrintableAnswerCounts) {
     const ProbeResult result = Probe(std::nullopt);
     EXPECT_FALSE(result.rate) << c.what;
     EXPECT_EQ(result.tried.size(), kBaudRates.size()) << c.what;
-    EXPECT_FALSE(result.failure) << c.what;
+    EXPECT_EQ(result.outcome, Outcome::UnexpectedData) << c.what;
+  }
+}
+
+// A unit whose answer breaks the rule at its own rate, slowly: the probe
+// lets the rest of that answer pass before it tries another rate, so that
+// no tail of it is taken for another rate's answer, and says what came.
+TEST_F(ProbeTest, AnAnswerThatBreaksTheRuleGivesNoRateButSaysSo) {
+  struct Case {
+    const char* what;
+    int unitRateIndex;
+    std::optional<int> lastSeen;
+    sim::UnitFaults faults;
+    std::string firstLine;
+    Clock::duration byteDelay;
+    std::vector<int> unexpectedAt;
+    std::size_t tried;
+  };
+  const std::vector<Case> cases{
+      {"a byte above 0x7E in a line", 6, 2400, {}, "\xA9 KOVA PRO", 2ms, {2400}, 8},
+      {"noise ahead of a slow answer", 4, {}, {.stray = 3}, "KOVA PRO", 125ms, {9600}, 1},
+      {"noise ahead of each answer", 5, {}, {.stray = 1}, "KOVA PRO", {}, {4800}, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    UnitAt(c.unitRateIndex, c.faults, {c.firstLine, "10 ZONE RX", "SIM"}, c.byteDelay);
+    const ProbeResult result = Probe(c.lastSeen);
+    EXPECT_FALSE(result.rate);
+    EXPECT_EQ(result.outcome, Outcome::UnexpectedData);
+    EXPECT_EQ(result.failure, UnexpectedResponse());
+    EXPECT_EQ(result.unexpectedAt, c.unexpectedAt);
+    EXPECT_EQ(result.tried.size(), c.tried);
   }
 }
 
@@ -115,6 +148,7 @@ TEST_F(ProbeTest, APortThatWillNotOpenEndsAtOnce) {
   line.RefuseNextOpen("Permission denied");
   const ProbeResult result = Probe(std::nullopt);
   EXPECT_TRUE(result.portNotOpened);
+  EXPECT_EQ(result.outcome, Outcome::PortProblem);
   ASSERT_TRUE(result.failure);
   EXPECT_NE(result.failure->text.find("/dev/ttyUSB0"), std::string::npos);
   EXPECT_EQ(result.tried, std::vector<int>{9600});

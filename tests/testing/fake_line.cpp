@@ -58,6 +58,8 @@ void FakeLine::WriteByte(std::uint8_t byte) {
   if (dropAfterWrites_ > 0) --dropAfterWrites_;
   clock_.Advance(std::chrono::nanoseconds(std::chrono::seconds(kBitsPerByte)) / rate_);
   sent_.push_back({clock_.Now(), byte});
+  if (deafAfterWrites_ == 0) return;
+  if (deafAfterWrites_ > 0) --deafAfterWrites_;
   if (responder_) responder_(byte, *this);
 }
 

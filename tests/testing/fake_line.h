@@ -47,6 +47,9 @@ class FakeLine final : public SerialLine {
   void RefuseNextOpen(std::string reason) { refuseOpen_ = std::move(reason); }
   // The line drops after this many more bytes have been written.
   void DropAfterWrites(int count) { dropAfterWrites_ = count; }
+  // The far end hears nothing after this many more bytes, while the PC's
+  // writes go on as before: a cable pulled between adapter and unit.
+  void DeafAfterWrites(int count) { deafAfterWrites_ = count; }
 
   // What happened.
   const std::vector<Sent>& sent() const { return sent_; }
@@ -70,6 +73,7 @@ class FakeLine final : public SerialLine {
   int rate_ = 0;
   std::optional<std::string> refuseOpen_;
   int dropAfterWrites_ = -1;
+  int deafAfterWrites_ = -1;
   std::deque<Arrival> incoming_;
   std::vector<Sent> sent_;
   std::vector<LineSettings> opens_;

@@ -92,8 +92,8 @@ const std::vector<Option>& Options() {
       {"--stop-after", "N", "Fault: a read (#) sends only the first N EEPROM bytes.",
        [](S& o, Str n, Str v) { o.faults.stopAfter = static_cast<int>(ParseWhole(n, v, 0, 255)); }},
       {"--corrupt", "ADDR",
-       "Fault: the first read after a write sends the byte at ADDR with its bits inverted, as "
-       "if that cell had not taken the write.",
+       "Fault: a write stores the byte for ADDR with its bits inverted, as if that cell did "
+       "not take writes; every read-back then shows it.",
        [](S& o, Str n, Str v) { o.faults.corruptAt = static_cast<int>(ParseWhole(n, v, 0, 255)); }},
       {"--byte-delay", "MS",
        "Fault: slow bytes; each byte sent waits MS milliseconds more than its wire time. "
@@ -108,6 +108,21 @@ const std::vector<Option>& Options() {
        [](S& o, Str n, Str v) { o.faults.afterAck = static_cast<int>(ParseWhole(n, v, 0, 4096)); }},
       {"--trail", "N", "Fault: send N junk bytes (E5) after every answer.",
        [](S& o, Str n, Str v) { o.faults.trail = static_cast<int>(ParseWhole(n, v, 0, 4096)); }},
+      {"--ack-byte", "BYTE",
+       "Fault: acknowledge commands with BYTE (0..255) instead of 06; the PC does not examine "
+       "it.",
+       [](S& o, Str n, Str v) { o.faults.ackByte = static_cast<int>(ParseWhole(n, v, 0, 255)); }},
+      {"--keep-sending", nullptr,
+       "Fault: what the unit is sending goes on after the PC closes the device, as on a real "
+       "line; the PC reopening it soon hears the rest.",
+       [](S& o, Str, Str) { o.keepSending = true; }},
+      {"--write-timeout", "MS",
+       "Fault: a write ends only after MS milliseconds without a byte (default 2000), not when "
+       "the PC closes the device; until then the unit stores whatever comes, commands included.",
+       [](S& o, Str n, Str v) {
+         o.faults.writeTimeout = std::chrono::milliseconds(ParseWhole(n, v, 1, 600000));
+         o.faults.writeOutlivesClose = true;
+       }},
       {"--stuck", "BYTE",
        "Fault: a stuck transmitter; after each command it hears, the unit sends BYTE (0..255) "
        "without end, until the PC closes the device.",
@@ -189,9 +204,10 @@ std::string SimHelp() {
       "rate than its own (the rate the program set on the device is checked) reach it\n"
       "as a real UART would take them in: other bytes, breaks, or nothing. After a\n"
       "write it moves to the rate that the written byte 5 selects (bits 3..5:\n"
-      "115200, 57600, 38400, 19200, 9600, 4800, 2400, 1200). The elapsed-time counter\n"
-      "in bytes 0..3 goes on counting. The program may close and reopen the device at\n"
-      "will.\n"
+      "115200, 57600, 38400, 19200, 9600, 4800, 2400, 1200). A write that stops\n"
+      "early is given up when the PC closes the device or after 2 s without a byte.\n"
+      "The elapsed-time counter in bytes 0..3 goes on counting. The program may close\n"
+      "and reopen the device at will.\n"
       "\n"
       "Options (a value may also follow an equals sign):\n";
   for (const Option& option : Options()) {

@@ -17,10 +17,11 @@ struct SimOptions {
   std::array<std::string, 3> versions{"KOVA PRO 10 ZONE RX", "FIRMWARE 3.10", "SIMULATOR"};
   long minuteMs = 60000;  // how long a minute of the elapsed-time counter lasts
   UnitFaults faults;
-  int byteDelayMs = 0;    // on top of each byte's wire time
-  int stuckByte = -1;     // after each command, sent without end; -1: none
-  long hangupAfter = -1;  // bytes both ways, then the line drops
-  double exitOnIdle = 0;  // seconds without a byte from the PC; 0: never
+  int byteDelayMs = 0;       // on top of each byte's wire time
+  int stuckByte = -1;        // after each command, sent without end; -1: none
+  long hangupAfter = -1;     // bytes both ways, then the line drops
+  double exitOnIdle = 0;     // seconds without a byte from the PC; 0: never
+  bool keepSending = false;  // what is being sent goes on after the PC closes
   bool dieWithParent = false;
   bool verbose = false;
   bool help = false;

@@ -209,9 +209,10 @@ void Simulator::HangUp() {
 void Simulator::PeerClosed() {
   if (options_.verbose) log_ << "the program closed the device\n";
   peerOpen_ = false;
-  // Whatever was still to go would land in a closed port.
-  outgoing_.clear();
   stuck_ = false;
+  // Whatever was still to go lands in a closed port, or (as on a real line)
+  // goes on regardless and reaches the PC if it reopens soon.
+  if (!options_.keepSending) outgoing_.clear();
   Handle(unit_.LineDropped());
 }
 

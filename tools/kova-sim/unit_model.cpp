@@ -23,7 +23,7 @@ int UnitModel::RateFromEEprom() const {
 UnitModel::Answer UnitModel::Receive(std::uint8_t byte, std::chrono::milliseconds now) {
   Answer answer;
   if (faults_.silent) return answer;
-  if (Writing() && now - lastByte_ > kWriteGap) answer.event = LineDropped();
+  if (Writing() && now - lastByte_ > faults_.writeTimeout) answer.event = WriteGivenUp();
   lastByte_ = now;
   if (Writing()) {
     answer.event = Store(byte);
@@ -31,7 +31,6 @@ UnitModel::Answer UnitModel::Receive(std::uint8_t byte, std::chrono::millisecond
   }
   if (byte == 'R') {
     writeAt_ = -1;
-    readBack_ = false;
     rateIndex_ = RateFromEEprom();  // a restart reads its rate afresh
     answer.event = Event::Reset;
     return answer;
@@ -44,7 +43,7 @@ std::vector<std::uint8_t> UnitModel::Command(std::uint8_t command) {
   if (command != 'v' && command != '#' && command != '!') return {};
   if (faults_.noAck.find(static_cast<char>(command)) != std::string::npos) return {};
   std::vector<std::uint8_t> bytes(faults_.stray, kStrayByte);
-  bytes.push_back(kAcknowledge);
+  bytes.push_back(static_cast<std::uint8_t>(faults_.ackByte));
   bytes.insert(bytes.end(), faults_.afterAck, kStrayByte);
   std::vector<std::uint8_t> rest;
   if (command == 'v') rest = AnswerVersion();
@@ -66,24 +65,25 @@ std::vector<std::uint8_t> UnitModel::AnswerVersion() {
 
 std::vector<std::uint8_t> UnitModel::AnswerRead() {
   std::vector<std::uint8_t> bytes(eeprom_.begin(), eeprom_.end());
-  if (readBack_ && faults_.corruptAt >= 0 && faults_.corruptAt < kEEpromSize) {
-    bytes[faults_.corruptAt] ^= 0xFF;
-  }
-  readBack_ = false;
   if (faults_.stopAfter >= 0 && faults_.stopAfter < kEEpromSize) bytes.resize(faults_.stopAfter);
   return bytes;
 }
 
 UnitModel::Event UnitModel::Store(std::uint8_t byte) {
+  if (writeAt_ == faults_.corruptAt) byte ^= 0xFF;
   eeprom_[writeAt_++] = byte;
   if (writeAt_ < kEEpromSize) return Event::None;
   writeAt_ = -1;
-  readBack_ = true;
   rateIndex_ = RateFromEEprom();
   return Event::Written;
 }
 
 UnitModel::Event UnitModel::LineDropped() {
+  if (faults_.writeOutlivesClose) return Event::None;
+  return WriteGivenUp();
+}
+
+UnitModel::Event UnitModel::WriteGivenUp() {
   if (!Writing()) return Event::None;
   // What arrived stays written; the unit keeps its rate until it restarts.
   writeAt_ = -1;

@@ -16,10 +16,15 @@ struct UnitFaults {
   bool silent = false;  // hears nothing, answers nothing
   std::string noAck{};  // these commands get no acknowledge and no answer at all
   int stopAfter = -1;   // a read sends only this many EEPROM bytes
-  int corruptAt = -1;   // the first read after a write sends this address inverted
+  int corruptAt = -1;   // a write stores this address inverted (a cell that does not take it)
   int stray = 0;        // junk bytes ahead of every answer (before its acknowledge)
   int afterAck = 0;     // junk bytes right after every acknowledge
   int trail = 0;        // junk bytes after every answer
+  int ackByte = 0x06;   // what the unit acknowledges a command with
+  // How long a write waits for its next byte before the unit gives it up.
+  std::chrono::milliseconds writeTimeout{2000};
+  // A write goes on when the PC closes the line (only the timeout ends it).
+  bool writeOutlivesClose = false;
 };
 
 // The unit's side of the protocol, without any notion of a line: bytes in,
@@ -29,8 +34,6 @@ class UnitModel {
  public:
   static constexpr std::uint8_t kAcknowledge = 0x06;
   static constexpr std::uint8_t kStrayByte = 0xE5;
-  // A write whose next byte is this late was given up by the PC.
-  static constexpr std::chrono::milliseconds kWriteGap{2000};
 
   enum class Event { None, Written, WriteAbandoned, Reset };
   struct Answer {
@@ -43,8 +46,11 @@ class UnitModel {
   // One byte from the PC, received `now` (any steady time base); what the
   // unit sends back, and what happened to it.
   Answer Receive(std::uint8_t byte, std::chrono::milliseconds now);
-  // The PC closed the line: a write in progress ends where it stands.
+  // The PC closed the line: a write in progress ends where it stands,
+  // unless it outlives a close (then only its timeout ends it).
   Event LineDropped();
+  // The line went away for good (a hang-up): a write ends where it stands.
+  Event WriteGivenUp();
   // The elapsed-time counter: minutes in byte 0 (0..59), hours in bytes 1..3.
   void AdvanceMinutes(long minutes);
 
@@ -68,7 +74,6 @@ class UnitModel {
   int rateIndex_;
   int writeAt_ = -1;  // next address of a write in progress
   std::chrono::milliseconds lastByte_{};
-  bool readBack_ = false;  // the next read follows a write
 };
 
 }  // namespace kova::sim

@@ -11,6 +11,7 @@
 #include "diag/message.h"
 #include "image/clear_form.h"
 #include "image/document.h"
+#include "link/outcome.h"
 
 namespace kova::ctl {
 
@@ -24,6 +25,26 @@ enum Exit : int {
   kDifferences = 5,     // verification found differences
   kPortUnavailable = 6  // the port could not be opened (missing, busy, no permission)
 };
+
+// The exit status of a device verb that ended so.
+constexpr Exit ExitFor(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::None:
+      return kOk;
+    case Outcome::NoAnswer:
+      return kNoAnswer;
+    case Outcome::Differences:
+      return kDifferences;
+    case Outcome::PortProblem:
+      return kPortUnavailable;
+    case Outcome::UnexpectedData:
+    case Outcome::HangUp:
+    case Outcome::Interrupted:
+    case Outcome::Refused:
+      break;
+  }
+  return kFailed;
+}
 
 // The exit statuses as --help and the manual explain them.
 extern const char* const kExitStatusHelp;

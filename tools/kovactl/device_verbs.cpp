@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
+#include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <csignal>
@@ -27,10 +29,13 @@
 #include "link/operation.h"
 #include "link/port_map.h"
 #include "link/probe.h"
+#include "link/qt_serial_line.h"
 #include "link/unit_protocol.h"
 
 namespace kova::ctl {
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr int kFactoryRate = 9600;
 
@@ -39,13 +44,17 @@ constexpr int kFactoryRate = 9600;
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-extern "C" void AskToStop(int) {
-  interrupted.store(true, std::memory_order_relaxed);
+extern "C" void AskToStop(int signal) {
+  if (!interrupted.exchange(true, std::memory_order_relaxed)) return;
+  // The second time: end now, but not with the port still locked.
+  ReleaseHeldPortForExit();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
 }
 
 // Ctrl+C and SIGTERM ask the operation to stop rather than killing the
-// process mid-write. The handler goes back to the default once it has run,
-// so a second Ctrl+C ends the process at once.
+// process mid-write. A second Ctrl+C ends the process at once, letting go of
+// the port first.
 class StopOnSignals {
  public:
   StopOnSignals() {
@@ -53,7 +62,7 @@ class StopOnSignals {
     struct sigaction action {};
     action.sa_handler = AskToStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, &oldInt_);
     sigaction(SIGTERM, &action, &oldTerm_);
   }
@@ -174,7 +183,9 @@ const char* UnitStateName(UnitState state) {
     case UnitState::Partial:
       return "partial";
     case UnitState::Written:
-      return "written";
+      return "sent";  // in full, but nothing confirmed it
+    case UnitState::Differs:
+      return "differs";
     case UnitState::Verified:
       return "verified";
   }
@@ -218,6 +229,32 @@ class Session {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
       });
     }
+    return WaitForCutWrite();
+  }
+
+  // A write cut short on this port may have left the unit in write mode: a
+  // command sent now would be stored as configuration. Waits until the unit
+  // must have given the write up; false when interrupted meanwhile.
+  bool WaitForCutWrite() {
+    RememberedRates remembered;
+    const std::optional<long long> at = remembered.rates.WriteCutShortAt(port_);
+    if (!at) return true;
+    long long now = QDateTime::currentMSecsSinceEpoch();
+    // A mark far in the future is a clock that was put back: wait the whole time.
+    constexpr long long kFarAhead = 60000;
+    const long long left =
+        *at - now > kFarAhead ? kWriteModeLasts.count() : *at + kWriteModeLasts.count() - now;
+    if (left > 0) {
+      PrintError(WriteModeWaitNote(static_cast<double>(left) / 1000.0));
+      for (long long end = now + left; now < end; now = QDateTime::currentMSecsSinceEpoch()) {
+        if (interrupted) {
+          Fail(kFailed, Interrupted().text);
+          return false;
+        }
+        QThread::msleep(static_cast<unsigned long>(std::min<long long>(end - now, 50)));
+      }
+    }
+    remembered.rates.ClearWriteCutShort(port_);
     return true;
   }
 
@@ -231,29 +268,36 @@ class Session {
   // failure recorded) when the unit answered at none.
   bool Probe(const std::vector<int>& rates) {
     const ProbeResult probe = ProbeUnit(port_, port_, rates, {}, &interrupted);
-    if (probe.failure) {
-      Fail(probe.portNotOpened ? kPortUnavailable : kFailed, MessageText(*probe.failure));
-      return false;
-    }
-    if (!probe.rate) {
-      baud_.reset();
-      if (rates.size() == 1) {
-        baud_ = rates.front();
-        NoAnswer(rates.front(), MessageText(CommunicationsError()));
-      } else {
-        QStringList tried;
-        for (int rate : probe.tried)
-          tried << QString::number(rate);
+    QStringList tried;
+    for (int rate : probe.tried)
+      tried << QString::number(rate);
+    switch (probe.outcome) {
+      case Outcome::None:
+        baud_ = probe.rate;
+        versions_ = probe.versions;
+        Remember(*probe.rate);
+        return true;
+      case Outcome::NoAnswer:
+        baud_.reset();
         Fail(kNoAnswer, "no answer from the unit on " + port_ + " at any rate (tried " +
                             tried.join(", ").toStdString() +
                             "); check that it is powered and cabled to this port");
+        return false;
+      case Outcome::UnexpectedData: {
+        baud_.reset();
+        QStringList at;
+        for (int rate : probe.unexpectedAt)
+          at << QString::number(rate);
+        Fail(kFailed, MessageText(UnexpectedResponse()) + " (at " + at.join(", ").toStdString() +
+                          " bit/s; tried " + tried.join(", ").toStdString() +
+                          "). No rate was found or remembered.");
+        return false;
       }
-      return false;
+      default:
+        Fail(ExitFor(probe.outcome),
+             probe.failure ? MessageText(*probe.failure) : "the probe failed");
+        return false;
     }
-    baud_ = probe.rate;
-    versions_ = probe.versions;
-    Remember(*probe.rate);
-    return true;
   }
 
   // The request for an operation at the session's rate.
@@ -273,28 +317,24 @@ class Session {
     result = RunOperation(request, ProgressBar());
     if (barOpen) std::fprintf(stderr, "\n");
     barOpen = false;
-    // Where the unit is to be found now: a Put that went out whole moved it.
-    if (result.unitBaud > 0) baud_ = result.unitBaud;
+    // Where the unit is to be found now: a Put that went out whole moved it,
+    // as far as anything confirmed it.
+    if (result.unitBaud > 0 && (result.kind != Operation::Put || result.rateConfirmed))
+      baud_ = result.unitBaud;
+    if (result.versions) versions_ = *result.versions;
+    if (result.writeLeftOpen)
+      RememberedRates().rates.RememberWriteCutShort(port_, QDateTime::currentMSecsSinceEpoch());
     for (const auto& warning : result.warnings)
       PrintError(warning);
     for (const ByteDifference& difference : result.differences)
       differences_.push_back(difference);
     if (result.succeeded) return true;
-    const auto said = [&](const Message& message) {
-      return std::find(result.messages.begin(), result.messages.end(), message) !=
-             result.messages.end();
-    };
-    int status = kFailed;
-    if (result.portNotOpened) {
-      status = kPortUnavailable;
-    } else if (said(CommunicationsError())) {
-      status = kNoAnswer;
-    } else if (!result.differences.empty() || said(VerificationError())) {
-      status = kDifferences;
-    }
+    const int status = ExitFor(result.outcome);
     std::string text;
-    for (const auto& message : result.messages)
-      text += (text.empty() ? "" : " ") + MessageText(message);
+    for (const auto& message : result.messages) {
+      if (!text.empty()) text += text.back() == '.' ? " " : ". ";
+      text += MessageText(message);
+    }
     if (!result.differences.empty()) {
       std::vector<int> addresses;
       for (const ByteDifference& difference : result.differences)
@@ -324,7 +364,7 @@ class Session {
   void NoAnswer(int rate, const std::string& what) {
     std::string said = what;
     if (!said.empty() && said.back() != '.') said += '.';
-    Fail(kNoAnswer, "no response from the unit on " + port_ + " at " + std::to_string(rate) +
+    Fail(kNoAnswer, "no answer from the unit on " + port_ + " at " + std::to_string(rate) +
                         " bit/s: " + said + " Run 'kovactl probe --port " + port_ +
                         "' to find its rate.");
   }
@@ -483,7 +523,9 @@ Verb Probe() {
           "A \"v\" sent at any of the eight rates reaches a unit set to any other rate as\n"
           "bytes that are none of its commands (write \"!\", reset \"R\", read \"#\"),\n"
           "whatever the phase and with either clock 2 % off, so no rate is left out.\n"
-          "Exit 0 when the unit answered, 4 when it answered at no rate."};
+          "After anything else the line must stay silent for a whole timeout before the\n"
+          "next rate. Exit 0 when the unit answered, 4 when nothing came at any rate, 1\n"
+          "when only something that is no answer came (unexpected data)."};
 }
 
 Verb Get() {
@@ -555,25 +597,32 @@ Verb Put() {
               return session.Finish();
             };
             if (!session.ProbeIfAsked()) return stoppedEarly();
-            // Checked right before writing: a stale rate must not turn the
-            // image into noise at the unit.
-            if (!p.isSet(baud) || p.value(baud) != "auto") {
-              if (!session.Probe({*session.baud()})) return stoppedEarly();
-            }
             if (p.isSet(backup) && !ReadUnitInto(session, p.value(backup))) {
               // No backup, no write: say so, or the user must guess what the unit holds.
               PrintError(UnitUnchanged().text);
               return session.Finish();
             }
             OperationRequest request = session.Request(Operation::Put);
+            // Checked right before writing: a stale rate must not turn the
+            // image into noise at the unit.
+            request.askVersionFirst = true;
             doc->cfg.BaudPC = request.document.cfg.BaudPC;
             const int before = *session.baud();
             request.document = *doc;
+            // Until the write is over the unit may be in write mode: a kill
+            // -9 meanwhile must still make the next command wait. The mark
+            // says when the last image byte goes out at the latest.
+            constexpr std::chrono::milliseconds kVersionAndAcknowledge{3000};
+            const auto writeEnds =
+                kVersionAndAcknowledge + kWrittenBytes * (request.timings.pacing + 5ms);
+            RememberedRates().rates.RememberWriteCutShort(
+                session.port(), QDateTime::currentMSecsSinceEpoch() + writeEnds.count());
             OperationResult result;
             session.Run(request, result);
+            if (!result.writeLeftOpen) RememberedRates().rates.ClearWriteCutShort(session.port());
             session.SetUnitState(UnitStateName(result.unit));
-            if (result.unit == UnitState::Written || result.unit == UnitState::Verified) {
-              // The whole image went out: the unit listens at the rate it names.
+            if (result.rateConfirmed && result.unit != UnitState::Unchanged) {
+              // The unit answered the read-back at the rate the image names.
               session.Remember(*session.baud());
             }
             if (result.unit == UnitState::Verified && *session.baud() != before) {
@@ -635,12 +684,15 @@ Verb Reset() {
             Session session("reset", p);
             if (!session.Parse(p)) return session.status();
             OperationResult result;
-            if (session.ProbeIfAsked() && session.Run(session.Request(Operation::Reset), result))
-              PrintError(ResetSentNote());
+            OperationRequest request = session.Request(Operation::Reset);
+            // A reset is never acknowledged: the version shows that someone listens.
+            request.askVersionFirst = true;
+            if (session.ProbeIfAsked() && session.Run(request, result)) PrintError(ResetSentNote());
             return session.Finish();
           },
-          "The unit does not acknowledge a reset, so success means only that the command\n"
-          "was sent, and the rate is not remembered from it."};
+          "The unit does not acknowledge a reset, so it is first asked for its version:\n"
+          "exit 4 when it does not answer. Success means that the unit answered and the\n"
+          "command was sent; the rate is not remembered from it."};
 }
 
 }  // namespace
