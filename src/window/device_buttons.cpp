@@ -107,7 +107,9 @@ std::string UnitOutcome(const OperationResult& result) {
     case UnitState::Partial:
       return "stopped part way: run Put again";
     case UnitState::Written:
-      return "written, not verified" + at;
+      return "sent in full but not confirmed: the unit may be at its new rate or its old one";
+    case UnitState::Differs:
+      return "written, but the read-back differs" + at;
     case UnitState::Verified:
       return "written and verified" + at;
   }

@@ -140,6 +140,18 @@ class RememberedRates {
   }
   const std::string& problem() const { return problem_; }
 
+  // When a write on this port was cut short (or is still going out), so that
+  // the next command waits for the unit to leave write mode.
+  std::optional<long long> WriteCutShortAt(const std::string& port) const {
+    return rates_ ? rates_->WriteCutShortAt(port) : std::nullopt;
+  }
+  void RememberWriteCutShort(const std::string& port, long long msSinceEpoch) {
+    if (rates_) rates_->RememberWriteCutShort(port, msSinceEpoch);
+  }
+  void ClearWriteCutShort(const std::string& port) {
+    if (rates_) rates_->ClearWriteCutShort(port);
+  }
+
  private:
   std::unique_ptr<QSettings> settings_;
   std::optional<PortRates> rates_;
@@ -237,7 +249,7 @@ class Session {
   // must have given the write up; false when interrupted meanwhile.
   bool WaitForCutWrite() {
     RememberedRates remembered;
-    const std::optional<long long> at = remembered.rates.WriteCutShortAt(port_);
+    const std::optional<long long> at = remembered.WriteCutShortAt(port_);
     if (!at) return true;
     long long now = QDateTime::currentMSecsSinceEpoch();
     // A mark far in the future is a clock that was put back: wait the whole time.
@@ -254,7 +266,7 @@ class Session {
         QThread::msleep(static_cast<unsigned long>(std::min<long long>(end - now, 50)));
       }
     }
-    remembered.rates.ClearWriteCutShort(port_);
+    remembered.ClearWriteCutShort(port_);
     return true;
   }
 
@@ -323,7 +335,7 @@ class Session {
       baud_ = result.unitBaud;
     if (result.versions) versions_ = *result.versions;
     if (result.writeLeftOpen)
-      RememberedRates().rates.RememberWriteCutShort(port_, QDateTime::currentMSecsSinceEpoch());
+      RememberedRates().RememberWriteCutShort(port_, QDateTime::currentMSecsSinceEpoch());
     for (const auto& warning : result.warnings)
       PrintError(warning);
     for (const ByteDifference& difference : result.differences)
@@ -615,11 +627,11 @@ Verb Put() {
             constexpr std::chrono::milliseconds kVersionAndAcknowledge{3000};
             const auto writeEnds =
                 kVersionAndAcknowledge + kWrittenBytes * (request.timings.pacing + 5ms);
-            RememberedRates().rates.RememberWriteCutShort(
+            RememberedRates().RememberWriteCutShort(
                 session.port(), QDateTime::currentMSecsSinceEpoch() + writeEnds.count());
             OperationResult result;
             session.Run(request, result);
-            if (!result.writeLeftOpen) RememberedRates().rates.ClearWriteCutShort(session.port());
+            if (!result.writeLeftOpen) RememberedRates().ClearWriteCutShort(session.port());
             session.SetUnitState(UnitStateName(result.unit));
             if (result.rateConfirmed && result.unit != UnitState::Unchanged) {
               // The unit answered the read-back at the rate the image names.
