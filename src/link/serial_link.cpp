@@ -134,9 +134,10 @@ bool SerialLink::SendCommand(std::uint8_t command) {
 
 void SerialLink::PaceAfter(Clock::time_point left) {
   // Not cut short by a stop: the byte is on its way to the unit either way,
-  // and the unit takes this pause to store it.
-  clock_.SleepUntil(left + timings_.pacing);
+  // and the unit takes this pause to store it. Dropping the input is done
+  // inside the pause, so that the gap on the wire is the pause and no more.
   line_.DiscardInput();
+  clock_.SleepUntil(left + timings_.pacing);
 }
 
 bool SerialLink::WaitForQuiet(Clock::duration quiet, Clock::duration bound) {

@@ -110,8 +110,9 @@ Outcome PutEEprom(SerialLink& link, const EEpromImage& image, int& attempted,
     // Between bytes, so that `attempted` counts exactly what went out.
     link.StopIfCancelled();
     ++attempted;
-    link.PaceAfter(link.Send(image[i]));
+    const Clock::time_point left = link.Send(image[i]);
     Report(progress, i - kFirstWrittenByte + 1, kWrittenBytes);
+    link.PaceAfter(left);
   }
   return Outcome::None;
 }
