@@ -167,6 +167,14 @@ Field RangeFunction(Field func, int slot, int pack, int read) {
 Field RangeEnable(Field enable, int slot, int pack, int read) {
   return At(std::move(enable), D::AnyFlag, a::SlotEnable(slot), pack, read);
 }
+// A repeater's range, its rows in the order enable, start, end, function.
+void Range(std::vector<Field>& t, int startSlot, int endSlot, int pack, int read, Field enable,
+           Field start, Field end, Field func) {
+  t.push_back(RangeEnable(std::move(enable), endSlot, pack, read));
+  t.push_back(RangeStart(std::move(start), startSlot, pack, read));
+  t.push_back(RangeStart(std::move(end), endSlot, pack, read));
+  t.push_back(RangeFunction(std::move(func), startSlot, pack, read));
+}
 
 constexpr int two = kTwoBitFunctions;
 constexpr int three = kThreeBitFunctions;
@@ -309,18 +317,15 @@ std::vector<Field> MakeTable() {
        Box(&C::Sign2Enable, "Sign2Enable", "chkSign2Enable", "Serial sign 2", sd),
        Ric(&C::Sign2RIC, "Sign2RIC", "txtSign2RIC", "Serial sign 2 RIC", sd),
        Function(&C::Sign2Func, "Sign2Func", "lstSign2Func", "Serial sign 2 beep", sd, two));
-  t.push_back(RangeEnable(Box(&C::EnableAlphaRepeat, "EnableAlphaRepeat", "chkEnableAlphaRepeat",
-                              "Alpha output", sd, 0, R::RepeatEnable),
-                          a::kAlphaRangeEnd, 6, 12));
-  t.push_back(RangeStart(Ric(&C::RepeatRIC1, "RepeatRIC1", "txtRepeatRIC1",
-                             "Alpha output RIC range start", sd, R::RepeaterRic),
-                         a::kAlphaRangeStart, 6, 12));
-  t.push_back(RangeStart(Ric(&C::RepeatRIC2, "RepeatRIC2", "txtRepeatRIC2",
-                             "Alpha output RIC range end", sd, R::RepeaterRic),
-                         a::kAlphaRangeEnd, 6, 12));
-  t.push_back(RangeFunction(Function(&C::AlphaRepeatFunc, "AlphaRepeatFunc", "lstAlphaRepeatFunc",
-                                     "Alpha output beep", sd, three, R::RepeatList),
-                            a::kAlphaRangeStart, 6, 12));
+  Range(t, a::kAlphaRangeStart, a::kAlphaRangeEnd, 6, 12,
+        Box(&C::EnableAlphaRepeat, "EnableAlphaRepeat", "chkEnableAlphaRepeat", "Alpha output", sd,
+            0, R::RepeatEnable),
+        Ric(&C::RepeatRIC1, "RepeatRIC1", "txtRepeatRIC1", "Alpha output RIC range start", sd,
+            R::RepeaterRic),
+        Ric(&C::RepeatRIC2, "RepeatRIC2", "txtRepeatRIC2", "Alpha output RIC range end", sd,
+            R::RepeaterRic),
+        Function(&C::AlphaRepeatFunc, "AlphaRepeatFunc", "lstAlphaRepeatFunc", "Alpha output beep",
+                 sd, three, R::RepeatList));
   t.push_back(At(Box(&C::EnableAlphaCode, "EnableAlphaCode", "chkEnableAlphaCode",
                      "Alpha Orvel protocol", sd, {}),
                  D::InvertedFlag, a::kAlphaCodeOff, 2, 6));
@@ -329,19 +334,15 @@ std::vector<Field> MakeTable() {
        Ric(&C::AlphaSubRIC, "AlphaSubRIC", "txtAlphaSubRIC", "Alpha substitute RIC", sd),
        Function(&C::AlphaSubFunc, "AlphaSubFunc", "lstAlphaSubFunc", "Alpha substitute beep", sd,
                 two));
-  t.push_back(RangeEnable(Box(&C::EnableNumericRepeat, "EnableNumericRepeat",
-                              "chkEnableNumericRepeat", "Numeric output", sd, 0, R::RepeatEnable),
-                          a::kNumericRangeEnd, 10, 15));
-  t.push_back(RangeStart(Ric(&C::RepeatRIC3, "RepeatRIC3", "txtRepeatRIC3",
-                             "Numeric output RIC range start", sd, R::RepeaterRic),
-                         a::kNumericRangeStart, 10, 15));
-  t.push_back(RangeStart(Ric(&C::RepeatRIC4, "RepeatRIC4", "txtRepeatRIC4",
-                             "Numeric output RIC range end", sd, R::RepeaterRic),
-                         a::kNumericRangeEnd, 10, 15));
-  t.push_back(
-      RangeFunction(Function(&C::NumericRepeatFunc, "NumericRepeatFunc", "lstNumericRepeatFunc",
-                             "Numeric output beep", sd, three, R::RepeatList),
-                    a::kNumericRangeStart, 10, 15));
+  Range(t, a::kNumericRangeStart, a::kNumericRangeEnd, 10, 15,
+        Box(&C::EnableNumericRepeat, "EnableNumericRepeat", "chkEnableNumericRepeat",
+            "Numeric output", sd, 0, R::RepeatEnable),
+        Ric(&C::RepeatRIC3, "RepeatRIC3", "txtRepeatRIC3", "Numeric output RIC range start", sd,
+            R::RepeaterRic),
+        Ric(&C::RepeatRIC4, "RepeatRIC4", "txtRepeatRIC4", "Numeric output RIC range end", sd,
+            R::RepeaterRic),
+        Function(&C::NumericRepeatFunc, "NumericRepeatFunc", "lstNumericRepeatFunc",
+                 "Numeric output beep", sd, three, R::RepeatList));
   t.push_back(At(Box(&C::EnableNumericCode, "EnableNumericCode", "chkEnableNumericCode",
                      "Numeric Orvel protocol", sd, {}),
                  D::InvertedFlag, a::kNumericCodeOff, 2, 6));
