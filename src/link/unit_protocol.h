@@ -59,6 +59,10 @@ struct ByteDifference {
   bool operator==(const ByteDifference&) const = default;
 };
 
+// The bytes a write sets (all but the elapsed-time counter) where `got` is
+// not as `expected`, in address order.
+std::vector<ByteDifference> ImageDifferences(const EEpromImage& expected, const EEpromImage& got);
+
 // Bytes of the transfer done so far, of the bytes it has.
 using ByteProgress = std::function<void(int done, int expected)>;
 
