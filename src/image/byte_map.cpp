@@ -97,4 +97,27 @@ std::string ByteMapTable() {
          Rows(zone, "Z+");
 }
 
+std::vector<std::string> FieldsAtByte(int address) {
+  const auto holds = [address](const addr::Bits& bits) {
+    return address >= bits.byte && address < bits.byte + bits.Bytes();
+  };
+  std::vector<std::string> names;
+  for (const HandWrittenField& hand : HandWrittenFields()) {
+    if (holds(hand.bits) && hand.fields != "-") names.emplace_back(hand.fields);
+  }
+  for (const Field& field : Fields()) {
+    if (field.codec == Codec::None) continue;
+    for (int i = 0; i < field.count(); ++i) {
+      const int index = field.zoned() ? i : -1;
+      // A channel mask holds zone i in its bit i; any other zone field sits
+      // at the same place of each zone.
+      const bool here = field.codec == Codec::ZoneBit
+                            ? field.bits.byte + (field.bits.first + i) / 8 == address
+                            : holds(field.zoned() ? field.bits.At(addr::ZoneStart(i)) : field.bits);
+      if (here) names.push_back(KeyPath(field, index));
+    }
+  }
+  return names;
+}
+
 }  // namespace kova
