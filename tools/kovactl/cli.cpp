@@ -20,6 +20,14 @@ namespace {
 constexpr const char* kStandardInputName = "standard input";
 constexpr const char* kStandardOutputName = "standard output";
 
+// The title names the kind of failure ("Communications Error") unless it is
+// only the program's own name.
+std::string TitledText(const Message& message) {
+  return message.title.empty() || message.title == kProgramTitle
+             ? message.text
+             : message.title + ": " + message.text;
+}
+
 }  // namespace
 
 const char* const kExitStatusHelp =
@@ -32,13 +40,16 @@ const char* const kExitStatusHelp =
     "  5  verification found differences\n"
     "  6  the port could not be opened (missing, busy, no permission)\n";
 
-std::optional<Document> LoadFile(const QString& path) {
+std::optional<Document> LoadFile(const QString& path, std::string* why) {
   if (path == kStandardStream) {
     ProfileLoad load = ReadProfileStream(STDIN_FILENO, kStandardInputName, StartupDocument());
     for (const auto& warning : load.warnings)
       PrintError(std::string(kStandardInputName) + ": " + warning);
     if (!load.ok()) {
-      PrintMessage(load.failure.value_or(Message{.text = "standard input cannot be read"}));
+      const Message failure =
+          load.failure.value_or(Message{.text = "standard input cannot be read"});
+      PrintMessage(failure);
+      if (why) *why = TitledText(failure);
       return std::nullopt;
     }
     return std::move(*load.document);
@@ -49,7 +60,10 @@ std::optional<Document> LoadFile(const QString& path) {
   for (const auto& warning : open.warnings)
     PrintError(path.toStdString() + ": " + warning);
   if (!open.done) {
-    PrintMessage(open.message.value_or(Message{.text = "cannot read " + path.toStdString()}));
+    const Message failure =
+        open.message.value_or(Message{.text = "cannot read " + path.toStdString()});
+    PrintMessage(failure);
+    if (why) *why = TitledText(failure);
     return std::nullopt;
   }
   return doc;
@@ -101,7 +115,7 @@ void FillEmpty(Document& doc) {
              (filled.size() == 1 ? "" : "s") + " with a new configuration's values: " + names);
 }
 
-bool ReadyToSend(const QString& path, Document& doc, bool fillEmpty) {
+bool ReadyToSend(const QString& path, Document& doc, bool fillEmpty, std::string* why) {
   if (fillEmpty) FillEmpty(doc);
   const std::vector<FieldFailure> refusals = PackRefusals(doc);
   if (refusals.empty()) return true;
@@ -114,15 +128,8 @@ bool ReadyToSend(const QString& path, Document& doc, bool fillEmpty) {
   if (!EmptyTexts(doc.cfg).empty())
     text += "\n--fill-empty gives the empty texts a new configuration's values";
   PrintError(text);
+  if (why) *why = text;
   return false;
-}
-
-// The title names the kind of failure ("Communications Error") unless it is
-// only the program's own name.
-std::string TitledText(const Message& message) {
-  return message.title.empty() || message.title == kProgramTitle
-             ? message.text
-             : message.title + ": " + message.text;
 }
 
 std::string MessageText(const Message& message) {

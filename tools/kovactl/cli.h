@@ -71,7 +71,7 @@ std::vector<Verb> DeviceVerbs();
 // A file read as the window's File Open reads it, over the start-up state
 // ("-": standard input). Prints why when it cannot be read, and the warnings
 // of reading it.
-std::optional<Document> LoadFile(const QString& path);
+std::optional<Document> LoadFile(const QString& path, std::string* why = nullptr);
 
 // Writes the document in the image layout to path ("-": standard output),
 // packing it first unless `asItStands` (a unit's bytes, saved untouched).
@@ -89,7 +89,7 @@ void FillEmpty(Document& doc);
 // Whether the document packs, checked before a unit is talked to; prints
 // every refusal by path when it does not (after filling empty texts when
 // asked).
-bool ReadyToSend(const QString& path, Document& doc, bool fillEmpty);
+bool ReadyToSend(const QString& path, Document& doc, bool fillEmpty, std::string* why = nullptr);
 
 // Messages go to stderr, every line starting "kovactl: "; results to stdout.
 void PrintMessage(const Message& message);
