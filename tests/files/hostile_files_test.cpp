@@ -3,20 +3,25 @@
 // files, wide encodings, old line ends, and disks that take nothing.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fstream>
 #include <functional>
 #include <string>
 
 #include "files/backups.h"
 #include "files/file_access.h"
 #include "files/profile.h"
-#include "files_test_support.h"
-#include "full_disk.h"
+#include "image/clear_form.h"
+#include "test_files.h"
 
 namespace kova {
 namespace {
@@ -28,19 +33,41 @@ QStringList Listing(const QString& folder) {
                                 QDir::NoDotAndDotDot);
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
+// The text as UTF-16 with its byte order mark, as Notepad saves "Unicode".
+QByteArray Utf16(const QByteArray& latin1) {
+  return QStringEncoder(QStringEncoder::Utf16LE,
+                        QStringEncoder::Flag::WriteBom)(QString::fromLatin1(latin1));
 }
+
+// A full disk without root: while it lives, this process may create files
+// but not write more than `limit` bytes into one (SIGXFSZ ignored, so that a
+// write fails with EFBIG instead of ending the process).
+class FullDisk {
+ public:
+  explicit FullDisk(rlim_t limit) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = saved_;
+    full.rlim_cur = limit;
+    setrlimit(RLIMIT_FSIZE, &full);
+  }
+  ~FullDisk() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
 
 TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks) {
   alarm(60);  // a read that blocks on a pipe ends the test here instead of hanging it
-  const std::string layout = Bytes(Fixture("image_layout.kova"));
+  const QByteArray layout = Bytes(Fixture("image_layout.kova"));
   struct Case {
     const char* name;
     std::function<void(const std::string& path)> make;
-    std::string bytes;      // written to the path when make is empty
+    QByteArray bytes;       // written to the path when make is empty
     const char* readError;  // nullptr: the file loads
     const char* saveError;  // nullptr: saving into it works
     mode_t mode = 0;        // given to the file written from bytes
@@ -84,23 +111,23 @@ TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks)
        "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text."},
       {"utf16 without a mark",
        {},
-       Utf16(layout).substr(2),
+       Utf16(layout).mid(2),
        "saved as UTF-16 text",
        "saved as UTF-16 text"},
       {"utf32",
        {},
-       std::string("\xFF\xFE\0\0[\0\0\0", 8),
+       QByteArray("\xFF\xFE\0\0[\0\0\0", 8),
        "saved as UTF-32 text",
        "saved as UTF-32 text"},
       {"too large",
        {},
-       std::string(kMaxProfileBytes + 1, ';'),
+       QByteArray(kMaxProfileBytes + 1, ';'),
        "it is larger than 4194304 bytes",
        "It is larger than 4194304 bytes"},
-      {"old Mac line ends", {}, Replaced(layout, "\r\n", "\r"), nullptr, nullptr},
+      {"old Mac line ends", {}, QByteArray(layout).replace("\r\n", "\r"), nullptr, nullptr},
       {"NUL",
        {},
-       Replaced(layout, "Kova=", std::string("Ko\0va=", 6)),
+       QByteArray(layout).replace("Kova=", QByteArray("Ko\0va=", 6)),
        "Line 3 holds a NUL byte; the file is not plain text.",
        "Line 3 holds a NUL byte"},
       // Read-only by its mode, for root too.
@@ -145,9 +172,9 @@ TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks)
       }
     } else {
       ASSERT_TRUE(save.ok()) << c.name;
-      const std::string saved = Bytes(path);
-      EXPECT_NE(saved.find("\rPort=7\r"), std::string::npos);  // its own line ends kept
-      EXPECT_EQ(saved.find('\n'), std::string::npos);
+      const QByteArray saved = Bytes(path);
+      EXPECT_TRUE(saved.contains("\rPort=7\r"));  // its own line ends kept
+      EXPECT_FALSE(saved.contains('\n'));
     }
   }
   alarm(0);
@@ -161,7 +188,7 @@ TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALink) {
   doc.cfg.ComPort = 9;
   ASSERT_TRUE(WriteProfile(temp.filePath("link.kova"), doc).ok());
   EXPECT_TRUE(QFileInfo(temp.filePath("link.kova")).isSymLink());
-  EXPECT_NE(Bytes(temp.filePath("real.kova")).find("Port=9"), std::string::npos);
+  EXPECT_TRUE(Bytes(temp.filePath("real.kova")).contains("Port=9"));
   // A link to a file not made yet makes that file, through a chain of links.
   ASSERT_EQ(symlink("dangling.kova", temp.filePath("first.kova").toLocal8Bit().constData()), 0);
   ASSERT_EQ(symlink(temp.filePath("made.kova").toLocal8Bit().constData(),
@@ -170,7 +197,7 @@ TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALink) {
   ASSERT_TRUE(WriteProfile(temp.filePath("first.kova"), doc).ok());
   EXPECT_TRUE(QFileInfo(temp.filePath("first.kova")).isSymLink());
   EXPECT_TRUE(QFileInfo(temp.filePath("dangling.kova")).isSymLink());
-  EXPECT_NE(Bytes(temp.filePath("made.kova")).find("Port=9"), std::string::npos);
+  EXPECT_TRUE(Bytes(temp.filePath("made.kova")).contains("Port=9"));
   EXPECT_EQ(Listing(temp.path()).size(), 5);
 }
 
@@ -206,7 +233,7 @@ TEST(Streams, AFreshFileWrittenToAPipeReadsBackAsTheSameDocument) {
 
 // Every way the program writes a file, onto a disk that takes nothing.
 TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReason) {
-  const std::string old = Bytes(Fixture("commented.kova"));
+  const QByteArray old = Bytes(Fixture("commented.kova"));
   const QDateTime now = QDateTime::currentDateTime();
   struct Case {
     const char* name;
@@ -217,9 +244,9 @@ TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReaso
   };
   const auto packed = [](const QString& p, Document& d) { return WriteProfile(p, d).failure; };
   const Case cases[] = {
-      {"Save over a file", old.c_str(), packed, "\nFile too large."},
+      {"Save over a file", old.constData(), packed, "\nFile too large."},
       {"Save As a new file", nullptr, packed, "\nFile too large."},
-      {"a unit's image", old.c_str(),
+      {"a unit's image", old.constData(),
        [](const QString& p, Document& d) { return WriteProfileImage(p, d).failure; },
        "\nFile too large."},
       {"backup", nullptr,
@@ -275,7 +302,7 @@ TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReaso
   // A file that would outgrow what reading accepts is refused before writing.
   QTemporaryDir temp;
   const QString path = temp.filePath("big.kova");
-  const std::string big = ";" + std::string(kMaxProfileBytes - 16, 'x') + "\n";
+  const QByteArray big = ";" + QByteArray(kMaxProfileBytes - 16, 'x') + "\n";
   Put(path, big);
   Document doc = StartupDocument();
   const ProfileSave save = WriteProfile(path, doc);
