@@ -3,7 +3,6 @@
 // files, wide encodings, old line ends, and disks that take nothing.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -12,7 +11,6 @@
 #include <QDir>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <csignal>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -20,6 +18,7 @@
 #include "files/backups.h"
 #include "files/file_access.h"
 #include "files/profile.h"
+#include "full_disk.h"
 #include "image/clear_form.h"
 #include "test_files.h"
 
@@ -38,28 +37,6 @@ QByteArray Utf16(const QByteArray& latin1) {
   return QStringEncoder(QStringEncoder::Utf16LE,
                         QStringEncoder::Flag::WriteBom)(QString::fromLatin1(latin1));
 }
-
-// A full disk without root: while it lives, this process may create files
-// but not write more than `limit` bytes into one (SIGXFSZ ignored, so that a
-// write fails with EFBIG instead of ending the process).
-class FullDisk {
- public:
-  explicit FullDisk(rlim_t limit) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit full = saved_;
-    full.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &full);
-  }
-  ~FullDisk() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
-};
 
 TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks) {
   alarm(60);  // a read that blocks on a pipe ends the test here instead of hanging it

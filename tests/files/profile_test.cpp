@@ -17,6 +17,7 @@
 #include <tuple>
 #include <vector>
 
+#include "field_edits.h"
 #include "image/clear_form.h"
 #include "image/pack.h"
 #include "test_files.h"
@@ -125,62 +126,44 @@ TEST(ProfileGetItem, ReadsOneValueOrTheDefault) {
   EXPECT_EQ(ProfileGetItem("Comms", "Port", "d", Fixture("nowhere.kova")), "d");
 }
 
-Configuration Load(const char* fixture, const Document& current) {
-  const ProfileLoad load = ReadProfile(Fixture(fixture), current);
-  if (!load.ok()) throw std::runtime_error(load.failure->text);
-  EXPECT_EQ(load.document->image, current.image);  // a legacy file leaves the image alone
-  return load.document->cfg;
-}
-
+// Each fixture loads into its fields over a document it does not name all of,
+// keeping the others and the image; a section it lacks (zone 3 in each) gives
+// every key its default.
 TEST(LegacyLayout, LoadsEachFixtureIntoItsFieldsAndKeepsThoseItDoesNotName) {
   Document current = StartupDocument();
-  current.cfg.Zones[2].CloseRIC1 = "999";
-  current.cfg.Zones[2].ToggleFunc = 3;
-  current.cfg.Zones[4].TxMonitor = 1;
-  current.cfg.VC = "KEEP";
-  current.cfg.SynthRx = 1;
-  current.cfg.Freq = 1;
-  current.cfg.RepeatRIC1 = "1";
-  current.cfg.AlphaRepeatFunc = 3;
-
-  const Configuration full = Load("legacy_full.kova", current);
-  EXPECT_EQ(full.Ver,
-            (std::array<std::string, 3>{"2.07", "Mar  3 2001", "EEprom Layout Version 1"}));
-  EXPECT_EQ(full.PocsagBaud, PocsagRate::R2400);
-  EXPECT_EQ(full.Polarity, PolarityMode::Inverted);
-  EXPECT_EQ(full.ClkJog, "5");  // the file's, not the "4" that 2400 baud presets
-  EXPECT_EQ(full.Sign1RIC, "654321");
-  EXPECT_EQ(full.AlphaRepeatFunc, 4);
-  EXPECT_EQ(full.EnableAlphaCode, 0);
-  EXPECT_EQ(full.ResetRIC, "2000000");
-  EXPECT_EQ(full.Zones[0].CloseTMax, "60");
-  EXPECT_EQ(full.Zones[9].ToggleRIC2, "1000");
-  EXPECT_EQ(full.SndrMode, OutputMode::Timed);  // the sounder copies the relay
-  EXPECT_EQ(full.SndrTime, "30");
-  for (const auto& zone : full.Zones)
-    EXPECT_EQ(zone.SndrChan, zone.RlyChan);
-  EXPECT_EQ(full.SynthRx, 0);  // the synthesizer is off at the default frequency
-  EXPECT_EQ(full.Freq, 459050000);
-
-  const Configuration sparse = Load("legacy_missing_sections.kova", current);
-  // "Baud1200=false" and "Polarity Normal=0" clear their buttons, and both
-  // relay buttons default to false: the groups end with nothing selected.
-  EXPECT_EQ(sparse.PocsagBaud, PocsagRate::None);
-  EXPECT_EQ(sparse.Polarity, PolarityMode::None);
-  EXPECT_EQ(sparse.SndrMode, OutputMode::None);
-  EXPECT_EQ(sparse.Zones[0].CloseRIC1, "42");
-  Zone chan3;  // a missing section gives every key its default
-  chan3.CloseFunc = chan3.OpenFunc = chan3.ToggleFunc = 0;
-  EXPECT_TRUE(sparse.Zones[2] == chan3);
-  EXPECT_EQ(sparse.Zones[4].TxMonitor, 1);
-  EXPECT_EQ(sparse.VC, "KEEP");
-
-  const Configuration numeric = Load("legacy_numeric_repeater.kova", current);
-  EXPECT_EQ(numeric.RepeatRIC4, "500099");
-  EXPECT_EQ(numeric.NumericRepeatFunc, 2);
-  EXPECT_EQ(numeric.EnableNumericCode, 0);
-  EXPECT_EQ(numeric.RepeatRIC1, "1");  // the alpha repeater is left alone
-  EXPECT_EQ(numeric.AlphaRepeatFunc, 3);
+  current.cfg =
+      testing::Edited(current.cfg,
+                      "Zones[2].CloseRIC1=999; Zones[2].ToggleFunc=3; Zones[4].TxMonitor=1; "
+                      "VC=KEEP; SynthRx=1; Freq=1; RepeatRIC1=1; AlphaRepeatFunc=3");
+  const std::pair<const char*, const char*> cases[] = {
+      // The file's clock jog, not the one 2400 baud presets; the sounder copies
+      // the relay; the synthesizer is off at the default frequency.
+      {"legacy_full.kova",
+       "Ver[0]=2.07; Ver[1]=Mar  3 2001; Ver[2]=EEprom Layout Version 1; PocsagBaud=2400; "
+       "Polarity=Inverted; ClkJog=5; Sign1RIC=654321; AlphaRepeatFunc=4; EnableAlphaCode=0; "
+       "ResetRIC=2000000; Zones[0].CloseTMax=60; Zones[9].ToggleRIC2=1000; SndrMode=Timed; "
+       "SndrTime=30; SynthRx=0; Freq=459050000"},
+      // "Baud1200=false" and "Polarity Normal=0" clear their buttons, and both
+      // relay buttons default to false: the groups end with nothing selected.
+      {"legacy_missing_sections.kova",
+       "PocsagBaud=0; Polarity=0; SndrMode=0; Zones[0].CloseRIC1=42; Zones[4].TxMonitor=1; "
+       "VC=KEEP"},
+      {"legacy_numeric_repeater.kova",  // the alpha repeater is left alone
+       "RepeatRIC4=500099; NumericRepeatFunc=2; EnableNumericCode=0; RepeatRIC1=1; "
+       "AlphaRepeatFunc=3"},
+  };
+  for (const auto& [fixture, fields] : cases) {
+    const ProfileLoad load = ReadProfile(Fixture(fixture), current);
+    ASSERT_TRUE(load.ok()) << fixture;
+    EXPECT_EQ(load.document->image, current.image);
+    const Configuration& cfg = load.document->cfg;
+    EXPECT_EQ(testing::Values(cfg, fields), fields);
+    for (const auto& zone : cfg.Zones)
+      EXPECT_EQ(zone.SndrChan, zone.RlyChan) << fixture;
+    Zone chan3;
+    chan3.CloseFunc = chan3.OpenFunc = chan3.ToggleFunc = 0;
+    EXPECT_TRUE(cfg.Zones[2] == chan3) << fixture;  // nothing of the current zone 3
+  }
 }
 
 TEST(LegacyLayout, ANumericRepeaterNeedsRepeatNumericExactlyOne) {
