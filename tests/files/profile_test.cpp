@@ -179,19 +179,18 @@ TEST(LegacyLayout, ANumericRepeaterNeedsRepeatNumericExactlyOne) {
 TEST(LegacyLayout, RateButtonsClickBeforeThePolarityButtonsAreSet) {
   Document current = StartupDocument();
   current.cfg.Polarity = PolarityMode::Auto;
-  for (const auto& [general, rate, polarity] :
-       std::vector<std::tuple<const char*, PocsagRate, PolarityMode>>{
-           // 2400 moves Auto to Normal, which "Polarity Normal=False" then clears.
-           {"Baud2400=1\nPolarity Normal=False", PocsagRate::R2400, PolarityMode::None},
-           {"Baud512=TRUE\nBaud1200=0\nPolarity Normal=0", PocsagRate::R512, PolarityMode::Auto},
-           {"Baud512=1\nBaud2400=1\nPolarity Inverted=-1", PocsagRate::R2400,
-            PolarityMode::Inverted},
-       }) {
+  const std::pair<const char*, const char*> cases[] = {
+      // the file's jog replaces the preset
+      // 2400 moves Auto to Normal, which "Polarity Normal=False" then clears.
+      {"Baud2400=1\nPolarity Normal=False", "PocsagBaud=2400; Polarity=0; ClkJog=8"},
+      {"Baud512=TRUE\nBaud1200=0\nPolarity Normal=0", "PocsagBaud=512; Polarity=Auto; ClkJog=8"},
+      {"Baud512=1\nBaud2400=1\nPolarity Inverted=-1",
+       "PocsagBaud=2400; Polarity=Inverted; ClkJog=8"},
+  };
+  for (const auto& [general, fields] : cases) {
     const ProfileLoad load = ReadLegacy("[General]\n" + std::string(general), current);
     ASSERT_TRUE(load.ok()) << general;
-    EXPECT_EQ(load.document->cfg.PocsagBaud, rate) << general;
-    EXPECT_EQ(load.document->cfg.Polarity, polarity) << general;
-    EXPECT_EQ(load.document->cfg.ClkJog, "8") << general;  // the file's default replaces the preset
+    EXPECT_EQ(testing::Values(load.document->cfg, fields), fields);
   }
 }
 
