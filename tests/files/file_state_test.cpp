@@ -77,7 +77,7 @@ TEST(FileSession, EachCommandTakesThePathOnlyWhenItSucceeds) {
 TEST(SettingsStore, NamesValuesThatAreNotNumbersAndKeepsWhatWasWrittenAsText) {
   QTemporaryDir temp;
   const QString file = temp.filePath("settings.ini");
-  Put(file, "[Settings]\nMainLeft=abc\nMainTop=&H10\nMainWidth=1e40\n");
+  ASSERT_TRUE(Put(file, "[Settings]\nMainLeft=abc\nMainTop=&H10\nMainWidth=1e40\n"));
   std::vector<std::string> problems;
   const UserSettings read = SettingsStore(file).Read("/opt/kova", &problems);
   EXPECT_EQ(read.MainLeft, 0);
@@ -128,7 +128,7 @@ TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes.left(40).toStdString());
-    Put(file, c.bytes);
+    ASSERT_TRUE(Put(file, c.bytes));
     std::vector<std::string> problems;
     SettingsStore store(file);
     EXPECT_EQ(store.Read("/opt/kova", &problems).MainLeft, c.left);
@@ -148,7 +148,7 @@ TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
     EXPECT_EQ(written.value("Rates/ttyUSB3").toString(), c.kept ? "19200" : "");
   }
   // A store that really cannot be written still says so.
-  Put(temp.filePath("plain"), "x");
+  ASSERT_TRUE(Put(temp.filePath("plain"), "x"));
   SettingsStore blocked(temp.filePath("plain") + "/settings.ini");
   blocked.WriteLocation({});
   EXPECT_FALSE(blocked.Sync());

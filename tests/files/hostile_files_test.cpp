@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <cctype>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -38,93 +39,64 @@ QByteArray Utf16(const QByteArray& latin1) {
                         QStringEncoder::Flag::WriteBom)(QString::fromLatin1(latin1));
 }
 
+// Makes at `p` the thing that is not a file a case names; false when it names none.
+bool MakeSpecial(const std::string& name, const std::string& p) {
+  if (name == "pipe") return mkfifo(p.c_str(), 0600) == 0;
+  if (name == "device") return symlink("/dev/null", p.c_str()) == 0;
+  if (name == "folder") return mkdir(p.c_str(), 0700) == 0;
+  if (name == "loop") return symlink(p.c_str(), p.c_str()) == 0;
+  if (name == "socket") {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    p.copy(address.sun_path, sizeof address.sun_path - 1);
+    return bind(socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address),
+                sizeof address) == 0;
+  }
+  // A Latin-1 name reaches Qt with a replacement character; encoding that
+  // again would name another file.
+  if (name == "caf\xEF\xBF\xBD.kova")
+    return std::ofstream(p.substr(0, p.rfind('/')) + "/caf\xE9.kova").good();
+  return false;
+}
+
 TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks) {
   alarm(60);  // a read that blocks on a pipe ends the test here instead of hanging it
   const QByteArray layout = Bytes(Fixture("image_layout.kova"));
   struct Case {
-    const char* name;
-    std::function<void(const std::string& path)> make;
-    QByteArray bytes;       // written to the path when make is empty
+    const char* name;  // a thing that is not a file, or a file of these bytes:
+    QByteArray bytes;
     const char* readError;  // nullptr: the file loads
-    const char* saveError;  // nullptr: saving into it works
-    mode_t mode = 0;        // given to the file written from bytes
+    // nullptr: saving into it works; "": the read error as a sentence.
+    const char* saveError = "";
+    mode_t mode = 0;  // given to the file written from bytes
   };
   const Case cases[] = {
-      {"pipe",
-       [](const std::string& p) { mkfifo(p.c_str(), 0600); },
-       {},
-       "it is a named pipe (FIFO), not a file",
-       "It is a named pipe (FIFO), not a file."},
-      {"socket",
-       [](const std::string& p) {
-         sockaddr_un address{};
-         address.sun_family = AF_UNIX;
-         p.copy(address.sun_path, sizeof address.sun_path - 1);
-         bind(socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address),
-              sizeof address);
-       },
-       {},
-       "it is a socket, not a file",
-       "It is a socket, not a file."},
-      {"device",
-       [](const std::string& p) { symlink("/dev/null", p.c_str()); },
-       {},
-       "it is a character device, not a file",
-       "It is a character device, not a file."},
-      {"folder",
-       [](const std::string& p) { mkdir(p.c_str(), 0700); },
-       {},
-       "it is a folder, not a file",
-       "It is a folder, not a file."},
-      {"loop",
-       [](const std::string& p) { symlink(p.c_str(), p.c_str()); },
-       {},
-       "too many levels of symbolic links",
-       "Too many levels of symbolic links."},
-      {"utf16",
-       {},
-       Utf16(layout),
-       "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text.",
+      {"pipe", {}, "it is a named pipe (FIFO), not a file"},
+      {"socket", {}, "it is a socket, not a file"},
+      {"device", {}, "it is a character device, not a file"},
+      {"folder", {}, "it is a folder, not a file"},
+      {"loop", {}, "too many levels of symbolic links"},
+      {"caf\xEF\xBF\xBD.kova", {}, "the file name is not valid UTF-8"},
+      {"utf16", Utf16(layout),
        "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text."},
-      {"utf16 without a mark",
-       {},
-       Utf16(layout).mid(2),
-       "saved as UTF-16 text",
+      {"utf16 without a mark", Utf16(layout).mid(2), "saved as UTF-16 text",
        "saved as UTF-16 text"},
-      {"utf32",
-       {},
-       QByteArray("\xFF\xFE\0\0[\0\0\0", 8),
-       "saved as UTF-32 text",
+      {"utf32", QByteArray("\xFF\xFE\0\0[\0\0\0", 8), "saved as UTF-32 text",
        "saved as UTF-32 text"},
-      {"too large",
-       {},
-       QByteArray(kMaxProfileBytes + 1, ';'),
-       "it is larger than 4194304 bytes",
+      {"too large", QByteArray(kMaxProfileBytes + 1, ';'), "it is larger than 4194304 bytes",
        "It is larger than 4194304 bytes"},
-      {"old Mac line ends", {}, QByteArray(layout).replace("\r\n", "\r"), nullptr, nullptr},
-      {"NUL",
-       {},
-       QByteArray(layout).replace("Kova=", QByteArray("Ko\0va=", 6)),
-       "Line 3 holds a NUL byte; the file is not plain text.",
-       "Line 3 holds a NUL byte"},
-      // Read-only by its mode, for root too.
-      {"read-only", {}, layout, nullptr, "\nIt is read-only.", 0444},
-      // A Latin-1 name reaches Qt with a replacement character; encoding that
-      // again would name another file.
-      {"caf\xEF\xBF\xBD.kova",
-       [](const std::string& p) { std::ofstream(p.substr(0, p.rfind('/')) + "/caf\xE9.kova"); },
-       {},
-       "the file name is not valid UTF-8",
-       "The file name is not valid UTF-8."},
+      {"NUL", QByteArray(layout).replace("Kova=", QByteArray("Ko\0va=", 6)),
+       "Line 3 holds a NUL byte; the file is not plain text.", "Line 3 holds a NUL byte"},
+      {"old Mac line ends", QByteArray(layout).replace("\r\n", "\r"), nullptr, nullptr},
+      {"read-only", layout, nullptr, "\nIt is read-only.", 0444},  // by its mode, for root too
   };
   for (const auto& c : cases) {
     QTemporaryDir temp;
     const QString path = temp.filePath(c.name);
-    if (c.make) {
-      c.make(path.toStdString());
-    } else {
-      Put(path, c.bytes);
-      if (c.mode) chmod(path.toLocal8Bit().constData(), c.mode);
+    const bool special = MakeSpecial(c.name, path.toStdString());
+    if (!special) {
+      ASSERT_TRUE(Put(path, c.bytes)) << c.name;
+      ASSERT_EQ(c.mode ? chmod(path.toLocal8Bit().constData(), c.mode) : 0, 0);
     }
     const QStringList before = Listing(temp.path());
     const ProfileLoad load = ReadProfile(path, StartupDocument());
@@ -142,9 +114,15 @@ TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks)
     const ProfileSave save = WriteProfile(path, doc);
     EXPECT_EQ(Listing(temp.path()), before) << c.name;  // nothing left beside it
     if (c.saveError) {
+      std::string sentence = c.saveError;
+      if (sentence.empty()) {
+        sentence = c.readError;
+        sentence[0] = static_cast<char>(std::toupper(sentence[0]));
+        if (!sentence.ends_with('.')) sentence += '.';
+      }
       ASSERT_FALSE(save.ok()) << c.name;
-      EXPECT_NE(save.failure->text.find(c.saveError), std::string::npos) << save.failure->text;
-      if (!c.make) {
+      EXPECT_NE(save.failure->text.find(sentence), std::string::npos) << save.failure->text;
+      if (!special) {
         EXPECT_EQ(Bytes(path), c.bytes) << c.name;
       }
     } else {
@@ -159,7 +137,7 @@ TEST(HostileFiles, OnlyRegularSingleByteFilesAreReadOrSavedIntoAndNothingBlocks)
 
 TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALink) {
   QTemporaryDir temp;
-  Put(temp.filePath("real.kova"), Bytes(Fixture("image_layout.kova")));
+  ASSERT_TRUE(Put(temp.filePath("real.kova"), Bytes(Fixture("image_layout.kova"))));
   ASSERT_EQ(symlink("real.kova", temp.filePath("link.kova").toLocal8Bit().constData()), 0);
   Document doc = *ReadProfile(temp.filePath("link.kova"), StartupDocument()).document;
   doc.cfg.ComPort = 9;
@@ -247,7 +225,7 @@ TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReaso
   for (const auto& c : cases) {
     QTemporaryDir temp;
     const QString path = temp.filePath("unit.kova");
-    if (c.existing) Put(path, c.existing);
+    ASSERT_TRUE(!c.existing || Put(path, c.existing));
     if (c.linked) {
       ASSERT_EQ(link(path.toLocal8Bit().constData(),
                      temp.filePath("other name.kova").toLocal8Bit().constData()),
@@ -280,7 +258,7 @@ TEST(FailingWrites, LeaveTheOldBytesNoStrayFileAndAMessageWithThePathAndTheReaso
   QTemporaryDir temp;
   const QString path = temp.filePath("big.kova");
   const QByteArray big = ";" + QByteArray(kMaxProfileBytes - 16, 'x') + "\n";
-  Put(path, big);
+  ASSERT_TRUE(Put(path, big));
   Document doc = StartupDocument();
   const ProfileSave save = WriteProfile(path, doc);
   ASSERT_FALSE(save.ok());

@@ -223,7 +223,7 @@ TEST(WriteProfile, SavingAndReopeningGivesTheSameDocument) {
   QTemporaryDir temp;
   for (const char* fixture : {"image_layout.kova", "legacy_full.kova", "commented.kova"}) {
     const QString path = temp.filePath(fixture);
-    Put(path, Bytes(Fixture(fixture)));
+    ASSERT_TRUE(Put(path, Bytes(Fixture(fixture))));
     Document doc = *ReadProfile(path, StartupDocument()).document;
     for (auto& zone : doc.cfg.Zones) {  // a sparse legacy file leaves texts packing refuses
       for (auto* text : {&zone.CloseRIC1, &zone.CloseRIC2, &zone.CloseTMax, &zone.OpenRIC1,
@@ -245,7 +245,7 @@ TEST(WriteProfile, KeepsEveryOtherLineOfTheFileByteForByte) {
   QTemporaryDir temp;
   const QString path = temp.filePath("commented.kova");
   const QByteArray original = Bytes(Fixture("commented.kova"));
-  Put(path, original);
+  ASSERT_TRUE(Put(path, original));
   Document doc = *ReadProfile(path, StartupDocument()).document;
   const QByteArray oldHex = Hex(doc.image);
   doc.cfg.ComPort = 6;
@@ -261,7 +261,7 @@ TEST(WriteProfile, KeepsEveryOtherLineOfTheFileByteForByte) {
 TEST(WriteProfile, WhenPackingOrWritingFailsNothingIsWrittenAndNothingChanges) {
   QTemporaryDir temp;
   const QString kept = temp.filePath("kept.kova");
-  Put(kept, "; old\n");
+  ASSERT_TRUE(Put(kept, "; old\n"));
   Document refused = Edited();
   refused.cfg.Zones[2].OpenRIC2 = "12x";
   const ProfileSave save = WriteProfile(kept, refused);
@@ -303,7 +303,7 @@ TEST(WriteProfile, ASaveKeepsTheFilesOwnerGroupModeAttributesAndOtherNames) {
     SCOPED_TRACE(c.name);
     const QString path = temp.filePath(QString(c.name) + ".kova");
     const QByteArray native = QFile::encodeName(path);
-    Put(path, Bytes(Fixture("image_layout.kova")));
+    ASSERT_TRUE(Put(path, Bytes(Fixture("image_layout.kova"))));
     ASSERT_EQ(chown(native.constData(), c.owner, c.group), 0);
     ASSERT_EQ(chmod(native.constData(), c.mode), 0);
     ASSERT_EQ(setxattr(native.constData(), "user.site", "north", 5, 0), 0);
