@@ -56,42 +56,6 @@ TEST(ReadProfile, LoadsTheImageWhateverTheCaseSpacingOrExtraDigits) {
   }
 }
 
-TEST(ReadProfile, ABrokenFileIsRefusedWithOneMessageNamingTheKeyAndTheValue) {
-  const auto refused = [](const ProfileLoad& load, const std::string& file, const char* reason) {
-    ASSERT_FALSE(load.ok()) << file << " " << reason;
-    EXPECT_EQ(load.failure->text,
-              "Could not read \"" + file + "\"; nothing was loaded.\n" + reason);
-  };
-  using Cases = std::vector<std::pair<const char*, const char*>>;
-  for (const auto& [file, reason] : Cases{
-           {"image_bad_hex.kova",
-            "[EEprom] Contents: byte 17 is 'G1', not two hexadecimal digits."},
-           {"image_short_contents.kova",
-            "[EEprom] Contents: the value holds 300 characters, not 512 hexadecimal digits (byte "
-            "150 is missing)."},
-           {"no_version.kova", "[EEprom] Contents: the key is missing."},
-           {"legacy_port20.kova", "[Comms] Port: 20 is not an item of its list (0 to 15)."},
-           {"legacy_bad_check.kova",
-            "[Chan 4] Open Enable: 3 is not a check box value (0, 1 or 2)."},
-           {"does_not_exist.kova", "The file cannot be opened: the file does not exist."},
-       })
-    refused(ReadProfile(Fixture(file), StartupDocument()), Fixture(file).toStdString(), reason);
-  for (const auto& [text, reason] : Cases{
-           {"[Comms]\nPort=abc", "[Comms] Port: 'abc' is not a number."},
-           {"[Comms]\nPort=", "[Comms] Port: '' is not a number."},
-           {"[Comms]\nPort=70000",
-            "[Comms] Port: '70000' is outside the range of a 16-bit number."},
-           {"[General]\nBaud512=maybe",
-            "[General] Baud512: 'maybe' is not True, False or a number."},
-           {"[Serial Data]\nRIC 1 Beep=4",
-            "[Serial Data] RIC 1 Beep: 4 is not an item of its list (0 to 3)."},
-           {"[Options]\nReset Enable=\x01\x02",
-            "[Options] Reset Enable: '?"
-            "?' is not a number."},
-       })
-    refused(ReadLegacy(text), "x.kova", reason);
-}
-
 TEST(ReadProfile, ConversionsTakeNegativesHalvesToEvenHexAndGreyedBoxes) {
   const ProfileLoad load = ReadLegacy(
       "[Comms]\nPort=-1\nPC Baud Rate=2.5\nKova Baud Rate=&H3\n[Chan 1]\nLinkToCommon=2");
