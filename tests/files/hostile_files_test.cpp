@@ -117,6 +117,7 @@ TEST(HostileFiles, AreReadOrRefusedWithOneMessage) {
        "[Options] Reset Enable: '?"
        "?' is not a number."},
       {"old Mac line ends", Layout().replace("\r\n", "\r"), nullptr},
+      {"read-only", Layout(), nullptr},
   };
   for (const auto& [name, bytes, reason] : cases) {
     QTemporaryDir temp;
