@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStringEncoder>
+#include <QTemporaryDir>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,8 @@
 #include "files/file_session.h"
 #include "files/profile.h"
 #include "files/user_settings.h"
-#include "files_test_support.h"
+#include "image/clear_form.h"
+#include "test_files.h"
 
 namespace kova {
 namespace {
@@ -74,7 +77,7 @@ TEST(FileSession, EachCommandTakesThePathOnlyWhenItSucceeds) {
 TEST(SettingsStore, NamesValuesThatAreNotNumbersAndKeepsWhatWasWrittenAsText) {
   QTemporaryDir temp;
   const QString file = temp.filePath("settings.ini");
-  Put(file, "[Settings]\nMainLeft=abc\nMainTop=&H10\nMainWidth=1e40\n");
+  ASSERT_TRUE(Put(file, "[Settings]\nMainLeft=abc\nMainTop=&H10\nMainWidth=1e40\n"));
   std::vector<std::string> problems;
   const UserSettings read = SettingsStore(file).Read("/opt/kova", &problems);
   EXPECT_EQ(read.MainLeft, 0);
@@ -93,7 +96,7 @@ TEST(SettingsStore, NamesValuesThatAreNotNumbersAndKeepsWhatWasWrittenAsText) {
     store.WriteLocation(written);
     ASSERT_TRUE(store.Sync());
   }
-  EXPECT_NE(Bytes(file).find("MainTop=12.5\n"), std::string::npos);  // stored as text
+  EXPECT_TRUE(Bytes(file).contains("MainTop=12.5\n"));  // stored as text
   EXPECT_EQ(SettingsStore(file).Read("").MainTop, 12.5f);
   EXPECT_EQ(SettingsStore(file).Read("").Path, written.Path);
 }
@@ -104,9 +107,9 @@ TEST(SettingsStore, NamesValuesThatAreNotNumbersAndKeepsWhatWasWrittenAsText) {
 TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
   QTemporaryDir temp;
   const QString file = temp.filePath("settings.ini");
-  const std::string rest = "[Ports]\nCOM1=/dev/ttyUSB3\n[Rates]\nttyUSB3=19200\n";
+  const QByteArray rest = "[Ports]\nCOM1=/dev/ttyUSB3\n[Rates]\nttyUSB3=19200\n";
   struct Case {
-    std::string bytes;
+    QByteArray bytes;
     const char* problem;  // nullptr: none
     float left;           // MainLeft as read
     bool kept;            // the ports and rates survive
@@ -114,18 +117,18 @@ TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
   const Case cases[] = {
       {"[Settings]\nMainLeft=5\n" + rest + "[Settings\n",
        "has lines that are neither sections nor keys; they are left out", 5, true},
-      {"[Settings]\nMainLeft=1" + std::string(1, '\0') + "x\nMainTop=5\n" + rest,
+      {"[Settings]\nMainLeft=1" + QByteArray(1, '\0') + "x\nMainTop=5\n" + rest,
        "Setting \"MainLeft\" holds a NUL byte; its default is used instead.", 0, true},
       {"\x01\x02garbage\xFF\n==\n[[", "has lines that are neither sections nor keys", 0, false},
-      {Utf16("[Settings]\nMainLeft=5\n" + rest), "cannot be used (it is saved as UTF-16 text)", 0,
-       false},
+      {QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)(
+           QString::fromLatin1("[Settings]\nMainLeft=5\n" + rest)),
+       "cannot be used (it is saved as UTF-16 text)", 0, false},
       // Larger than a configuration file may be, and still the user's settings.
-      {"[Settings]\nMainLeft=5\n" + rest + ";" + std::string(5 << 20, 'x') + "\n", nullptr, 5,
-       true},
+      {"[Settings]\nMainLeft=5\n" + rest + ";" + QByteArray(5 << 20, 'x') + "\n", nullptr, 5, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.bytes.substr(0, 40));
-    Put(file, c.bytes);
+    SCOPED_TRACE(c.bytes.left(40).toStdString());
+    ASSERT_TRUE(Put(file, c.bytes));
     std::vector<std::string> problems;
     SettingsStore store(file);
     EXPECT_EQ(store.Read("/opt/kova", &problems).MainLeft, c.left);
@@ -145,7 +148,7 @@ TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
     EXPECT_EQ(written.value("Rates/ttyUSB3").toString(), c.kept ? "19200" : "");
   }
   // A store that really cannot be written still says so.
-  Put(temp.filePath("plain"), "x");
+  ASSERT_TRUE(Put(temp.filePath("plain"), "x"));
   SettingsStore blocked(temp.filePath("plain") + "/settings.ini");
   blocked.WriteLocation({});
   EXPECT_FALSE(blocked.Sync());

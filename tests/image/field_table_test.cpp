@@ -79,12 +79,6 @@ TEST(FieldTable, ClickRulesRunOnlyThroughApply) {
   EXPECT_EQ(cfg.ClkJog, "8");
   ApplyNumber(cfg, rate, -1, static_cast<int>(PocsagRate::R512));
   EXPECT_EQ(cfg.ClkJog, "16");
-  // The spacing keeps its button in step even when stored directly.
-  SetNumber(cfg, FieldOf(&C::ChanSpace), -1, 5000);
-  EXPECT_EQ(cfg.ChanSpaceOption, 0);
-  SetText(cfg, FieldOf(&Zone::CloseTMax), 4, "120");
-  EXPECT_EQ(cfg.Zones[4].CloseTMax, "120");
-  EXPECT_EQ(GetNumber(cfg, FieldOf(&C::Polarity)), static_cast<int>(PolarityMode::Normal));
   EXPECT_THROW(GetText(cfg, rate), std::logic_error);
   EXPECT_THROW(SetNumber(cfg, FieldOf(&C::VC), -1, 1), std::logic_error);
   EXPECT_THROW(GetText(cfg, FieldOf(&Zone::CloseRIC1), kZoneCount), std::out_of_range);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "field_edits.h"
 #include "image/clear_form.h"
 #include "image/frequency.h"
 #include "image/value_rules.h"
@@ -8,59 +9,32 @@
 namespace kova {
 namespace {
 
-struct BaudCase {
-  PocsagRate from;
-  PocsagRate to;
-  PolarityMode polarityBefore;
-  std::string clkJog;
-  PolarityMode polarityAfter;
-};
-
-TEST(PocsagBaud, PresetsTheClockJogAndDropsAutoAt2400) {
-  const std::vector<BaudCase> cases{
-      {PocsagRate::R1200, PocsagRate::R512, PolarityMode::Auto, "16", PolarityMode::Auto},
-      {PocsagRate::R512, PocsagRate::R1200, PolarityMode::Inverted, "8", PolarityMode::Inverted},
-      {PocsagRate::R1200, PocsagRate::R2400, PolarityMode::Auto, "4", PolarityMode::Normal},
-      {PocsagRate::R1200, PocsagRate::R2400, PolarityMode::Inverted, "4", PolarityMode::Inverted},
-      {PocsagRate::None, PocsagRate::R2400, PolarityMode::None, "4", PolarityMode::None},
-      // No change of value, no click: the typed jog stays.
-      {PocsagRate::R2400, PocsagRate::R2400, PolarityMode::Auto, "typed", PolarityMode::Auto},
+// A click runs the field's rule; it changes the fields named and nothing else.
+TEST(ClickRules, ARateOrASequenceFormatClickedChangesItsCompanions) {
+  const std::array<const char*, 3> cases[] = {
+      // before, click, after
+      {"PocsagBaud=1200; Polarity=Auto", "PocsagBaud=512", "PocsagBaud=512; ClkJog=16"},
+      {"PocsagBaud=512; Polarity=Inverted", "PocsagBaud=1200", "PocsagBaud=1200; ClkJog=8"},
+      {"PocsagBaud=1200; Polarity=Auto", "PocsagBaud=2400",
+       "PocsagBaud=2400; ClkJog=4; Polarity=Normal"},
+      {"PocsagBaud=1200; Polarity=Inverted", "PocsagBaud=2400", "PocsagBaud=2400; ClkJog=4"},
+      {"PocsagBaud=0; Polarity=0", "PocsagBaud=2400", "PocsagBaud=2400; ClkJog=4"},
+      {"PocsagBaud=2400; Polarity=Auto", "PocsagBaud=2400", ""},  // no change of value, no click
+      // Ticking one format unticks the other and cleans the text for it; unticking changes nothing
+      // else.
+      {"NumericVC=1; VC= AB CD EF GH IJ\tKL", "AlphaVC=1",
+       "AlphaVC=1; NumericVC=0; VC=ABCDEFGHIJK"},
+      {"AlphaVC=1; VC=12 ab-U5[]", "NumericVC=1", "AlphaVC=0; NumericVC=1; VC=12 -U5[]"},
+      {"AlphaVC=1; VC=a b", "AlphaVC=0", "AlphaVC=0"},
   };
-  for (const auto& c : cases) {
-    Configuration cfg;
-    cfg.PocsagBaud = c.from;
-    cfg.Polarity = c.polarityBefore;
-    cfg.ClkJog = "typed";
-    SelectPocsagBaud(cfg, c.to);
-    EXPECT_EQ(cfg.PocsagBaud, c.to);
-    EXPECT_EQ(cfg.ClkJog, c.clkJog);
-    EXPECT_EQ(cfg.Polarity, c.polarityAfter);
+  for (const auto& [before, click, after] : cases) {
+    const Configuration start = testing::Edited(StartupConfiguration(), before);
+    const Configuration clicked =
+        testing::Edited(testing::Edited(start, "ClkJog=typed"), click, true);
+    EXPECT_EQ(testing::Values(clicked, after), after) << before << " " << click;
+    EXPECT_TRUE(clicked == testing::Edited(testing::Edited(start, "ClkJog=typed"), after))
+        << before;
   }
-}
-
-TEST(SequenceFormat, TickingOneUnticksTheOtherAndCleansTheText) {
-  Configuration cfg;
-  cfg.NumericVC = 1;
-  cfg.VC = " AB CD EF GH IJ\tKL";
-  SetAlphaVC(cfg, 1);
-  EXPECT_EQ(cfg.AlphaVC, 1);
-  EXPECT_EQ(cfg.NumericVC, 0);
-  EXPECT_EQ(cfg.VC, "ABCDEFGHIJK");
-
-  cfg.VC = "12 ab-U5[]";
-  SetNumericVC(cfg, 1);
-  EXPECT_EQ(cfg.AlphaVC, 0);
-  EXPECT_EQ(cfg.VC, "12 -U5[]");
-}
-
-TEST(SequenceFormat, UntickingChangesNothingElse) {
-  Configuration cfg;
-  cfg.AlphaVC = 1;
-  cfg.VC = "a b";
-  SetAlphaVC(cfg, 0);
-  EXPECT_EQ(cfg.AlphaVC, 0);
-  EXPECT_EQ(cfg.NumericVC, 0);
-  EXPECT_EQ(cfg.VC, "a b");
 }
 
 TEST(SequenceFormat, EnforceCutsToTheFormatsLength) {

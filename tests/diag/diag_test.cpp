@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "diag/error_reporter.h"
-
+// Failures reported under their procedure's name, and the trace log's lines.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <vector>
+
+#include "diag/error_reporter.h"
+#include "diag/trace.h"
 
 namespace kova {
 namespace {
@@ -57,6 +61,52 @@ TEST(StreamReporter, WritesProcedureDescriptionAndNumber) {
   StreamReporter reporter(out);
   EXPECT_TRUE(reporter.ReportAndAsk(Failure(FailureCode::Overflow, "Overflow"), "InterpretEEprom"));
   EXPECT_EQ(out.str(), "InterpretEEprom: Overflow (6)\n");
+}
+
+class TraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetTraceSink([this](std::string_view line) { lines.emplace_back(line); });
+  }
+  void TearDown() override { SetTraceSink(nullptr); }
+  std::vector<std::string> lines;
+};
+
+TEST_F(TraceTest, LogHandsTheLineToTheSinkWithTheStampBeforeTheBlank) {
+  Log("++ Put EEprom", 0);
+  EXPECT_EQ(lines, std::vector<std::string>{" ++ Put EEprom"});
+  const std::string stamped = FormatTraceLine("+++ Program started", true);
+  EXPECT_NE(stamped.front(), ' ');
+  EXPECT_TRUE(stamped.ends_with(" +++ Program started")) << stamped;
+  EXPECT_GT(stamped.size(), std::string(" +++ Program started").size());
+}
+
+TEST_F(TraceTest, DumpsOfTheImageTheVerificationAreaAndTheBits) {
+  std::array<std::uint8_t, 256> image{};
+  image[0x1F] = 0xAB;
+  image[0xF0] = 0x0C;
+  DisplayEEprom(image);  // sixteen rows of hex led by the address
+  ASSERT_EQ(lines.size(), 16u);
+  EXPECT_TRUE(lines[1].starts_with("10:"));
+  EXPECT_TRUE(lines[1].ends_with(" AB"));
+  EXPECT_TRUE(lines[15].starts_with("F0: 0C 00"));
+
+  lines.clear();
+  image[248] = 0x81;
+  image[9] = 0x40;
+  DisplayEEpromBits(image);  // bytes 248 to 254, then 7 to 9, from bit 7
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], "byte 248: 10000001");
+  EXPECT_EQ(lines[9], "byte 9: 01000000");
+
+  lines.clear();
+  std::array<std::int16_t, 85> bits{};
+  bits[0] = 1;
+  bits[79] = 1;
+  DisplayBits(bits);  // ten rows of eight
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], "bits 0: 1 0 0 0 0 0 0 0");
+  EXPECT_EQ(lines[9], "bits 72: 0 0 0 0 0 0 0 1");
 }
 
 }  // namespace
