@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What needs a real line, against kova-sim on a pseudo-terminal: the rate
-// switch, the drain, the device lock, what a path that is no serial device
-// says, a hang-up and a tail after close. The fault table on the fake line
-// has the rest.
-
+// What needs a real line, against kova-sim on a pseudo-terminal: the rate switch,
+// the drain, the lock, paths that are no serial device, a hang-up, a tail after close.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
@@ -13,7 +10,6 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -29,6 +25,7 @@
 #include "printers.h"
 #include "qt_app.h"
 #include "sim_process.h"
+#include "test_files.h"
 
 namespace kova {
 namespace {
@@ -40,73 +37,57 @@ using test::SimProcess;
 constexpr int k115200 = 0, k9600 = 4, k19200 = 3, k1200 = 7;
 const std::vector<Message> kNone;
 
+// A cleared configuration at these rates, packed.
 Document DocumentAt(int baudPC, int baudKova) {
   Document doc;
   doc.cfg = StartupConfiguration();
   doc.cfg.BaudPC = baudPC;
   doc.cfg.BaudKova = baudKova;
-  return doc;
-}
-
-// The image of a cleared configuration that listens at this rate.
-EEpromImage ImageAt(int baud) {
-  Document doc = DocumentAt(baud, baud);
   PackEEprom(doc);
-  return doc.image;
+  return doc;
 }
 
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override { test::QtApp(); }
 
-  // With pauses short enough to run many Puts; the unit does not mind. (A Put
-  // at the unit's own pace runs in the window's test against kova-sim.)
+  // Short pauses, so that many Puts run; the unit does not mind.
   OperationResult Run(Operation kind, const Document& doc) {
     return RunOperation(
         {.kind = kind, .document = doc, .device = folder.Link(), .timings = timings});
   }
 
   const LinkTimings timings{.rxTimeout = 250ms, .pacing = 1ms, .settle = 100ms};
-
   test::SimFolder folder;
 };
 
-// One Put per rate of the list, each moving the unit to the next: every rate
-// carries a write and a read-back, and the PC follows the unit every time.
+// One Put per rate, each moving the unit to the next: the PC follows it every time.
 TEST_F(EndToEndTest, PutFollowsTheUnitThroughEveryRate) {
-  folder.WriteEEprom(ImageAt(k115200));
+  folder.WriteEEprom(DocumentAt(k115200, k115200).image);
   SimProcess sim(folder, {"--rate", "115200"});
-  int pc = k115200;
   for (int step = 1; step <= 8; ++step) {
-    const int next = step % 8;  // 57600, 38400, ... 1200, then back to 115200
-    SCOPED_TRACE(kBaudRates[next]);
+    const int pc = step - 1, next = step % 8;  // 57600, 38400, ... 1200, then 115200
     Document doc = DocumentAt(pc, next);
     doc.cfg.SndrTime = std::to_string(step);
     const OperationResult result = Run(Operation::Put, doc);
-    ASSERT_EQ(result.messages, kNone) << sim.Stop();
+    ASSERT_EQ(result.messages, kNone) << kBaudRates[next] << sim.Stop();
     ASSERT_EQ(result.document->cfg.BaudPC, next);
-    EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
-    pc = next;
   }
-  const OperationResult get = Run(Operation::Get, DocumentAt(pc, pc));
+  const OperationResult get = Run(Operation::Get, DocumentAt(k115200, k115200));
   ASSERT_EQ(get.messages, kNone);
   EXPECT_EQ(get.document->cfg.SndrTime, "8");
 }
 
 std::vector<std::string> qtWarnings;
 
-// The reset, one byte at 1200 bit/s, leaves before the port closes; the unit
-// then listens at the rate its EEPROM names, and a Get reads it exactly, even
-// from a thread that Qt knows nothing of (as a command line may call it),
-// without complaint from the serial port.
+// The reset, one byte at 1200 bit/s, leaves before the port closes; the unit then
+// listens at its EEPROM's rate, and a Get from a thread Qt knows nothing of (as a
+// command line's) reads it exactly, without complaint from the serial port.
 TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRateThenGetReadsIt) {
-  Document onUnit = DocumentAt(k9600, k9600);
-  onUnit.cfg.Zones[9].ToggleRIC1 = "2097151";
-  PackEEprom(onUnit);
+  const Document onUnit = DocumentAt(k9600, k9600);
   folder.WriteEEprom(onUnit.image);
   SimProcess sim(folder, {"--rate", "1200", "--ver1", "KOVA 10", "--ver2", "", "--ver3", "REV B"});
-  EXPECT_EQ(Run(Operation::Get, DocumentAt(k9600, k9600)).messages,
-            std::vector<Message>{CommunicationsError()})
+  EXPECT_EQ(Run(Operation::Get, onUnit).messages, std::vector<Message>{CommunicationsError()})
       << "not heard at 9600 before the reset";
   EXPECT_EQ(Run(Operation::Reset, DocumentAt(k1200, k9600)).messages, kNone);
   ASSERT_TRUE(sim.AwaitLog("reset")) << sim.Stop();
@@ -124,11 +105,9 @@ TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRateThenGetReadsIt) {
   EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
 }
 
-// A device that another run of this program holds (through any spelling of
-// its path), or that another program holds in exclusive mode, is not used,
-// and the other program keeps its exclusive mode. What a holder killed with
-// kill -9 leaves (exclusive mode and a lock file naming a process that has
-// ended) is taken over.
+// A device held by another run (through any spelling of its path) or by another
+// program in exclusive mode is left alone; what a holder killed with kill -9
+// leaves (exclusive mode, a lock file naming an ended process) is taken over.
 TEST_F(EndToEndTest, AHeldPortIsLeftAloneAndAStaleLockIsTakenOver) {
   SimProcess sim(folder);
   const auto get = [&] { return Run(Operation::Get, DocumentAt(k9600, k9600)).messages; };
@@ -156,28 +135,21 @@ TEST_F(EndToEndTest, AHeldPortIsLeftAloneAndAStaleLockIsTakenOver) {
   ASSERT_TRUE(ended.waitForFinished());
   std::string name = sim.Device().substr(std::string("/dev/").size());
   std::replace(name.begin(), name.end(), '/', '_');
-  QFile lock(QString::fromStdString("/run/lock/LCK.." + name));
-  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-  lock.write(QByteArray::number(ended.processId()) + "\nkovactl\n");
-  lock.close();
+  const QString lock = QString::fromStdString("/run/lock/LCK.." + name);
+  ASSERT_TRUE(test::Put(lock, QByteArray::number(ended.processId()) + "\nkovactl\n"));
   const int fd = ::open(sim.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(fd, 0);
   ASSERT_EQ(::ioctl(fd, TIOCEXCL), 0);
   ::close(fd);
   EXPECT_EQ(get(), kNone) << "a stale lock is taken over";
-  EXPECT_FALSE(lock.exists());
+  EXPECT_FALSE(QFile::exists(lock));
 }
 
-// A path given as the port that is no serial device is named for what it is,
-// at once, and a file there keeps its bytes.
+// A path that is no serial device is named for what it is; a file there keeps its bytes.
 TEST(QtSerialLine, APathThatIsNoSerialDeviceIsNamedForWhatItIs) {
   alarm(60);  // an open that blocks on the pipe ends the test here instead of hanging it
   QTemporaryDir temp;
   const auto at = [&](const char* name) { return temp.filePath(name).toStdString(); };
-  QFile file(temp.filePath("unit.kova"));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("[EEprom]\r\n");
-  file.close();
+  ASSERT_TRUE(test::Put(temp.filePath("unit.kova"), "[EEprom]\r\n"));
   ASSERT_EQ(::mkfifo(at("pipe").c_str(), 0600), 0);
   ASSERT_EQ(::mkdir(at("folder").c_str(), 0700), 0);
   ASSERT_EQ(::symlink(at("loop").c_str(), at("loop").c_str()), 0);
@@ -204,38 +176,27 @@ TEST(QtSerialLine, APathThatIsNoSerialDeviceIsNamedForWhatItIs) {
     EXPECT_EQ(said, reason);
   }
   ::close(sock);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), "[EEprom]\r\n");
+  EXPECT_EQ(test::Bytes(temp.filePath("unit.kova")), "[EEprom]\r\n");
   alarm(0);
 }
 
-// The simulator's --link takes a new name or a link, never someone's file:
-// a file there would be replaced by the link and then removed with it. Nor
-// is a file under the name the link is first made as ("NAME.new") removed.
+// kova-sim's --link never replaces someone's file, at NAME or at "NAME.new".
 TEST(SimLink, AFileWhereTheLinkShouldGoIsRefusedAndKept) {
   QTemporaryDir temp;
-  for (const char* name : {"unit", "fresh.new"}) {
-    QFile file(temp.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("precious");
-  }
+  ASSERT_TRUE(test::Put(temp.filePath("unit"), "precious"));
+  ASSERT_TRUE(test::Put(temp.filePath("fresh.new"), "precious"));
   for (const char* link : {"unit", "fresh"}) {
     const test::Ran ran = test::Run(KOVA_SIM, {"--link", temp.filePath(link)});
     EXPECT_EQ(ran.status, 1) << link;
     EXPECT_TRUE(ran.err.contains("exists and is not a symbolic link")) << link;
   }
-  for (const char* name : {"unit", "fresh.new"}) {
-    QFile file(temp.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    EXPECT_EQ(file.readAll(), "precious");
-  }
+  EXPECT_EQ(test::Bytes(temp.filePath("unit")), "precious");
+  EXPECT_EQ(test::Bytes(temp.filePath("fresh.new")), "precious");
 }
 
-// The faults that need a real line, at the line's own pace or with slow
-// bytes: a transmitter that runs on, an answer whose tail goes on after the
-// port closes for the new rate, a hang-up. Each ends in its message (title
-// and start of text), says truly what a Put left in the unit, leaves the port
-// closed, and the next operation on the sound unit works.
+// A transmitter that runs on, a tail that goes on while the port reopens at the new
+// rate, a hang-up: each ends in its message (title, start of text) by its deadline,
+// says what a Put left, leaves the port closed, and the sound unit then answers.
 struct Fault {
   const char* name;
   Operation kind;
@@ -243,10 +204,6 @@ struct Fault {
   Message message;
   UnitState left;
 };
-
-void PrintTo(const Fault& fault, std::ostream* out) {
-  *out << fault.name;
-}
 
 const Message kLost{"Communications Error", "The connection through "};
 // clang-format off
@@ -264,9 +221,8 @@ TEST_P(FaultMatrix, EndsInItsMessageAndSaysWhatTheUnitHolds) {
   const Fault& fault = GetParam();
   Document window = DocumentAt(k9600, k19200);  // a Put moves the unit
   window.cfg.Zones[4].OpenRIC1 = "4242";
-  Document sent = window;
-  PackEEprom(sent);
-  const EEpromImage before = ImageAt(k9600);
+  PackEEprom(window);
+  const EEpromImage before = DocumentAt(k9600, k9600).image;
   folder.WriteEEprom(before);
   {
     SimProcess faulty(folder, fault.options);
@@ -280,21 +236,17 @@ TEST_P(FaultMatrix, EndsInItsMessageAndSaysWhatTheUnitHolds) {
     const std::string& text = result.messages[0].text;
     EXPECT_EQ(result.messages[0].title, fault.message.title);
     EXPECT_EQ(text.rfind(fault.message.text, 0), 0u) << text;
-    if (fault.message == kLost) {  // the reason is the gone device's own, not a stale one
-      EXPECT_TRUE(text.ends_with("was unplugged (Input/output error).")) << text;
-    }
+    EXPECT_TRUE(fault.message != kLost || text.ends_with("was unplugged (Input/output error)."))
+        << "the gone device's own reason, not a stale one: " << text;
     EXPECT_EQ(OpenHandlesTo(faulty.Device()), 0) << "the port is closed";
     EXPECT_TRUE(faulty.Running()) << "the simulator rides it out";
     EXPECT_EQ(result.unit, fault.left);
     EXPECT_EQ(result.document.has_value(), fault.left == UnitState::Written);
     faulty.Stop();
     const EEpromImage held = folder.ReadEEprom();
-    if (fault.left == UnitState::Unchanged) {
-      EXPECT_EQ(held, before);
-    }
-    if (fault.left == UnitState::Written) {
-      EXPECT_TRUE(std::equal(held.begin() + 4, held.end(), sent.image.begin() + 4));
-    }
+    EXPECT_TRUE(fault.left != UnitState::Unchanged || held == before);
+    EXPECT_TRUE(fault.left != UnitState::Written ||
+                std::equal(held.begin() + 4, held.end(), window.image.begin() + 4));
   }
   SimProcess sound(folder);
   window.cfg.BaudPC = addr::kUnitRate.Get(folder.ReadEEprom());
