@@ -66,7 +66,6 @@ const std::string k8 = "vvvvvvvv";
 const test::UnitAnswers kAckOnly{.versions = {"", "", ""}, .command = 'v', .cut = 3};
 const test::UnitAnswers kCut{.command = 'v', .cut = 1};
 const test::UnitAnswers kLong{.versions = {std::string(81, 'A'), "", ""}};
-const test::UnitAnswers kHigh{.versions = {"\xA9 KOVA", "", ""}};
 
 // clang-format off
 const Row kRows[] = {
@@ -81,7 +80,7 @@ const Row kRows[] = {
     {"sound where last seen", Probe, {.rate = 1, .lastSeen = 57600}, None, {}, Unchanged, 0, "v"},
     {"sound, last seen elsewhere", Probe, {.rate = 5, .lastSeen = 2400}, None, {}, Unchanged, 0, "vvvvvvv"},
     {"sound and slow", Get, {.unit = {.byteDelay = 20ms}}, None, {}, Unchanged, 0, "v##"},
-    {"a version line of 80 bytes", Get, {.unit = {.versions = {std::string(80, 'A'), "", ""}}}, None, {}, Unchanged, 0, "v##"},
+    {"a version line of 80 bytes, the last printable", Get, {.unit = {.versions = {std::string(80, '~'), " ", ""}}}, None, {}, Unchanged, 0, "v##"},
     // A version line that times out is kept as far as it came; only the probe wants it whole.
     {"an acknowledge alone", Get, {.unit = kAckOnly}, None, {}, Unchanged, 0, "v##"},
     {"an acknowledge alone", Probe, {.unit = kAckOnly}, UnexpectedData, {kOdd}, Unchanged, 0, k8},
@@ -90,7 +89,7 @@ const Row kRows[] = {
     // Version lines are printable ASCII within 80 bytes, for Get and probe alike.
     {"a line feed in a line", Get, {.unit = {.versions = {"A\nB", "C", "D"}}}, UnexpectedData, {kOdd}, Unchanged, 0, "v"},
     {"an acknowledge in a line", Get, {.unit = {.versions = {"\x06KOVA", "C", "D"}}}, UnexpectedData, {kOdd}, Unchanged, 0, "v"},
-    {"a byte above 0x7E", Get, {.unit = kHigh}, UnexpectedData, {kOdd}, Unchanged, 0, "v"},
+    {"a byte above 0x7E", Get, {.unit = {.versions = {"\x7F KOVA", "", ""}}}, UnexpectedData, {kOdd}, Unchanged, 0, "v"},
     {"a byte above 0x7E, slowly", Probe, {.unit = {.versions = {"\xA9 KOVA", "", ""}, .byteDelay = 2ms}, .rate = k2400}, UnexpectedData, {kOdd}, Unchanged, 0, k8},
     {"a line that never ends", Get, {.unit = kLong}, UnexpectedData, {kOdd}, Unchanged, 0, "v"},
     {"a line that never ends", Probe, {.unit = kLong}, UnexpectedData, {kOdd}, Unchanged, 0, k8},
