@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kova-sim's parts: the unit model, its options and its EEPROM file. The
-// model's answers and faults are met through every protocol test (FakeUnit)
-// and, in kova-sim itself, through the end-to-end tests and the fault matrix.
+// kova-sim's parts: the unit model (which also answers the fault table), its
+// options and its EEPROM file.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,21 +19,19 @@ using test::PatternImage;
 
 const EEpromImage kImage = PatternImage(4);
 
-// A write cut short ends when the PC closes the line or when its next byte
-// is late; with --write-timeout only the late byte ends it, and until then
-// the unit stores a command as configuration.
+// A write cut short ends when the line closes or the next byte is late; with
+// --write-timeout only a late byte, and until then a command is stored.
 TEST(UnitModel, AnInterruptedWriteKeepsWhatCameAndTheOldRateUntilReset) {
-  struct Case {
+  const struct {
     bool closed;  // the PC closed the line, else the next byte is late
     bool outlivesClose;
     std::chrono::milliseconds next;  // after the last byte
     bool storedAsConfiguration;
-  };
-  const Case cases[] = {{true, false, 1ms, false},
-                        {false, false, 2001ms, false},
-                        {true, true, 400ms, true},
-                        {true, true, 501ms, false}};
-  for (const Case& c : cases) {
+  } cases[] = {{true, false, 1ms, false},
+               {false, false, 2001ms, false},
+               {true, true, 400ms, true},
+               {true, true, 501ms, false}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     UnitModel unit(
         kImage, {"A", "BB", ""},
@@ -68,12 +65,11 @@ TEST(UnitModel, AnInterruptedWriteKeepsWhatCameAndTheOldRateUntilReset) {
 
 // Noise goes where the fault says, around every answer alike.
 TEST(UnitModel, NoiseGoesBeforeOrAfterTheAcknowledgeOrAfterTheAnswer) {
-  struct Case {
+  constexpr std::uint8_t J = UnitModel::kStrayByte, A = UnitModel::kAcknowledge;
+  const struct {
     UnitFaults faults;
     std::vector<std::uint8_t> version;
-  };
-  constexpr std::uint8_t J = UnitModel::kStrayByte, A = UnitModel::kAcknowledge;
-  const Case cases[] = {
+  } cases[] = {
       {{}, {A, 'V', '\r'}},
       {{.stray = 2}, {J, J, A, 'V', '\r'}},
       {{.afterAck = 1}, {A, J, 'V', '\r'}},
@@ -81,7 +77,7 @@ TEST(UnitModel, NoiseGoesBeforeOrAfterTheAcknowledgeOrAfterTheAnswer) {
       {{.stray = 1, .afterAck = 1, .trail = 1}, {J, A, J, 'V', '\r', J}},
       {{.ackByte = 0x15}, {0x15, 'V', '\r'}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     UnitModel unit(kImage, {"V", "", ""}, c.faults);
     std::vector<std::uint8_t> expected = c.version;
     expected.insert(expected.end() - (c.faults.trail ? 1 : 0), {'\r', '\r'});
@@ -92,16 +88,15 @@ TEST(UnitModel, NoiseGoesBeforeOrAfterTheAcknowledgeOrAfterTheAnswer) {
 }
 
 TEST(UnitModel, ElapsedCounterCarriesMinutesIntoHours) {
-  struct Case {
+  const struct {
     std::array<std::uint8_t, 4> before;
     long minutes;
     std::array<std::uint8_t, 4> after;
-  };
-  const Case cases[] = {{{59, 0, 0, 0}, 1, {0, 1, 0, 0}},
-                        {{30, 0xFF, 0, 0}, 30, {0, 0, 1, 0}},
-                        {{59, 0xFF, 0xFF, 0xFF}, 1, {0, 0, 0, 0}},
-                        {{10, 2, 0, 0}, 125, {15, 4, 0, 0}}};
-  for (const Case& c : cases) {
+  } cases[] = {{{59, 0, 0, 0}, 1, {0, 1, 0, 0}},
+               {{30, 0xFF, 0, 0}, 30, {0, 0, 1, 0}},
+               {{59, 0xFF, 0xFF, 0xFF}, 1, {0, 0, 0, 0}},
+               {{10, 2, 0, 0}, 125, {15, 4, 0, 0}}};
+  for (const auto& c : cases) {
     EEpromImage image{};
     std::copy(c.before.begin(), c.before.end(), image.begin());
     UnitModel unit(image, {});

@@ -9,7 +9,7 @@ namespace kova::test {
 // application object; one is made on first use and lives to the end.
 inline QCoreApplication& QtApp() {
   static int argc = 1;
-  static char name[] = "link_tests";
+  static char name[] = "tests";
   static char* argv[] = {name, nullptr};
   static QCoreApplication app(argc, argv);
   return app;
