@@ -34,9 +34,17 @@ Ran Run(const QString& program, const QStringList& args, const Child& how) {
       setrlimit(RLIMIT_FSIZE, &limit);
     });
   }
+  if (!how.output.isEmpty()) process.setStandardOutputFile(how.output);
   process.start(program, args);
   process.write(how.input);
   process.closeWriteChannel();
+  QByteArray err;
+  if (how.signal != 0) {
+    process.setReadChannel(QProcess::StandardError);
+    while (!err.contains(how.signalOn) && process.waitForReadyRead(how.timeoutMs))
+      err += process.readAllStandardError();
+    if (err.contains(how.signalOn)) ::kill(static_cast<pid_t>(process.processId()), how.signal);
+  }
   if (!process.waitForFinished(how.timeoutMs)) {
     process.kill();
     process.waitForFinished();
@@ -44,7 +52,7 @@ Ran Run(const QString& program, const QStringList& args, const Child& how) {
   }
   return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
+          QString::fromUtf8(err + process.readAllStandardError())};
 }
 
 }  // namespace kova::test

@@ -23,10 +23,13 @@ struct Ran {
 // how large a file it may write (0: a disk that takes nothing). The limit comes
 // with SIGXFSZ at its default, so a program that does not ignore it dies.
 struct Child {
-  QByteArray input;
-  QMap<QString, QString> env;  // an empty value removes the variable
+  QByteArray input = {};
+  QMap<QString, QString> env = {};  // an empty value removes the variable
   long long fileSizeLimit = -1;
   int timeoutMs = 30000;
+  QString output = {};  // a file standard output goes to instead ("/dev/full")
+  int signal = 0;       // sent once standard error has shown signalOn
+  QByteArray signalOn = {};
 };
 
 Ran Run(const QString& program, const QStringList& args, const Child& how = {});
