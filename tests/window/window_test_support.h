@@ -26,6 +26,7 @@
 #include "files/profile.h"
 #include "files/user_settings.h"
 #include "image/field_names.h"
+#include "printers.h"
 #include "window/main_window.h"
 #include "window/prompter.h"
 #include "window/tab_grid.h"
@@ -105,7 +106,7 @@ inline std::vector<SerialDevice> TestDevices() {
 // A started window, shown and active so that the focus moves as for a user,
 // over settings, port mapping and backups of its own in a temporary folder.
 // Operations reach no unit: `unit` answers them, on the worker's thread.
-class WindowTest : public testing::Test {
+class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
@@ -159,6 +160,12 @@ class WindowTest : public testing::Test {
   }
   QString text(const std::string& name) { return find<QLineEdit>(name)->text(); }
   Configuration& cfg() { return window->document().cfg; }
+  std::vector<std::string> shownTexts() const {
+    std::vector<std::string> texts;
+    for (const Message& message : prompter.shown)
+      texts.push_back(message.text);
+    return texts;
+  }
 
   void showTab(int index) {
     ASSERT_TRUE(window->tabs().setCurrentIndex(index));
