@@ -16,48 +16,7 @@ namespace {
 
 constexpr const char* kFilter = "Kova (*.kova)|*.kova|All Files (*.*)|*.*";
 
-class FileMenuTest : public WindowTest {
- protected:
-  // What every named control shows, and whether it is hidden.
-  std::map<std::string, std::string> view() {
-    std::map<std::string, std::string> shown;
-    for (const QWidget* w : window->findChildren<QWidget*>()) {
-      QString value = w->property("text").toString() + w->property("currentText").toString();
-      if (w->property("checked").toBool()) value += " ticked";
-      if (w->isHidden()) value += " hidden";
-      if (!w->objectName().isEmpty()) shown[w->objectName().toStdString()] = value.toStdString();
-    }
-    return shown;
-  }
-};
-
-TEST_F(FileMenuTest, NewClearsTheFormButKeepsTheUsersChoices) {
-  const auto started = view();
-  Configuration& c = cfg();
-  c.FileName = "site.kova";  // cleared, as the next three
-  c.Zones[6].CloseRIC1 = "1234";
-  c.SynthRx = 1;
-  c.PocsagBaud = PocsagRate::R2400;
-  c.Zones[6].CloseFunc = 2;  // kept, as the next two
-  c.Zones[6].TxMonitor = 1;
-  c.RlyMode = OutputMode::Timed;
-  window->Refresh();
-  prompter.saveAnswer = SaveChoice::Discard;
-  find<QAction>("MenuFileNew")->trigger();
-  std::map<std::string, std::string> changed;  // all that differs from a fresh start
-  for (const auto& [name, shown] : view())
-    if (started.at(name) != shown) changed[name] = shown;
-  EXPECT_EQ(changed, (std::map<std::string, std::string>{
-                         {"chkTxMonitor(6)", "Test Call Monitor ticked"},
-                         {"Label28(6)", "Timeout"},  // the test call monitor's caption
-                         {"lstCloseFunc(6)", "C"},
-                         {"optRlyTimed", "Timed ticked"},
-                         {"optRlyWireOrd", "Fixed"},
-                         {"txtRlyTime", "0"},  // shown, for a timed relay
-                         {"Label28(12)", "Time"},
-                         {"Label56", "S"}}));
-  EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");  // a new form is not unsaved
-}
+using FileMenuTest = WindowTest;
 
 // New, Open, Get and Exit ask first; Cancel, or a Save whose dialog is
 // cancelled, keeps the changes and stops the command.
