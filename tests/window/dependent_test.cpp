@@ -54,22 +54,17 @@ TEST_F(DependentTest, EachClickRunsTheModelsRuleAndTheViewShowsEverythingItChang
 }
 
 TEST_F(DependentTest, ControlsShowOnlyWhileTheValuesCallForThem) {
+  // A click, then a control that follows it and whether it shows.
+  // clang-format off
   const std::tuple<const char*, const char*, bool> steps[] = {
-      // click, then what shows
-      {"chkEnableAlphaSub", "txtAlphaSubRIC", true},       // Orvel protocol on, Sub ticked
-      {"chkEnableAlphaCode", "chkEnableAlphaSub", false},  // a ticked Sub hides with Orvel
-      {"chkEnableAlphaCode", "txtAlphaSubRIC", true},
-      {"chkEnableAlphaSub", "lstAlphaSubFunc", false},
-      {"chkEnableNumericSub", "txtNumericSubRIC", true},
-      {"chkEnableNumericCode", "txtNumericSubRIC", false},
-      {"chkEnableNumericCode", "chkEnableNumericSub", true},
-      {"opt2400", "optAutoPol", false},
-      {"opt512", "optAutoPol", true},
-      {"optRlyTimed", "txtRlyTime", true},
-      {"optSndrTimed", "txtSndrTime", true},
-      {"optSndrWireOrd", "Label30", false},
-      {"chkSynthRx", "frmSynthRx", true},
-      {"chkSynthRx", "frmSynthRx", false}};
+      {"chkEnableAlphaSub", "txtAlphaSubRIC", true}, {"chkEnableAlphaCode", "chkEnableAlphaSub", false},
+      {"chkEnableAlphaCode", "txtAlphaSubRIC", true}, {"chkEnableAlphaSub", "lstAlphaSubFunc", false},
+      {"chkEnableNumericSub", "txtNumericSubRIC", true}, {"chkEnableNumericCode", "txtNumericSubRIC", false},
+      {"chkEnableNumericCode", "chkEnableNumericSub", true}, {"opt2400", "optAutoPol", false},
+      {"opt512", "optAutoPol", true}, {"optRlyTimed", "txtRlyTime", true},
+      {"optSndrTimed", "txtSndrTime", true}, {"optSndrWireOrd", "Label30", false},
+      {"chkSynthRx", "frmSynthRx", true}, {"chkSynthRx", "frmSynthRx", false}};
+  // clang-format on
   for (const auto& [control, shown, visible] : steps) {
     window->GoToControl(control);
     click(control);

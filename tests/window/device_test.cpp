@@ -40,72 +40,53 @@ class DeviceButtonsTest : public WindowTest {
   }
 };
 
-TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChangesNothingElse) {
-  QSemaphore step;  // the test lets the unit on, one phase at a time
-  unit = [&](const OperationRequest& request, const ProgressSink& progress) {
-    progress({"PUT", 10, 252});
-    step.tryAcquire(1, 10000);
-    progress({"VERIFY", 200, 256});
-    step.tryAcquire(1, 10000);
-    OperationResult result;
-    result.kind = request.kind;
-    result.unit = UnitState::Differs;
-    result.messages = {VerificationError(), CommunicationsError()};
-    result.document = request.document;
-    result.differences = {{0x0A, 0x00, 0x07}};  // the Reset RIC's low byte
-    return result;
-  };
-  prompter.askAnswer = false;  // closing does not cancel it
-  window->OnPutClicked();
-  for (const auto& [caption, done, expected] : {std::tuple{"PUT", 10, 252}, {"VERIFY", 200, 256}}) {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->progressBar().value() == done; }, 10000));
-    EXPECT_EQ(window->busyLabel().text(), caption);
-    EXPECT_TRUE(window->busyLabel().isVisible());
-    EXPECT_EQ(window->progressBar().maximum(), expected);
-    EXPECT_EQ(usable(), 0u);
-    window->OnGetClicked();
-    window->OnPutClicked();
-    EXPECT_FALSE(window->close());
-    step.release();
-  }
-  waitIdle();
-  EXPECT_EQ(requestCount(), 1u);  // one at a time
-  EXPECT_EQ(backups("put").size(), 1u);
-  EXPECT_EQ(prompter.asked.size(), 2u);  // the closes
-  Message differs = VerificationError(), tried = CommunicationsError();
-  differs.details =  // what differs is in its details
-      "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
-      "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n";
-  tried.text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
-  EXPECT_EQ(prompter.shown, (std::vector{differs, tried}));
-  EXPECT_FALSE(window->busyLabel().isVisible() || window->progressBar().isVisible());
-  EXPECT_EQ(usable(), 2u + 6u + 17u);
-  EXPECT_TRUE(window->close());
-}
-
-// Cancel, Escape or closing the window stop it between two bytes, with what the unit holds.
-TEST_F(DeviceButtonsTest, ARunningOperationCanBeStoppedAndSaysWhatTheUnitHolds) {
+// While an operation runs the window shows its phase and progress and starts or
+// changes nothing else; Cancel, Escape or closing stop it between two bytes, and
+// its messages say what happened, with where it was tried and what differs.
+TEST_F(DeviceButtonsTest, ARunningOperationShowsItselfBlocksTheRestAndCanBeStopped) {
   unit = [](const OperationRequest& request, const ProgressSink& progress) {
-    progress({"PUT", 10, 252});
+    progress({"VERIFY", 200, 256});
     const QDeadlineTimer patience(10000);
     while (!(request.cancel && *request.cancel) && !patience.hasExpired())
       QThread::msleep(1);
     OperationResult result;
-    result.kind = request.kind;
-    if (request.cancel && *request.cancel) result.messages = {Interrupted()};
+    std::tie(result.kind, result.unit, result.document) =
+        std::tuple(request.kind, UnitState::Differs, request.document);
+    result.messages = {VerificationError(), CommunicationsError()};
+    result.differences = {{0x0A, 0x00, 0x07}};  // the Reset RIC's low byte
     return result;
   };
+  Message differs = VerificationError(), tried = CommunicationsError();
+  differs.details =
+      "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
+      "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n";
+  tried.text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
+  int round = 0;
   for (const std::function<void()>& stop : std::vector<std::function<void()>>{
            [&] { click("cmdCancel"); }, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); },
-           [&] { window->close(); }}) {  // closing is refused until it has stopped
-    prompter.shown.clear();
+           [&] { window->close(); }}) {
+    prompter = RecordingPrompter();
+    prompter.askAnswer = false;  // a close that does not cancel it
     window->OnPutClicked();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->progressBar().value() == 10; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->progressBar().value() == 200; }, 10000));
+    EXPECT_EQ(window->busyLabel().text(), "VERIFY");
+    EXPECT_TRUE(window->busyLabel().isVisible() && find("cmdCancel")->isVisible());
+    EXPECT_EQ(window->progressBar().maximum(), 256);
+    EXPECT_EQ(usable(), 0u);
+    window->OnGetClicked();
+    window->OnPutClicked();
+    EXPECT_FALSE(window->close());
+    prompter.askAnswer = true;
     stop();
     waitIdle();
-    EXPECT_EQ(prompter.shown, std::vector{Interrupted()});
-    EXPECT_FALSE(find("cmdCancel")->isVisible());
+    EXPECT_EQ(prompter.shown, (std::vector{differs, tried}));
+    EXPECT_EQ(prompter.asked.size(), ++round == 3 ? 2u : 1u);  // the closes
+    EXPECT_FALSE(window->busyLabel().isVisible() || window->progressBar().isVisible() ||
+                 find("cmdCancel")->isVisible());
+    EXPECT_EQ(usable(), 2u + 6u + 17u);
   }
+  EXPECT_EQ(requestCount(), 3u);  // one at a time
+  EXPECT_FALSE(backups("put").empty());
   EXPECT_FALSE(window->isVisible());
 }
 
