@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QDeadlineTimer>
-#include <QProgressBar>
-#include <QSemaphore>
-#include <QThread>
-
+// The window's side of the device commands; what the link does on the line,
+// and each fault's outcome, is tried against the fake line.
 #include "image/interpret.h"
 #include "image/pack.h"
 #include "link/link_messages.h"
+#include "link/port_map.h"
+#include "link/probe.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -14,113 +13,91 @@ namespace {
 
 class DeviceButtonsTest : public WindowTest {
  protected:
-  // What the user can still do, beyond looking at other tabs.
-  std::vector<std::string> usable() {
-    std::vector<std::string> names;
-    for (const char* button : {"cmdGet", "cmdPut"})
-      if (find(button)->isEnabled()) names.push_back(button);
+  // What the user can still do, beyond looking at other tabs: buttons, File commands, pages.
+  std::size_t usable() {
+    std::size_t n = find("cmdGet")->isEnabled() + find("cmdPut")->isEnabled();
     for (const QAction* action : find<QMenu>("MenuFile")->actions())
-      if (action->isEnabled() && !action->isSeparator())
-        names.push_back(action->objectName().toStdString());
+      n += action->isEnabled() && !action->isSeparator();
     for (int tab = 0; tab < window->tabs().count(); ++tab)
-      if (window->tabs().widget(tab)->isEnabled()) names.push_back("page " + std::to_string(tab));
-    return names;
+      n += window->tabs().widget(tab)->isEnabled();
+    return n;
+  }
+  // The unit reads this document: the form, packed and read back, unless changed.
+  OperationResult read() {
+    OperationResult result;
+    result.succeeded = true;
+    result.document = window->document();
+    PackEEprom(*result.document);
+    InterpretEEprom(*result.document);
+    return result;
+  }
+  void answer(const OperationResult& result) {
+    unit = [result](const OperationRequest& request, const ProgressSink&) {
+      OperationResult copy = result;
+      copy.kind = request.kind;
+      return copy;
+    };
   }
 };
 
-TEST_F(DeviceButtonsTest, WhileAnOperationRunsTheWindowShowsItAndStartsOrChangesNothingElse) {
-  QSemaphore step;  // the test lets the unit on, one phase at a time
-  unit = [&](const OperationRequest& request, const ProgressSink& progress) {
-    progress({"PUT", 10, 252});
-    step.tryAcquire(1, 10000);
-    progress({"VERIFY", 200, 256});
-    step.tryAcquire(1, 10000);
-    OperationResult result;
-    result.kind = request.kind;
-    result.messages = {VerificationError(), UnexpectedResponse()};
-    result.document = request.document;
-    result.differences = {{0x0A, 0x00, 0x07}};  // the Reset RIC's low byte
-    return result;
-  };
-  prompter.askAnswer = false;  // closing does not cancel it
-  window->OnPutClicked();
-  for (const auto& [caption, done, expected] :
-       {std::tuple{"PUT", 10, 252}, std::tuple{"VERIFY", 200, 256}}) {
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-          return window->busyLabel().text() == caption && window->progressBar().value() == done;
-        },
-        10000));
-    EXPECT_TRUE(window->busyLabel().isVisible());
-    EXPECT_EQ(window->progressBar().maximum(), expected);
-    EXPECT_EQ(usable(), std::vector<std::string>{});
-    window->OnGetClicked();
-    window->OnPutClicked();
-    EXPECT_FALSE(window->close());
-    step.release();
-  }
-  waitIdle();
-  EXPECT_EQ(requestCount(), 1u);  // one at a time
-  EXPECT_EQ(backups("put").size(), 1u);
-  EXPECT_EQ(prompter.asked.size(), 2u);  // the closes
-  ASSERT_EQ(prompter.shown.size(), 2u);
-  EXPECT_EQ(prompter.shown[0].text, VerificationError().text);  // what differs is in its details
-  EXPECT_EQ(prompter.shown[0].details,
-            "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
-            "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n");
-  EXPECT_EQ(prompter.shown[1], UnexpectedResponse());
-  EXPECT_FALSE(window->busyLabel().isVisible());
-  EXPECT_FALSE(window->progressBar().isVisible());
-  EXPECT_EQ(usable().size(), 2u + 6u + 17u);  // buttons, File commands, pages
-  EXPECT_TRUE(window->close());
-}
-
-// Cancel, Escape or closing the window stop it between two bytes, with what the unit holds.
-TEST_F(DeviceButtonsTest, ARunningOperationCanBeStoppedAndSaysWhatTheUnitHolds) {
+// While an operation runs the window shows its phase and progress and starts or
+// changes nothing else; Cancel, Escape or closing stop it between two bytes, and
+// its messages say what happened, with where it was tried and what differs.
+TEST_F(DeviceButtonsTest, ARunningOperationShowsItselfBlocksTheRestAndCanBeStopped) {
   unit = [](const OperationRequest& request, const ProgressSink& progress) {
-    progress({"PUT", 10, 252});
+    progress({"VERIFY", 200, 256});
     const QDeadlineTimer patience(10000);
     while (!(request.cancel && *request.cancel) && !patience.hasExpired())
       QThread::msleep(1);
     OperationResult result;
-    result.kind = request.kind;
-    if (request.cancel && *request.cancel)
-      result.messages = {Interrupted(), UnitPartlyWritten(10, 252)};
+    std::tie(result.kind, result.unit, result.document) =
+        std::tuple(request.kind, UnitState::Differs, request.document);
+    result.messages = {VerificationError(), CommunicationsError()};
+    result.differences = {{0x0A, 0x00, 0x07}};  // the Reset RIC's low byte
     return result;
   };
-  for (const char* how : {"Cancel", "Escape", "close"}) {
-    SCOPED_TRACE(how);
-    prompter.shown.clear();
+  Message differs = VerificationError(), tried = CommunicationsError();
+  differs.details =
+      "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
+      "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n";
+  tried.text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
+  int round = 0;
+  for (const std::function<void()>& stop : std::vector<std::function<void()>>{
+           [&] { click("cmdCancel"); }, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); },
+           [&] { window->close(); }}) {
+    prompter = RecordingPrompter();
+    prompter.askAnswer = false;  // a close that does not cancel it
     window->OnPutClicked();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->progressBar().value() == 10; }, 10000));
-    if (how == std::string("Cancel")) click("cmdCancel");
-    if (how == std::string("Escape")) QTest::keyClick(window.get(), Qt::Key_Escape);
-    if (how == std::string("close")) window->close();  // refused until it has stopped
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->progressBar().value() == 200; }, 10000));
+    EXPECT_EQ(window->busyLabel().text(), "VERIFY");
+    EXPECT_TRUE(window->busyLabel().isVisible() && find("cmdCancel")->isVisible());
+    EXPECT_EQ(window->progressBar().maximum(), 256);
+    EXPECT_EQ(usable(), 0u);
+    window->OnGetClicked();
+    window->OnPutClicked();
+    EXPECT_FALSE(window->close());
+    prompter.askAnswer = true;
+    stop();
     waitIdle();
-    EXPECT_EQ(prompter.shown, (std::vector{Interrupted(), UnitPartlyWritten(10, 252)}));
-    EXPECT_FALSE(find("cmdCancel")->isVisible());
+    EXPECT_EQ(prompter.shown, (std::vector{differs, tried}));
+    EXPECT_EQ(prompter.asked.size(), ++round == 3 ? 2u : 1u);  // the closes
+    EXPECT_FALSE(window->busyLabel().isVisible() || window->progressBar().isVisible() ||
+                 find("cmdCancel")->isVisible());
+    EXPECT_EQ(usable(), 2u + 6u + 17u);
   }
+  EXPECT_EQ(requestCount(), 3u);  // one at a time
+  EXPECT_FALSE(backups("put").empty());
   EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked) {
-  Document held = window->document();
-  PackEEprom(held);
-  InterpretEEprom(held);
-  unit = [&](const OperationRequest& request, const ProgressSink&) {
-    OperationResult result;
-    result.kind = request.kind;
-    result.succeeded = true;
-    result.document = held;
-    return result;
-  };
+  answer(read());
   cfg().Zones[0].CloseRIC1 = "4242";
   window->Refresh();
   for (const bool load : {false, true}) {
     prompter.loadUnitValues = load;
     window->OnCompareClicked();  // unsaved edits are not lost to it: no question
     waitIdle();
-    ASSERT_EQ(prompter.compared.size(), load ? 2u : 1u);
     const auto& [heading, fields] = prompter.compared.back();
     EXPECT_EQ(heading, "1 field differs between the form and the Kova Pro on COM1 (/dev/ttyUSB0):");
     ASSERT_EQ(fields.size(), 1u);
@@ -128,117 +105,93 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
               "Chan 1 Close RIC|Chan 1|4242|0");
     EXPECT_EQ(cfg().Zones[0].CloseRIC1, load ? "0" : "4242");
   }
-  EXPECT_TRUE(prompter.asked.empty());
+  EXPECT_EQ(prompter.compared.size() + prompter.asked.size(), 2u);
 }
 
+// Function codes the lists cannot show: interpreting them warns, and packing
+// the image again would change it. The window and the backup keep it as read.
 TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
-  // Function codes the lists cannot show: interpreting them warns, and
-  // packing the image again would change it.
-  EEpromImage read{};
-  read.fill(0xFF);
-  unit = [&](const OperationRequest& request, const ProgressSink&) {
-    OperationResult result;
-    result.kind = request.kind;
-    result.succeeded = true;
-    result.document = request.document;
-    result.document->image = read;
-    result.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
-    result.warnings = InterpretEEprom(*result.document);
-    return result;
-  };
+  OperationResult unitRead = read();
+  unitRead.document->image.fill(0xFF);
+  unitRead.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
+  unitRead.warnings = InterpretEEprom(*unitRead.document);
+  answer(unitRead);
   window->OnGetClicked();
   waitIdle();
-  EXPECT_EQ(window->document().image, read);
-  EXPECT_EQ(text("txtVer(1)"), "Jan 10 2006");
-  EXPECT_EQ(text("txtCloseRIC1(0)"), "2097151");
+  EXPECT_EQ(window->document().image, unitRead.document->image);
+  EXPECT_EQ(text("txtVer(1)") + text("txtCloseRIC1(0)"), "Jan 10 20062097151");
   ASSERT_EQ(prompter.shown.size(), 1u);  // one box for all that interpreting noticed
   EXPECT_NE(prompter.shown[0].text.find("shown as ALL"), std::string::npos);
-  EXPECT_EQ(backups("get"), std::vector{read});
+  EXPECT_EQ(backups("get"), std::vector{unitRead.document->image});
 }
 
-// After a Put that failed the window shows what the unit holds, and its PC
-// rate follows the unit only when the whole image went out.
-TEST_F(DeviceButtonsTest, AFailedPutMovesThePcRateOnlyWhenTheWholeImageWent) {
-  constexpr ListIndex k9600 = 4, k19200 = 3;
-  struct Case {
-    UnitState left;
-    std::vector<Message> messages;
-    ListIndex baudPC;
-  };
-  const Case cases[] = {
-      {UnitState::Partial, {CommunicationsError(), UnitPartlyWritten(17, 252)}, k9600},
-      {UnitState::Written, {UnexpectedResponse(), UnitWrittenNotVerified(19200)}, k19200},
-  };
-  for (const Case& c : cases) {
-    cfg().BaudPC = k9600;
-    cfg().BaudKova = k19200;
-    window->Refresh();
-    prompter.shown.clear();
-    unit = [&](const OperationRequest& request, const ProgressSink&) {
-      OperationResult result;
-      result.kind = request.kind;
-      result.unit = c.left;
-      result.messages = c.messages;
-      if (c.left == UnitState::Written) {
-        result.document = request.document;
-        result.document->cfg.BaudPC = request.document.cfg.BaudKova;
-      }
+// Find asks at each rate in turn, the last one the unit was seen at first, and
+// selects the one that answered; when none did it says which it tried.
+TEST_F(DeviceButtonsTest, FindSelectsTheRateTheUnitAnswersAtOrSaysWhichWereTried) {
+  std::vector<int> asked;
+  for (const std::optional<int> rate : {std::optional(19200), std::optional<int>()}) {
+    probe = [&](const std::string& device, const std::string&, const std::vector<int>& rates,
+                const std::atomic<bool>*) {
+      EXPECT_EQ(device, "/dev/ttyUSB0");
+      asked = rates;
+      ProbeResult result;
+      std::tie(result.tried, result.rate) = std::tie(rates, rate);
+      result.outcome = rate ? Outcome::None : Outcome::NoAnswer;
       return result;
     };
-    window->OnPutClicked();
+    click("cmdFindRate");
     waitIdle();
-    std::vector<Message> shown = c.messages;
-    if (shown[0] == CommunicationsError())  // with the device and rate tried
-      shown[0].text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
-    EXPECT_EQ(prompter.shown, shown);
-    EXPECT_EQ(cfg().BaudPC, c.baudPC);
-    EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentIndex(), c.baudPC);
+    EXPECT_EQ(asked, ProbeOrder(rate ? std::nullopt : std::optional(19200)));
   }
+  EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentText(), "19200");
+  EXPECT_EQ(PortRates(ports).LastSeen("/dev/ttyUSB0"), 19200);
+  std::string tried;
+  for (const int rate : asked)
+    tried += (tried.empty() ? "" : ", ") + std::to_string(rate);
+  EXPECT_EQ(shownTexts(),
+            std::vector<std::string>{
+                "The Kova Pro on COM1 (/dev/ttyUSB0) did not answer at any rate "
+                "(tried " +
+                tried + " bit/s).\n\nCheck the cable and that the unit is switched on."});
 }
 
+// The device a port names: the default (USB adapters first), or one chosen or
+// typed on the Comms tab, kept where kovactl finds it too.
 TEST_F(DeviceButtonsTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {
   prompter.saveAnswer = SaveChoice::Discard;  // a Get may replace the changed port
   auto* device = find<QComboBox>("lstPortDevice");
-  struct Step {
-    int port;            // 1..16
-    int chosen;          // the device list's item the user chose; -1: none
-    const char* typed;   // or the path typed in
-    const char* shown;   // in the device list
-    const char* opened;  // "" when the Get is refused
-  };
-  const Step steps[] = {
-      {1, -1, "", "Default: /dev/ttyUSB0", "/dev/ttyUSB0"},  // USB adapters first
+  // The port, the device list's item chosen (-1: none) or the path typed, what
+  // the list shows and the device a Get opens ("": refused).
+  const std::tuple<int, int, const char*, const char*, const char*> steps[] = {
+      {1, -1, "", "Default: /dev/ttyUSB0", "/dev/ttyUSB0"},
       {3, -1, "", "Default: no device", ""},
       {3, -1, "/dev/ttyACM7", "/dev/ttyACM7", "/dev/ttyACM7"},
       {1, 2, "", "/dev/ttyS0", "/dev/ttyS0"},
-      {1, 0, "", "Default: /dev/ttyUSB0", "/dev/ttyUSB0"},
-  };
+      {1, 0, "", "Default: /dev/ttyUSB0", "/dev/ttyUSB0"}};
   showTab(kCommsTab);
-  for (const auto& s : steps) {
-    SCOPED_TRACE(std::to_string(s.port) + " " + s.shown);
-    cfg().ComPort = s.port - 1;
+  for (const auto& [port, chosen, typed, shown, opened] : steps) {
+    SCOPED_TRACE(shown);
+    cfg().ComPort = port - 1;
     window->Refresh();
-    if (s.chosen >= 0) emit device->activated(s.chosen);
-    if (*s.typed) {
-      device->lineEdit()->setText(s.typed);
+    if (chosen >= 0) emit device->activated(chosen);
+    if (*typed) {
+      device->lineEdit()->setText(typed);
       QTest::keyClick(device->lineEdit(), Qt::Key_Return);
     }
-    EXPECT_EQ(device->currentText(), s.shown);
+    EXPECT_EQ(device->currentText(), shown);
     prompter.shown.clear();
     requests.clear();
     window->OnGetClicked();
     waitIdle();
-    ASSERT_EQ(requestCount(), *s.opened ? 1u : 0u);
-    if (*s.opened) {
-      EXPECT_EQ(requests[0].device, s.opened);
-      EXPECT_EQ(requests[0].port, "COM" + std::to_string(s.port));
+    ASSERT_EQ(requestCount(), *opened ? 1u : 0u);
+    if (*opened) {
+      EXPECT_EQ(requests[0].device + requests[0].port, opened + ("COM" + std::to_string(port)));
     } else {
       EXPECT_EQ(prompter.shown, std::vector<Message>{PortNotMapped("COM3")});
     }
   }
-  // Kept where kovactl finds them too; the default keeps no entry.
   EXPECT_EQ(ports.value("Ports/COM3").toString(), "/dev/ttyACM7");
-  EXPECT_FALSE(ports.contains("Ports/COM1"));
+  EXPECT_FALSE(ports.contains("Ports/COM1"));  // the default keeps no entry
 }
 
 }  // namespace

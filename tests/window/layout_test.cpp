@@ -3,12 +3,6 @@
 // it fits a small screen, every caption and value shows whole, columns line
 // up and stay put, the Tab key follows the rows, and every input control has
 // a name for assistive tools.
-#include <QAbstractButton>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStyle>
-#include <set>
-
 #include "image/field_table.h"
 #include "window_test_support.h"
 
@@ -17,72 +11,65 @@ namespace {
 
 class LayoutTest : public WindowTest {
  protected:
-  // The longest values each field can hold.
-  void FillWidest() {
-    Configuration& c = cfg();
-    for (const Field& field : Fields()) {
-      if (field.kind != FieldKind::Text || field.home != FieldHome::Unit) continue;
-      const bool ric = field.check == FieldCheck::Ric || field.check == FieldCheck::RepeaterRic;
-      const std::string widest = field.check == FieldCheck::Time ? "327670"
-                                 : ric                           ? "2097151"
-                                                                 : "255";
-      for (int i = 0; i < field.count(); ++i)
-        SetText(c, field, field.count() > 1 ? i : -1, widest);
+  // The visible controls of each page, PLL's too, with the page shown.
+  template <class Check>
+  void eachPage(Check check) {
+    for (int tab = 0; tab < window->tabs().count(); ++tab) {
+      window->tabs().setTabEnabled(tab, true);
+      showTab(tab);
+      QWidget* page = window->tabs().widget(tab);
+      std::vector<QWidget*> shown;
+      for (QWidget* w : page->findChildren<QWidget*>())
+        if (w->isVisible()) shown.push_back(w);
+      check(tab, page, shown);
     }
-    c.Ver = {"3.15", "Jan 10 2006", "EEprom Layout Version 1"};
-    c.ETI = "99999:59";
-    c.VC = "01234567890123456789";
-    c.RlyMode = c.SndrMode = OutputMode::Timed;
-    window->Refresh();
-  }
-  std::vector<QWidget*> visibleOn(int tab) {
-    showTab(tab);
-    std::vector<QWidget*> shown;
-    QWidget* page = window->tabs().widget(tab);
-    for (QWidget* w : page->findChildren<QWidget*>())
-      if (w->isVisible()) shown.push_back(w);
-    return shown;
   }
 };
 
 TEST_F(LayoutTest, TheWindowFitsASmallScreenAndEveryPageShowsWhole) {
   const QSize needed = window->sizeHint();
-  EXPECT_LE(needed.width(), 1000);
-  EXPECT_LE(needed.height(), 700);
-  EXPECT_LE(window->minimumWidth(), needed.width());
-  EXPECT_LE(window->minimumHeight(), needed.height());
+  EXPECT_TRUE(needed.width() <= 1000 && needed.height() <= 700)
+      << needed.width() << "x" << needed.height();
+  EXPECT_TRUE(window->minimumWidth() <= needed.width() &&
+              window->minimumHeight() <= needed.height());
   window->resize(needed);
-  for (int tab = 0; tab < window->tabs().count(); ++tab) {
-    window->tabs().setTabEnabled(tab, true);  // PLL's page is measured too
-    showTab(tab);
-    QWidget* page = window->tabs().widget(tab);
+  eachPage([](int tab, QWidget* page, const std::vector<QWidget*>&) {
     const QSize room = page->parentWidget()->size();  // the scroll area's viewport
-    EXPECT_LE(page->minimumSizeHint().width(), room.width()) << tab;
-    EXPECT_LE(page->minimumSizeHint().height(), room.height()) << tab;
-  }
+    EXPECT_TRUE(page->minimumSizeHint().boundedTo(room) == page->minimumSizeHint()) << tab;
+  });
 }
 
+// With the longest values each field can hold, for "TMax" and for "Timeout".
 TEST_F(LayoutTest, EveryCaptionAndValueShowsWhole) {
-  FillWidest();
-  for (const bool monitor : {false, true}) {  // "TMax", then "Timeout"
+  for (const Field& field : Fields()) {
+    if (field.kind != FieldKind::Text || field.home != FieldHome::Unit) continue;
+    const bool ric = field.check == FieldCheck::Ric || field.check == FieldCheck::RepeaterRic;
+    for (int i = 0; i < field.count(); ++i)
+      SetText(cfg(), field, field.count() > 1 ? i : -1,
+              field.check == FieldCheck::Time ? "327670"
+              : ric                           ? "2097151"
+                                              : "255");
+  }
+  cfg().Ver = {"3.15", "Jan 10 2006", "EEprom Layout Version 1"};
+  cfg().ETI = "99999:59";
+  cfg().VC = "01234567890123456789";
+  cfg().RlyMode = cfg().SndrMode = OutputMode::Timed;
+  for (const bool monitor : {false, true}) {
     for (Zone& zone : cfg().Zones)
       zone.TxMonitor = monitor;
     window->Refresh();
-    for (int tab = 0; tab < window->tabs().count(); ++tab) {
-      window->tabs().setTabEnabled(tab, true);  // PLL's page is looked at too
-      for (QWidget* w : visibleOn(tab)) {
+    eachPage([](int, QWidget*, const std::vector<QWidget*>& shown) {
+      for (QWidget* w : shown) {
         const std::string name = w->objectName().toStdString();
         const QFontMetrics fm = w->fontMetrics();
         if (auto* label = qobject_cast<QLabel*>(w)) {
-          if (label->wordWrap()) {
-            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name;
-          } else {
-            EXPECT_GE(label->contentsRect().width(), fm.horizontalAdvance(label->text())) << name;
-          }
+          EXPECT_GE(label->wordWrap() ? label->height() : label->contentsRect().width(),
+                    label->wordWrap() ? label->heightForWidth(label->width())
+                                      : fm.horizontalAdvance(label->text()))
+              << name;
         } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
           const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-          EXPECT_GE(edit->width() - 2 * frame - 4, fm.horizontalAdvance(edit->text()))
-              << name << " " << edit->text().toStdString();
+          EXPECT_GE(edit->width() - 2 * frame - 4, fm.horizontalAdvance(edit->text())) << name;
         } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
           EXPECT_GE(box->width(), fm.horizontalAdvance(box->title())) << name;
         } else if (auto* push = qobject_cast<QPushButton*>(w)) {
@@ -91,31 +78,32 @@ TEST_F(LayoutTest, EveryCaptionAndValueShowsWhole) {
           EXPECT_GE(button->width(), button->minimumSizeHint().width()) << name;
         }
       }
-    }
+    });
   }
 }
 
+// The ranges' columns line up on every zone page, and a caption that changes
+// moves nothing; a Get with long versions and a Put's busy captions leave the size.
 TEST_F(LayoutTest, ColumnsLineUpAndNothingMovesByItself) {
-  const auto x = [&](const std::string& name) {
-    QWidget* w = find(name);
-    return w->mapTo(w->window(), QPoint()).x();
+  const auto x = [&](const char* name, int zone) {
+    QWidget* w = find(ControlName(name, zone));
+    return w->mapTo(window.get(), QPoint()).x();
   };
   for (int zone = 0; zone < 10; ++zone) {
     showTab(kFirstZoneTab + zone);
-    const int ric = x(ControlName("txtCloseRIC1", zone)),
-              end = x(ControlName("txtCloseRIC2", zone));
-    for (const char* start : {"txtOpenRIC1", "txtToggleRIC1"})
-      EXPECT_EQ(x(ControlName(start, zone)), ric) << start << zone;
-    for (const char* last : {"txtOpenRIC2", "txtToggleRIC2"})
-      EXPECT_EQ(x(ControlName(last, zone)), end) << last << zone;
-    const int time = x(ControlName("txtCloseTMax", zone));
+    const std::vector<int> before = {x("txtCloseRIC1", zone), x("txtCloseRIC2", zone),
+                                     x("txtCloseTMax", zone)};
+    for (const char* row : {"Open", "Toggle"}) {
+      EXPECT_EQ(x((std::string("txt") + row + "RIC1").c_str(), zone), before[0]) << row << zone;
+      EXPECT_EQ(x((std::string("txt") + row + "RIC2").c_str(), zone), before[1]) << row << zone;
+    }
     click(ControlName("chkTxMonitor", zone));  // "TMax" becomes "Timeout"
     EXPECT_EQ(find<QLabel>(ControlName("Label28", zone))->text(), "Timeout");
-    EXPECT_EQ(x(ControlName("txtCloseTMax", zone)), time) << zone;
-    EXPECT_EQ(x(ControlName("txtCloseRIC1", zone)), ric) << zone;
+    EXPECT_EQ(
+        (std::vector{x("txtCloseRIC1", zone), x("txtCloseRIC2", zone), x("txtCloseTMax", zone)}),
+        before)
+        << zone;
   }
-
-  // A Get that brings long versions, and a Put with its busy captions, leave the window's size.
   unit = [](const OperationRequest& request, const ProgressSink& progress) {
     progress({.phase = "VERIFY", .done = 128, .expected = 256});
     OperationResult result;
@@ -146,8 +134,7 @@ TEST_F(LayoutTest, TheFrontTabStandsOutInEveryStyle) {
     for (const int front : {kGeneralTab, kOptionsTab}) {
       showTab(front);
       const auto background = [&](int tab) {
-        QAbstractButton* button = window->tabs().tabButton(tab);
-        return button->grab().toImage().pixel(6, 6);
+        return window->tabs().tabButton(tab)->grab().toImage().pixel(6, 6);
       };
       for (int tab = 0; tab < window->tabs().count(); ++tab) {
         if (tab == front || tab == kPllTab) continue;
@@ -159,11 +146,9 @@ TEST_F(LayoutTest, TheFrontTabStandsOutInEveryStyle) {
   QApplication::setStyle(style);
 }
 
+// Within a frame, the next stop is further right in the same row or on a later row.
 TEST_F(LayoutTest, TheTabKeyFollowsTheRowsOfEachFrame) {
-  for (int tab = 0; tab < window->tabs().count(); ++tab) {
-    window->tabs().setTabEnabled(tab, true);
-    showTab(tab);
-    QWidget* page = window->tabs().widget(tab);
+  eachPage([](int tab, QWidget* page, const std::vector<QWidget*>&) {
     std::vector<QWidget*> order;
     for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
       if (page->isAncestorOf(w) && w->isVisible() && (w->focusPolicy() & Qt::TabFocus))
@@ -171,16 +156,14 @@ TEST_F(LayoutTest, TheTabKeyFollowsTheRowsOfEachFrame) {
     }
     EXPECT_FALSE(order.empty()) << tab;
     for (std::size_t i = 1; i < order.size(); ++i) {
-      const QWidget *a = order[i - 1], *b = order[i];
-      if (a->parentWidget() != b->parentWidget()) continue;
-      const QRect ra = a->geometry(), rb = b->geometry();
-      // The next row, or further right in the same row.
-      const bool sameRow = rb.top() < ra.bottom() && ra.top() < rb.bottom();
-      EXPECT_TRUE(sameRow ? rb.left() > ra.left() : rb.top() >= ra.bottom())
-          << tab << ": " << a->objectName().toStdString() << " then "
-          << b->objectName().toStdString();
+      if (order[i - 1]->parentWidget() != order[i]->parentWidget()) continue;
+      const QRect a = order[i - 1]->geometry(), b = order[i]->geometry();
+      const bool sameRow = b.top() < a.bottom() && a.top() < b.bottom();
+      EXPECT_TRUE(sameRow ? b.left() > a.left() : b.top() >= a.bottom())
+          << tab << ": " << order[i - 1]->objectName().toStdString() << " then "
+          << order[i]->objectName().toStdString();
     }
-  }
+  });
 }
 
 TEST_F(LayoutTest, EveryInputControlHasAName) {
@@ -189,29 +172,23 @@ TEST_F(LayoutTest, EveryInputControlHasAName) {
     const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
                        qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w);
     if (!input || qobject_cast<QComboBox*>(w->parentWidget())) continue;  // a list's own editor
-    const std::string name = w->objectName().toStdString();
-    EXPECT_FALSE(w->accessibleName().isEmpty()) << name;
-    EXPECT_TRUE(names.insert(w->accessibleName()).second)
-        << name << " shares " << w->accessibleName().toStdString();
+    EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    EXPECT_TRUE(names.insert(w->accessibleName()).second) << w->accessibleName().toStdString();
   }
-  const std::pair<const char*, const char*> named[] = {
-      {"txtCloseRIC1(2)", "Chan 3 Close RIC range start"},
-      {"txtCloseRIC2(2)", "Chan 3 Close RIC range end"},
-      {"txtCloseTMax(9)", "Chan 10 Close TMax"},
-      {"lstToggleFunc(0)", "Chan 1 Toggle Beep"},
-      {"lstPortDevice", "Device"},
-      {"txtVer(2)", "Kova Firmware Version 3"},
-      {"opt512", "POCSAG Baud Rate 512"},
-      {"chkRlyChan(0)", "Common Relay Chan 1"},
-      {"txtRepeatRIC4", "Serial Output - Numeric Messages RIC range end"}};
-  for (const auto& [control, name] : named)
-    EXPECT_EQ(find(control)->accessibleName(), name);
+  QStringList named;
+  for (const char* control :
+       {"txtCloseRIC2(2)", "txtCloseTMax(9)", "lstToggleFunc(0)", "lstPortDevice", "txtVer(2)",
+        "opt512", "chkRlyChan(0)", "txtRepeatRIC4"})
+    named << find(control)->accessibleName();
+  EXPECT_EQ(named.join('|'),
+            "Chan 3 Close RIC range end|Chan 10 Close TMax|Chan 1 Toggle Beep|Device|Kova Firmware "
+            "Version 3|POCSAG Baud Rate 512|Common Relay Chan 1|Serial Output - Numeric Messages "
+            "RIC range end");
   EXPECT_EQ(find<QLabel>("Label25")->buddy(), find("lstComPort"));
-  EXPECT_EQ(find<QLabel>("lblPortDevice")->text(), "Device");
   EXPECT_FALSE(find("lstPortDevice")->toolTip().isEmpty());
   for (int zone = 0; zone < 10; ++zone)
-    EXPECT_EQ(find<QLabel>("lblZone(" + std::to_string(zone) + ")")->text(),
-              QStringLiteral("Chan %1").arg(zone + 1));
+    EXPECT_EQ(find<QLabel>(ControlName("lblZone", zone))->text(),
+              QString::fromStdString(ZoneName(zone)));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QLoggingCategory>
-
+// The window's services: the error dialog, the trace category, the dialog filter.
 #include "diag/trace.h"
 #include "window/dialog_prompter.h"
 #include "window/dialog_reporter.h"
@@ -15,36 +14,31 @@ TEST(DialogReporter, SaysWhatFailedWhereAndLetsTheUserChoose) {
   DialogReporter reporter(prompter);
   const Failure failure(FailureCode::Overflow, "Overflow: '99999999999' is out of range");
   reporter.Report(failure, "PackEEprom");
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0],
-            (Message{.text = "Error 6 in frmMain.PackEEprom:\nOverflow: '99999999999' is out of "
-                             "range",
-                     .icon = MessageIcon::Critical}));
-  for (bool answer : {true, false}) {
+  EXPECT_EQ(prompter.shown,
+            (std::vector{Message{.text = "Error 6 in frmMain.PackEEprom:\nOverflow: '99999999999' "
+                                         "is out of range",
+                                 .icon = MessageIcon::Critical}}));
+  for (const bool answer : {true, false}) {
     prompter.askAnswer = answer;
     EXPECT_EQ(reporter.ReportAndAsk(failure, "cmdPut_Click"), answer);
+    EXPECT_NE(prompter.asked.back().text.find("frmMain.cmdPut_Click"), std::string::npos);
   }
-  ASSERT_EQ(prompter.asked.size(), 2u);
-  EXPECT_NE(prompter.asked[0].text.find("frmMain.cmdPut_Click"), std::string::npos);
   EXPECT_EQ(prompter.shown.size(), 1u);  // asking is not also telling
 }
 
 QStringList traced;
 
 TEST(TraceCategory, IsOffByDefaultAndCarriesTraceLinesWhenSwitchedOn) {
-  EXPECT_FALSE(AttachTraceToLog());
-  EXPECT_FALSE(TraceEnabled());
-  traced.clear();
+  EXPECT_FALSE(AttachTraceToLog() || TraceEnabled());
   const QtMessageHandler previous =
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& line) {
         if (QByteArray(context.category) == "kova.trace") traced << line;
       });
-  QLoggingCategory::setFilterRules("kova.trace.debug=true");
-  EXPECT_TRUE(AttachTraceToLog());
-  Log("++ Get EEprom", 0);
-  QLoggingCategory::setFilterRules("kova.trace.debug=false");
-  EXPECT_FALSE(AttachTraceToLog());
-  Log("++ Put EEprom", 0);
+  for (const bool on : {true, false}) {
+    QLoggingCategory::setFilterRules(on ? "kova.trace.debug=true" : "kova.trace.debug=false");
+    EXPECT_EQ(AttachTraceToLog(), on);
+    Log(on ? "++ Get EEprom" : "++ Put EEprom", 0);
+  }
   qInstallMessageHandler(previous);
   EXPECT_EQ(traced, QStringList{" ++ Get EEprom"});
 }

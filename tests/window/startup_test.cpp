@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QProcess>
-#include <QRadioButton>
-#include <functional>
-
+// The program's command line, and the window as it starts: captions, tabs,
+// the controls under their documented names, and the model shown exactly.
+#include "child.h"
 #include "image/field_table.h"
 #include "window/form_binder.h"
 #include "window_test_support.h"
@@ -15,137 +14,89 @@ using StartupTest = WindowTest;
 // The command line is checked before the window system is needed; without a
 // display the program says so in one line instead of aborting.
 TEST(CommandLine, UsageErrorsAndAMissingDisplayEndInOneClearMessage) {
-  struct Case {
-    QStringList args;
-    const char* display;  // "" unset
-    int status;
-    const char* firstLine;  // how standard error starts
-  };
-  const Case cases[] = {
+  const std::tuple<QStringList, const char*, int, const char*> cases[] = {
+      // DISPLAY, status
       {{"a.kova", "b.kova"}, "", 2, "kova-pro: give one file at a time"},
       {{"--bogus", "-platform", "offscreen"}, "", 2, "kova-pro: Unknown option 'bogus'."},
       {{"some.kova"}, "", 1, "kova-pro: no display to show the window on: neither DISPLAY"},
-      {{"some.kova"}, ":97", 1, "kova-pro: no display to show the window on: "},
-  };
-  for (const Case& c : cases) {
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-      env.remove(name);
-    if (*c.display) env.insert("DISPLAY", c.display);
-    program.setProcessEnvironment(env);
-    program.start(KOVA_PRO, c.args);
-    ASSERT_TRUE(program.waitForFinished(20000));
-    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-    SCOPED_TRACE(err.toStdString());
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), c.status);
-    EXPECT_TRUE(err.startsWith(c.firstLine));
-    EXPECT_EQ(err.contains("Usage:"), c.status == 2);
-    EXPECT_EQ(err.count('\n') == 1, c.status == 1);  // one line, or the usage
+      {{"some.kova"}, ":97", 1, "kova-pro: no display to show the window on: "}};
+  for (const auto& [args, display, status, firstLine] : cases) {
+    const Ran ran = test::Run(
+        KOVA_PRO, args,
+        {.input = {},
+         .env = {{"QT_QPA_PLATFORM", ""}, {"WAYLAND_DISPLAY", ""}, {"DISPLAY", display}}});
+    SCOPED_TRACE(ran.err.toStdString());
+    EXPECT_EQ(ran.status, status);
+    EXPECT_TRUE(ran.err.startsWith(firstLine));
+    EXPECT_EQ(ran.err.contains("Usage:"), status == 2);
+    EXPECT_EQ(ran.err.count('\n') == 1, status == 1);  // one line, or the usage
   }
 }
 
-TEST_F(StartupTest, CaptionsAndTheFileMenu) {
+TEST_F(StartupTest, CaptionsTheFileMenuAndSeventeenTabsSixToARow) {
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
   EXPECT_EQ(find<QGroupBox>("frmVersion")->title(), "v 3.1.0");
   EXPECT_EQ(find<QLabel>("Label21")->text(), "Kova Pro Configuration Utility");
-  std::vector<std::string> menu;  // name, caption or "-" for a separator, shortcut
-  for (const QAction* a : find<QMenu>("MenuFile")->actions()) {
-    const QString caption = a->isSeparator() ? "-" : a->text();
-    menu.push_back(
-        (a->objectName() + '|' + caption + '|' + a->shortcut().toString()).toStdString());
-  }
-  EXPECT_EQ(menu,
-            (std::vector<std::string>{"MenuFileNew|&New|Ctrl+N", "MenuFileOpen|&Open|Ctrl+O",
-                                      "MenuFileOpenBackup|Open &Backup...|",
-                                      "MenuFileSave|&Save|Ctrl+S", "MenuFileSaveAs|Save &As|Ctrl+A",
-                                      "Seperator|-|", "MenuFileExit|E&xit|Ctrl+X"}));
-}
-
-TEST_F(StartupTest, SeventeenTabsSixToARowGeneralInFrontPllUnreachable) {
+  QStringList menu;  // name, caption or "-" for a separator, shortcut
+  for (const QAction* a : find<QMenu>("MenuFile")->actions())
+    menu << a->objectName() + '|' + (a->isSeparator() ? "-" : a->text()) + '|' +
+                a->shortcut().toString();
+  EXPECT_EQ(menu.join(' '),
+            "MenuFileNew|&New|Ctrl+N MenuFileOpen|&Open|Ctrl+O MenuFileOpenBackup|Open &Backup...| "
+            "MenuFileSave|&Save|Ctrl+S MenuFileSaveAs|Save &As|Ctrl+A Seperator|-| "
+            "MenuFileExit|E&xit|Ctrl+X");
   TabGrid& tabs = window->tabs();
-  QStringList captions{"General", "Engineering", "Comms", "PLL", "Serial Data"};
-  for (int n = 1; n <= 10; ++n)
-    captions << QStringLiteral("Chan %1").arg(n);
-  captions << "Options"
-           << "Verification";
-  ASSERT_EQ(tabs.count(), 17);
-  for (int i = 0; i < 17; ++i) {
-    EXPECT_EQ(tabs.tabText(i), captions[i]);
-    // A row's tabs share a top edge; every sixth tab starts a new row.
-    if (i > 0) {
-      EXPECT_EQ(tabs.tabButton(i)->y() > tabs.tabButton(i - 1)->y(), i % 6 == 0) << i;
-    }
+  QStringList captions;
+  for (int i = 0; i < tabs.count(); ++i) {
+    captions << tabs.tabText(i);
+    const int above = tabs.tabButton(i > 0 ? i - 1 : i)->y();
+    EXPECT_EQ(tabs.tabButton(i)->y() > above, i % 6 == 0 && i > 0) << i;  // a new row
   }
-  EXPECT_EQ(tabs.currentIndex(), 0);
-  EXPECT_FALSE(tabs.setCurrentIndex(3));
-  QTest::mouseClick(tabs.tabButton(3), Qt::LeftButton);
-  EXPECT_EQ(tabs.currentIndex(), 0);
+  EXPECT_EQ(captions.join(','),
+            "General,Engineering,Comms,PLL,Serial Data,Chan 1,Chan 2,Chan 3,Chan 4,Chan 5,Chan 6,"
+            "Chan 7,Chan 8,Chan 9,Chan 10,Options,Verification");
+  EXPECT_EQ(tabs.currentIndex(), kGeneralTab);
+  EXPECT_FALSE(tabs.setCurrentIndex(kPllTab));  // out of reach
+  QTest::mouseClick(tabs.tabButton(kPllTab), Qt::LeftButton);
+  EXPECT_EQ(tabs.currentIndex(), kGeneralTab);
 }
 
-// Every control the field table names is on the built window, of its kind;
-// the lists hold the table's items and start at their first but the rates.
-TEST_F(StartupTest, EveryFieldOfTheTableHasItsControl) {
-  for (const Field& field : Fields()) {
-    for (const FieldItem& item : field.items) {
-      if (!item.control.empty()) {
-        EXPECT_TRUE(find<QRadioButton>(item.control)) << item.control;
-      }
-    }
-    if (field.control.empty() || (field.kind == FieldKind::Number && !field.display)) continue;
-    for (int i = 0; i < field.count(); ++i) {
-      const std::string name = ControlName(field, field.count() > 1 ? i : -1);
-      switch (field.kind) {
-        case FieldKind::Text:
-        case FieldKind::Number:
-          EXPECT_TRUE(find<QLineEdit>(name)) << name;
-          break;
-        case FieldKind::CheckBox:
-          EXPECT_TRUE(find<QCheckBox>(name)) << name;
-          break;
-        case FieldKind::List: {
-          auto* list = find<QComboBox>(name);
-          if (!list) break;
-          EXPECT_EQ(list->count(), static_cast<int>(field.items.size())) << name;
-          EXPECT_EQ(list->currentIndex(), field.unit == "bit/s" ? 4 : 0) << name;
-          break;
-        }
-        case FieldKind::Options:
-          ADD_FAILURE() << name << ": an option group is named by its buttons";
-      }
-    }
-  }
-  EXPECT_EQ(find<QComboBox>("lstBaudPC")->itemText(0), "115200");
-  EXPECT_EQ(find<QComboBox>("lstBaudKova")->currentText(), "9600");
-  EXPECT_EQ(find<QComboBox>("lstComPort")->itemText(15), "COM16");
-  EXPECT_EQ(find<QComboBox>("lstToggleFunc(9)")->itemText(4), "ALL");
-  EXPECT_EQ(find<QComboBox>("lstResetFunc")->count(), 4);
-}
-
+// Every list holds its field's items and starts at the first (the rates at
+// 9600); dependent controls start hidden. Each zone page is one table with the
+// zone's index in its names, but for zone 1's Close frame (Frame8(1) is the alpha output's).
 TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
-  EXPECT_EQ(text("txtFreq"), "459.050 000");
-  EXPECT_TRUE(find<QLineEdit>("txtFreq")->isReadOnly());
-  EXPECT_TRUE(find<QLineEdit>("txtETI")->isReadOnly());  // readable, not greyed
-  EXPECT_EQ(text("txtClkJog"), "8");
+  for (const Field& field : Fields()) {
+    for (int i = 0; field.kind == FieldKind::List && i < field.count(); ++i) {
+      auto* list = find<QComboBox>(ControlName(field, field.count() > 1 ? i : -1));
+      EXPECT_EQ(list->count(), static_cast<int>(field.items.size())) << field.control;
+      EXPECT_EQ(list->currentIndex(), field.unit == "bit/s" ? 4 : 0) << field.control;
+    }
+  }
+  const std::pair<const char*, int> lists[] = {
+      {"lstBaudPC", 0}, {"lstBaudKova", 4}, {"lstComPort", 15}, {"lstToggleFunc(9)", 4}};
+  QStringList items;
+  for (const auto& [list, item] : lists)
+    items << find<QComboBox>(list)->itemText(item);
+  EXPECT_EQ(items.join(','), "115200,9600,COM16,ALL");
+  EXPECT_EQ(text("txtFreq") + text("txtClkJog"), "459.050 0008");
+  EXPECT_TRUE(find<QLineEdit>("txtFreq")->isReadOnly() && find<QLineEdit>("txtETI")->isReadOnly());
   for (const char* selected : {"opt1200", "optNormal", "optChanSpace(1)", "optRlyWireOrd",
                                "optSndrWireOrd", "chkEnableAlphaCode", "chkEnableNumericCode"})
     EXPECT_TRUE(find<QAbstractButton>(selected)->isChecked()) << selected;
   for (const char* hidden : {"cmdReset", "lblBusy", "frmSynthRx", "txtAlphaSubRIC", "txtRlyTime",
                              "txtSndrTime", "Frame5", "txtClkInc", "Label28(12)"})
     EXPECT_TRUE(find(hidden)->isHidden()) << hidden;
-  // Each zone page (tabs 5 to 14) is the same table with the zone's index in
-  // its names, except zone 1's Close frame: Frame8(1) is the alpha output frame.
   for (int zone = 0; zone < 10; ++zone) {
-    const QWidget* page = window->tabs().widget(5 + zone);
     const auto close = zone == 1 ? "lstCloseFunclstCloseFunc(1)" : ControlName("Frame8", zone);
-    const auto toggle = ControlName("txtToggleRIC2", zone);
-    EXPECT_EQ(page->findChild<QGroupBox*>(QString::fromStdString(close))->title(), "Close");
-    EXPECT_EQ(page->findChild<QLineEdit*>(QString::fromStdString(toggle))->text(), "0");
+    EXPECT_EQ(window->tabs()
+                  .widget(kFirstZoneTab + zone)
+                  ->findChild<QGroupBox*>(QString::fromStdString(close))
+                  ->title(),
+              "Close");
   }
   EXPECT_EQ(find<QGroupBox>("Frame8(1)")->title(), "Serial Output - Alpha Messages");
-  EXPECT_EQ(find<QLabel>("Label54")->text(), "S");  // zone 9's own seconds label
-  EXPECT_EQ(find<QAbstractButton>("chkRlyChan(9)")->text(), "Chan 10");
+  EXPECT_EQ(find<QLabel>("Label54")->text() + find<QAbstractButton>("chkRlyChan(9)")->text(),
+            "SChan 10");  // zone 9's own seconds label, the last relay channel
 }
 
 // Every control shows exactly what the model holds, for a file of each layout;
@@ -154,17 +105,14 @@ TEST_F(StartupTest, TheControlsShowTheModelExactly) {
   EXPECT_FALSE(window->binder().hasChanged(cfg()));
   for (const char* name :
        {"image_layout.kova", "legacy_full.kova", "legacy_numeric_repeater.kova"}) {
-    prompter.openPath = std::string(KOVA_FIXTURES "/") + name;
-    prompter.saveAnswer = SaveChoice::Discard;
-    window->OnFileOpen();
+    window->OpenFile(QString(KOVA_FIXTURES "/") + name);
     EXPECT_FALSE(window->binder().hasChanged(cfg())) << name;
   }
-  const std::function<void()> behindTheBack[] = {
-      [&] { find<QLineEdit>("txtResetRIC")->setText("5"); },
-      [&] { find<QComboBox>("lstToggleFunc(3)")->setCurrentIndex(2); },
-      [&] { find<QCheckBox>("chkSndrChan(9)")->toggle(); },
-      [&] { find<QAbstractButton>("opt2400")->setChecked(true); }};
-  for (const auto& change : behindTheBack) {
+  for (const std::function<void()>& change : std::vector<std::function<void()>>{
+           [&] { find<QLineEdit>("txtResetRIC")->setText("5"); },
+           [&] { find<QComboBox>("lstToggleFunc(3)")->setCurrentIndex(2); },
+           [&] { find<QCheckBox>("chkSndrChan(9)")->toggle(); },
+           [&] { find<QAbstractButton>("opt2400")->setChecked(true); }}) {
     change();
     EXPECT_TRUE(window->binder().hasChanged(cfg()));
     window->Refresh();

@@ -3,29 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
-#include <functional>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 #include <mutex>
-#include <string>
-#include <vector>
 
 #include "files/profile.h"
 #include "files/user_settings.h"
 #include "image/field_names.h"
+#include "printers.h"
 #include "window/main_window.h"
 #include "window/prompter.h"
 #include "window/tab_grid.h"
@@ -36,22 +22,11 @@ inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
 }
 
-namespace kova {
-
-// Failures show the dialog asked for, not its bytes.
-inline void PrintTo(const FileDialogRequest& r, std::ostream* out) {
-  *out << '"' << r.title << "\" in \"" << r.folder << "\" at \"" << r.name << "\" for \""
-       << r.filter << '"';
-}
-
-}  // namespace kova
-
 namespace kova::test {
 
 constexpr int kEngineeringTab = 1;
 constexpr int kSerialDataTab = 4;
 constexpr int kOptionsTab = 15;
-constexpr int kVerificationTab = 16;
 
 // Answers every question as told and remembers what was shown and asked.
 class RecordingPrompter : public Prompter {
@@ -88,24 +63,18 @@ class RecordingPrompter : public Prompter {
 
   std::vector<Message> shown, asked;
   std::vector<FileDialogRequest> opened, saved;  // the dialogs shown
-  bool askAnswer = true;
-  bool saveOverAnswer = false;
+  bool askAnswer = true, saveOverAnswer = false, loadUnitValues = false;
   SaveChoice saveAnswer = SaveChoice::Cancel;
   std::optional<std::string> openPath, savePath;  // nothing: the user cancels
   std::function<void()> whileShown;               // looks at the window behind a message
   std::vector<std::pair<std::string, std::vector<FieldDifference>>> compared;
-  bool loadUnitValues = false;
 };
 
-// The serial devices the tests' computer offers: ports 1 and 2 by default.
-inline std::vector<SerialDevice> TestDevices() {
-  return {{"/dev/ttyS0", "", false}, {"/dev/ttyUSB0", "FT232R USB UART", true}};
-}
-
 // A started window, shown and active so that the focus moves as for a user,
-// over settings, port mapping and backups of its own in a temporary folder.
-// Operations reach no unit: `unit` answers them, on the worker's thread.
-class WindowTest : public testing::Test {
+// over settings, port mapping and backups of its own in a temporary folder;
+// ports 1 and 2 name the test computer's devices. Operations reach no unit:
+// `unit` answers them on the worker's thread, and `probe` answers Find.
+class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
@@ -127,21 +96,24 @@ class WindowTest : public testing::Test {
       file.write(ini);
     }
     settings = std::make_unique<SettingsStore>(path("settings.ini"));
-    window = std::make_unique<MainWindow>(
-        WindowContext{.prompter = prompter,
-                      .settings = *settings,
-                      .ports = ports,
-                      .backupFolder = path("backups"),
-                      .programFolder = dir.path(),
-                      .runner =
-                          [this](const OperationRequest& request, const ProgressSink& progress) {
-                            {
-                              std::lock_guard lock(requestsMutex);
-                              requests.push_back(request);
-                            }
-                            return unit(request, progress);
-                          },
-                      .devices = TestDevices});
+    const auto runner = [this](const OperationRequest& request, const ProgressSink& progress) {
+      std::lock_guard lock(requestsMutex);
+      requests.push_back(request);
+      return unit(request, progress);
+    };
+    window = std::make_unique<MainWindow>(WindowContext{
+        .prompter = prompter,
+        .settings = *settings,
+        .ports = ports,
+        .backupFolder = path("backups"),
+        .programFolder = dir.path(),
+        .runner = runner,
+        .devices =
+            [] {
+              return std::vector<SerialDevice>{{"/dev/ttyS0", "", false},
+                                               {"/dev/ttyUSB0", "FT232R USB UART", true}};
+            },
+        .probe = [this](const auto&... arguments) { return probe(arguments...); }});
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -149,7 +121,6 @@ class WindowTest : public testing::Test {
 
   QString path(const QString& name) const { return dir.filePath(name); }
   std::string file(const char* name) const { return path(name).toStdString(); }
-
   // A control by its documented object name.
   template <class W = QWidget>
   W* find(const std::string& name) {
@@ -159,7 +130,12 @@ class WindowTest : public testing::Test {
   }
   QString text(const std::string& name) { return find<QLineEdit>(name)->text(); }
   Configuration& cfg() { return window->document().cfg; }
-
+  std::vector<std::string> shownTexts() const {
+    std::vector<std::string> texts;
+    for (const Message& message : prompter.shown)
+      texts.push_back(message.text);
+    return texts;
+  }
   void showTab(int index) {
     ASSERT_TRUE(window->tabs().setCurrentIndex(index));
     QApplication::processEvents();
@@ -196,11 +172,8 @@ class WindowTest : public testing::Test {
   std::vector<EEpromImage> backups(const char* kind) {
     std::vector<EEpromImage> images;
     const QDir folder(path("backups"));
-    for (const QString& name : folder.entryList({QStringLiteral("*_%1.kova").arg(kind)})) {
-      const ProfileLoad copy = ReadProfile(folder.filePath(name), Document{});
-      EXPECT_TRUE(copy.ok()) << name.toStdString();
-      if (copy.ok()) images.push_back(copy.document->image);
-    }
+    for (const QString& name : folder.entryList({QStringLiteral("*_%1.kova").arg(kind)}))
+      images.push_back(ReadProfile(folder.filePath(name), Document{}).document.value().image);
     return images;
   }
 
@@ -216,6 +189,7 @@ class WindowTest : public testing::Test {
     if (request.kind == Operation::Get) result.document = request.document;
     return result;
   };
+  decltype(WindowContext::probe) probe;
   std::mutex requestsMutex;
   std::vector<OperationRequest> requests;
   std::unique_ptr<MainWindow> window;
