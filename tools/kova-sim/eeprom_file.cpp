@@ -14,8 +14,7 @@
 namespace kova::sim {
 
 EEpromImage FactoryEEprom() {
-  Document doc;
-  doc.cfg = StartupConfiguration();
+  Document doc = StartupDocument();
   PackEEprom(doc);
   return doc.image;
 }
