@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -199,6 +200,24 @@ TEST(FieldTable, EveryUnitFieldHasItsStepsAndEveryRunItsField) {
     EXPECT_TRUE(held(run, false)) << "byte " << run.byte << " bit " << run.first;
   for (const addr::Bits& run : addr::kZoneByteMap)
     EXPECT_TRUE(held(run, true)) << "zone byte " << run.byte << " bit " << run.first;
+}
+
+// A difference found by verify is named by the paths --set takes: every field
+// with bits in the byte, a zone field at its zone, a channel mask bit by bit.
+TEST(ByteMap, NamesTheFieldsAtAnAddress) {
+  const auto has = [](int address, const std::string& path) {
+    const std::vector<std::string> fields = FieldsAtByte(address);
+    return std::find(fields.begin(), fields.end(), path) != fields.end();
+  };
+  EXPECT_TRUE(FieldsAtByte(255).empty());
+  for (const char* path : {"PocsagBaud", "Polarity", "BaudKova", "RlyMode", "SndrMode"})
+    EXPECT_TRUE(has(5, path)) << path;
+  const int close = addr::ZoneStart(1) + 2;
+  EXPECT_TRUE(has(close, "Zones[1].CloseFunc"));
+  EXPECT_FALSE(has(close, "Zones[0].CloseFunc"));
+  EXPECT_TRUE(has(27, "Zones[0].SndrChan") && has(27, "Zones[7].SndrChan"));
+  EXPECT_TRUE(has(28, "Zones[8].SndrChan") && has(28, "Zones[9].SndrChan"));
+  EXPECT_FALSE(has(28, "Zones[0].SndrChan"));
 }
 
 // The byte map in docs is the table's rows and the hand-written fields, in
