@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,30 +13,25 @@
 namespace kova {
 namespace {
 
+// A procedure's failure is reported under its name and ends it; a handler's
+// failure asks, and the answer decides whether the caller goes on.
 TEST(RunProcedure, ReportsTheFailureUnderTheProcedureNameAndEnds) {
-  RecordingReporter reporter;
-  EXPECT_TRUE(RunProcedure(reporter, "ClearForm", [] {}));
-  EXPECT_TRUE(reporter.entries().empty());
-  bool reachedEnd = false;
-  EXPECT_FALSE(RunProcedure(reporter, "PackEEprom", [&] {
-    Fail(FailureCode::Overflow, "Overflow");
-    reachedEnd = true;
-  }));
-  EXPECT_FALSE(reachedEnd);
-  ASSERT_EQ(reporter.entries().size(), 1u);
-  EXPECT_EQ(reporter.entries()[0].procedure, "PackEEprom");
-  EXPECT_EQ(reporter.entries()[0].number, 6);
-  EXPECT_FALSE(reporter.entries()[0].asked);
-}
-
-TEST(RunHandler, AsksAndPassesTheAnswerOn) {
-  for (bool answer : {true, false}) {
+  for (const bool answer : {true, false}) {
     RecordingReporter reporter(answer);
-    const bool goOn = RunHandler(reporter, "cmdGet_Click",
-                                 [] { Fail(FailureCode::TypeMismatch, "Type mismatch"); });
-    EXPECT_EQ(goOn, answer);
-    ASSERT_EQ(reporter.entries().size(), 1u);
-    EXPECT_TRUE(reporter.entries()[0].asked);
+    EXPECT_TRUE(RunProcedure(reporter, "ClearForm", [] {}));
+    bool reachedEnd = false;
+    const auto body = [&] {
+      Fail(FailureCode::Overflow, "Overflow");
+      reachedEnd = true;
+    };
+    EXPECT_FALSE(RunProcedure(reporter, "PackEEprom", body));
+    EXPECT_EQ(RunHandler(reporter, "cmdGet_Click", body), answer);
+    EXPECT_FALSE(reachedEnd);
+    ASSERT_EQ(reporter.entries().size(), 2u);
+    EXPECT_EQ(reporter.entries()[0].procedure, "PackEEprom");
+    EXPECT_EQ(reporter.entries()[0].number, 6);
+    EXPECT_EQ(std::pair(reporter.entries()[0].asked, reporter.entries()[1].asked),
+              std::pair(false, true));
   }
 }
 
@@ -54,13 +48,6 @@ TEST(AsFailure, GivesStandardExceptionsAFailureNumber) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(AsFailure(c.error).number(), c.number);
-}
-
-TEST(StreamReporter, WritesProcedureDescriptionAndNumber) {
-  std::ostringstream out;
-  StreamReporter reporter(out);
-  EXPECT_TRUE(reporter.ReportAndAsk(Failure(FailureCode::Overflow, "Overflow"), "InterpretEEprom"));
-  EXPECT_EQ(out.str(), "InterpretEEprom: Overflow (6)\n");
 }
 
 class TraceTest : public ::testing::Test {
