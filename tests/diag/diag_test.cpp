@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -50,25 +51,19 @@ TEST(AsFailure, GivesStandardExceptionsAFailureNumber) {
     EXPECT_EQ(AsFailure(c.error).number(), c.number);
 }
 
-class TraceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetTraceSink([this](std::string_view line) { lines.emplace_back(line); });
-  }
-  void TearDown() override { SetTraceSink(nullptr); }
+// The trace log's lines, and the dumps of the image, the verification area and the bits.
+TEST(Trace, LinesAndDumpsOfTheImageTheVerificationAreaAndTheBits) {
   std::vector<std::string> lines;
-};
-
-TEST_F(TraceTest, LogHandsTheLineToTheSinkWithTheStampBeforeTheBlank) {
+  SetTraceSink([&](std::string_view line) { lines.emplace_back(line); });
+  const std::shared_ptr<void> reset(nullptr, [](void*) { SetTraceSink(nullptr); });
   Log("++ Put EEprom", 0);
   EXPECT_EQ(lines, std::vector<std::string>{" ++ Put EEprom"});
   const std::string stamped = FormatTraceLine("+++ Program started", true);
   EXPECT_NE(stamped.front(), ' ');
   EXPECT_TRUE(stamped.ends_with(" +++ Program started")) << stamped;
   EXPECT_GT(stamped.size(), std::string(" +++ Program started").size());
-}
 
-TEST_F(TraceTest, DumpsOfTheImageTheVerificationAreaAndTheBits) {
+  lines.clear();
   std::array<std::uint8_t, 256> image{};
   image[0x1F] = 0xAB;
   image[0xF0] = 0x0C;

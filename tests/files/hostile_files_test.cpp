@@ -48,7 +48,7 @@ bool Make(const std::string& name, const std::string& p, const QByteArray& bytes
   if (name == "device") return symlink("/dev/null", p.c_str()) == 0;
   if (name == "folder") return mkdir(p.c_str(), 0700) == 0;
   if (name == "loop") return symlink(p.c_str(), p.c_str()) == 0;
-  if (name == "new" || name == "missing") return true;
+  if (name == "new" || name == "missing" || name.starts_with("gone/")) return true;
   if (name == "socket") {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -145,6 +145,7 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       {"a unit's image", old, unread, &image, true, tooLarge},
       {"new", {}, unread, &backup, true, "\nFile too large.\nOnly the backup copy is missing: the configuration read from the Kova Pro is shown all the same."},
       {"new", {}, unread, &full, false, "\nNo space left on device."},
+      {"gone/folder.kova", {}, unread, &save, false, "\nNo such file or directory."},
       // The old text goes aside whole, the new one stops part-way and is
       // replaced by the old one again.
       {"two names", "; old\r\n", unread, &save, true, tooLarge},

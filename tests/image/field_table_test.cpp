@@ -19,13 +19,41 @@ namespace {
 
 using C = Configuration;
 
-// Every row's controls and key paths lead back to it, and no name serves two fields.
-TEST(FieldTable, EveryControlAndKeyPathFindsItsRow) {
+// Every row's controls and key paths lead back to it, and no name serves two
+// fields. Each unit field's bits are a run of the byte map, or a hand-written
+// step names it, and each run of the byte map is some field's. (That each row
+// packs and reads is the every-field round trip's.)
+TEST(FieldTable, EveryControlAndKeyPathFindsItsRowAndEveryRunItsField) {
   std::set<std::string> controls;
   std::set<std::string> keys;
+  std::set<std::string> byHand;
+  for (const HandWrittenField& hand : HandWrittenFields()) {
+    std::string names(hand.fields);
+    for (std::size_t at = 0; at != std::string::npos;) {
+      const std::size_t comma = names.find(", ", at);
+      byHand.insert(names.substr(at, comma - at));
+      at = comma == std::string::npos ? comma : comma + 2;
+    }
+  }
+  const auto inMap = [](const Field& field) {
+    const bool zoned = field.zoned() && field.codec != Codec::ZoneBit;
+    for (const addr::Bits& run : zoned ? std::span<const addr::Bits>(addr::kZoneByteMap)
+                                       : std::span<const addr::Bits>(addr::kByteMap)) {
+      if (run.Holds(field.bits)) return true;
+    }
+    return false;
+  };
   for (const Field& field : Fields()) {
     SCOPED_TRACE(std::string(field.label));
     EXPECT_FALSE(field.label.empty());
+    if (field.codec != Codec::None) {
+      EXPECT_TRUE(inMap(field));
+    } else {
+      EXPECT_EQ(field.packStep + field.readStep, 0);
+      if (!field.key.empty() && field.home == FieldHome::Unit) {
+        EXPECT_TRUE(byHand.contains(std::string(field.key)));
+      }
+    }
     EXPECT_EQ(&FieldOf(field.member), &field);
     if (!field.key.empty()) {
       EXPECT_TRUE(keys.insert(KeyPath(field)).second);
@@ -67,6 +95,22 @@ TEST(FieldTable, EveryControlAndKeyPathFindsItsRow) {
   for (const char* unknown :
        {"txtCloseRIC1(10)", "txtCloseRIC1(-1)", "txtRlyTime(0)", "txtCloseRIC1(2", "Label28", ""})
     EXPECT_FALSE(FindByControl(unknown)) << unknown;
+  const auto held = [](const addr::Bits& run, bool zoned) {
+    for (const Field& field : Fields()) {
+      if (field.codec != Codec::None && (field.zoned() && field.codec != Codec::ZoneBit) == zoned &&
+          run.Holds(field.bits))
+        return true;
+    }
+    if (zoned) return false;
+    for (const HandWrittenField& hand : HandWrittenFields()) {
+      if (run.Holds(hand.bits)) return true;
+    }
+    return false;
+  };
+  for (const addr::Bits& run : addr::kByteMap)
+    EXPECT_TRUE(held(run, false)) << "byte " << run.byte << " bit " << run.first;
+  for (const addr::Bits& run : addr::kZoneByteMap)
+    EXPECT_TRUE(held(run, true)) << "zone byte " << run.byte << " bit " << run.first;
 }
 
 TEST(FieldTable, ClickRulesRunOnlyThroughApply) {
@@ -142,58 +186,6 @@ TEST(FieldInput, KeepsExactlyOrRefuses) {
                             FieldMember(&C::SynthN), FieldMember(&C::ETI)})
     EXPECT_TRUE(WhyNotSettable(FieldOf(member)));
   EXPECT_FALSE(WhyNotSettable(FieldOf(&C::BaudPC)));
-}
-
-// Each unit field is packed and read by its row, at a step of each (a read-only
-// one only read), or by a hand-written step that names it; each run of the
-// byte map is some field's.
-TEST(FieldTable, EveryUnitFieldHasItsStepsAndEveryRunItsField) {
-  std::set<std::string> byHand;
-  for (const HandWrittenField& hand : HandWrittenFields()) {
-    std::string names(hand.fields);
-    for (std::size_t at = 0; at != std::string::npos;) {
-      const std::size_t comma = names.find(", ", at);
-      byHand.insert(names.substr(at, comma - at));
-      at = comma == std::string::npos ? comma : comma + 2;
-    }
-  }
-  const auto inMap = [](const Field& field) {
-    const bool zoned = field.zoned() && field.codec != Codec::ZoneBit;
-    for (const addr::Bits& run : zoned ? std::span<const addr::Bits>(addr::kZoneByteMap)
-                                       : std::span<const addr::Bits>(addr::kByteMap)) {
-      if (run.Holds(field.bits)) return true;
-    }
-    return false;
-  };
-  for (const Field& field : Fields()) {
-    SCOPED_TRACE(KeyPath(field));
-    if (field.codec == Codec::None) {
-      EXPECT_EQ(field.packStep + field.readStep, 0);
-      if (!field.key.empty() && field.home == FieldHome::Unit) {
-        EXPECT_TRUE(byHand.contains(std::string(field.key)));
-      }
-      continue;
-    }
-    EXPECT_GT(field.readStep, 0);
-    EXPECT_EQ(field.packStep > 0, field.home == FieldHome::Unit);
-    EXPECT_TRUE(inMap(field));
-  }
-  const auto held = [](const addr::Bits& run, bool zoned) {
-    for (const Field& field : Fields()) {
-      if (field.codec != Codec::None && (field.zoned() && field.codec != Codec::ZoneBit) == zoned &&
-          run.Holds(field.bits))
-        return true;
-    }
-    if (zoned) return false;
-    for (const HandWrittenField& hand : HandWrittenFields()) {
-      if (run.Holds(hand.bits)) return true;
-    }
-    return false;
-  };
-  for (const addr::Bits& run : addr::kByteMap)
-    EXPECT_TRUE(held(run, false)) << "byte " << run.byte << " bit " << run.first;
-  for (const addr::Bits& run : addr::kZoneByteMap)
-    EXPECT_TRUE(held(run, true)) << "zone byte " << run.byte << " bit " << run.first;
 }
 
 // The byte map in docs is the table's rows and the hand-written fields, in

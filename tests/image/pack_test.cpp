@@ -35,27 +35,20 @@ TEST(Pack, FieldsLandOnTheirBits) {
       {"AlphaVC=1; VC=   ", "4: 00; 232: 00"},  // no sequence: the format bit stays clear
       {"ResetRIC=2097151; SndrTime=255; Zones[0].CloseTMax=327670; AlphaVC=1; VC=ABCDEFGHIJK   ", "4: 4D; 10: FF FF 1F; 19: FF; 35: FF 7F"},
       {"Freq=1683393750", "229: FD FF 9F"},
+      // Without a sequence format the area, the elapsed time and byte 255 keep their bytes.
+      {"VC=IGNORED", "0: A5 A5 A5 A5 00; 7: A5 A5 A5; 248: A5; 254: A5 A5"},
   };
   // clang-format on
   for (const auto& [edits, bytes] : cases) {
     Document doc = StartupDocument();
+    for (const int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
+      doc.image[address] = 0xA5;
+    doc.image[4] = 33;
     doc.cfg = Edited(doc.cfg, edits);
     PackEEprom(doc);
     EXPECT_EQ(BytesAt(doc.image, bytes), bytes) << edits;
     EXPECT_EQ(doc.cfg.ClkJog, doc.cfg.PocsagBaud == PocsagRate::R2400 ? "1" : "4");
   }
-}
-
-TEST(Pack, WithoutASequenceFormatTheAreaKeepsItsBytes) {
-  Document doc = StartupDocument();
-  for (int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
-    doc.image[address] = 0xA5;
-  doc.image[4] = 33;
-  doc.cfg.VC = "IGNORED";
-  PackEEprom(doc);
-  EXPECT_EQ(doc.image[4], 0);
-  for (int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
-    EXPECT_EQ(doc.image[address], 0xA5);
 }
 
 // Values that would become other data are refused, naming the field and its
@@ -111,24 +104,22 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
             "Numeric output RIC range start: 'x' is not a number");
 }
 
-// What a release-1 file that names no zone and no reset leaves behind.
-Document LegacyGaps() {
+// Every refusal at once, in packing order, the document untouched; the empty
+// texts a release-1 file that names no zone and no reset leaves are filled
+// with the cleared values, and nothing else is.
+TEST(PackRefusals, EveryRefusalAtOnceAndTheEmptyTextsFilled) {
+  EXPECT_TRUE(PackRefusals(StartupDocument()).empty());
   Document doc = StartupDocument();
+  Configuration expected = doc.cfg;
   for (Zone& zone : doc.cfg.Zones) {
     zone.CloseRIC1 = zone.CloseRIC2 = zone.OpenRIC1 = zone.OpenRIC2 = "";
     zone.ToggleRIC1 = zone.ToggleRIC2 = zone.CloseTMax = "";
   }
   doc.cfg.ResetRIC = " ";
   doc.cfg.RlyTime = "";
-  return doc;
-}
-
-TEST(PackRefusals, EveryRefusalAtOnceInPackingOrderAndTheDocumentUntouched) {
-  EXPECT_TRUE(PackRefusals(StartupDocument()).empty());
-
-  Document doc = LegacyGaps();
-  doc.cfg.Sign1RIC = "2097152";  // not empty: no filling cures it
-  doc.cfg.Zones[3].CloseFunc = kNoSelection;
+  doc.cfg.VC = expected.VC = "";                     // may be empty: not filled
+  doc.cfg.Sign1RIC = expected.Sign1RIC = "2097152";  // not empty: no filling cures it
+  doc.cfg.Zones[3].CloseFunc = expected.Zones[3].CloseFunc = kNoSelection;
   const Document before = doc;
   const std::vector<FieldFailure> refusals = PackRefusals(doc);
   EXPECT_EQ(doc.cfg, before.cfg);
@@ -143,38 +134,25 @@ TEST(PackRefusals, EveryRefusalAtOnceInPackingOrderAndTheDocumentUntouched) {
     return f.control() == "lstCloseFunc(3)";
   });
   EXPECT_NE(func, refusals.end());
-
-  // The first refusal is the one packing itself reports.
-  try {
+  try {  // the first refusal is the one packing itself reports
     PackEEprom(doc);
     ADD_FAILURE() << "packed";
   } catch (const FieldFailure& refusal) {
     EXPECT_EQ(refusal.control(), refusals[0].control());
     EXPECT_STREQ(refusal.what(), "Reset RIC: ' ' is not a number");
   }
-}
 
-TEST(PackRefusals, EmptyTextsAreFilledWithTheClearedValuesAndNothingElse) {
-  Document doc = LegacyGaps();
-  doc.cfg.Sign1RIC = "2097152";
-  doc.cfg.VC = "";  // may be empty: not filled
   const std::vector<FieldAt> empty = EmptyTexts(doc.cfg);
   EXPECT_EQ(empty.size(), 72u);
   EXPECT_EQ(DescribeEmptyTexts(empty), "Chan 1 to Chan 10, Reset RIC and Common relay time");
-
   Configuration filled = doc.cfg;
   EXPECT_EQ(FillEmptyTexts(filled), empty);
-  Configuration expected = doc.cfg;
-  for (Zone& zone : expected.Zones) {
-    zone.CloseRIC1 = zone.CloseRIC2 = zone.OpenRIC1 = zone.OpenRIC2 = "0";
-    zone.ToggleRIC1 = zone.ToggleRIC2 = zone.CloseTMax = "0";
-  }
   expected.ResetRIC = expected.RlyTime = "0";
-  EXPECT_EQ(filled, expected);
+  EXPECT_EQ(filled, expected);  // start-up's zone texts are "0"
   EXPECT_TRUE(EmptyTexts(filled).empty());
   doc.cfg = filled;
   const std::vector<FieldFailure> left = PackRefusals(doc);
-  ASSERT_EQ(left.size(), 1u);
+  ASSERT_EQ(left.size(), 2u);
   EXPECT_EQ(left[0].control(), "txtSign1RIC");
 
   Configuration zones = StartupDocument().cfg;
