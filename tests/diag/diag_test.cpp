@@ -37,18 +37,12 @@ TEST(RunProcedure, ReportsTheFailureUnderTheProcedureNameAndEnds) {
 }
 
 TEST(AsFailure, GivesStandardExceptionsAFailureNumber) {
-  struct Case {
-    std::exception_ptr error;
-    int number;
-  };
-  const std::vector<Case> cases{
-      {std::make_exception_ptr(Failure(FailureCode::TypeMismatch, "x")), 13},
-      {std::make_exception_ptr(std::out_of_range("index")), 9},
-      {std::make_exception_ptr(std::runtime_error("odd")), 51},
-      {std::make_exception_ptr(42), 51},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(AsFailure(c.error).number(), c.number);
+  for (const auto& [error, number] : std::vector<std::pair<std::exception_ptr, int>>{
+           {std::make_exception_ptr(Failure(FailureCode::TypeMismatch, "x")), 13},
+           {std::make_exception_ptr(std::out_of_range("index")), 9},
+           {std::make_exception_ptr(std::runtime_error("odd")), 51},
+           {std::make_exception_ptr(42), 51}})
+    EXPECT_EQ(AsFailure(error).number(), number);
 }
 
 // The trace log's lines, and the dumps of the image, the verification area and the bits.

@@ -12,11 +12,10 @@
 #include <QDir>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <cctype>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
-#include <tuple>
 
 #include "files/backups.h"
 #include "files/file_access.h"

@@ -12,10 +12,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <stdexcept>
 #include <string>
-#include <tuple>
-#include <vector>
 
 #include "field_edits.h"
 #include "image/clear_form.h"
@@ -121,7 +118,7 @@ Document Edited() {
   return doc;
 }
 
-TEST(WriteProfile, ANewFileHoldsTheDocumentedKeysInOrderWithCrLf) {
+TEST(WriteProfile, ANewFileHoldsTheDocumentedKeysInOrderWithCrLfOrNothingWhenRefused) {
   QTemporaryDir temp;
   Document doc = Edited();
   ASSERT_TRUE(WriteProfile(temp.filePath("new.kova"), doc).ok());
@@ -133,6 +130,20 @@ TEST(WriteProfile, ANewFileHoldsTheDocumentedKeysInOrderWithCrLf) {
                 Hex(packed.image) + "\r\n");
   EXPECT_EQ(doc.image, packed.image);
   EXPECT_EQ(doc.cfg.Zones[3].CloseTMax, "10");  // interpreted again: what the file holds
+
+  // When packing refuses, nothing is written and nothing changes.
+  const QString kept = temp.filePath("kept.kova");
+  ASSERT_TRUE(Put(kept, "; old\n"));
+  Document refused = Edited();
+  refused.cfg.Zones[2].OpenRIC2 = "12x";
+  const ProfileSave save = WriteProfile(kept, refused);
+  ASSERT_FALSE(save.ok());
+  EXPECT_EQ(save.failure->text, "Could not save \"" + kept.toStdString() +
+                                    "\"; nothing was written.\n"
+                                    "Chan 3 Open RIC range end: '12x' is not a number.");
+  EXPECT_EQ(save.control, "txtOpenRIC2(2)");
+  EXPECT_EQ(Bytes(kept), "; old\n");
+  EXPECT_EQ(refused.image, Edited().image);
 }
 
 // Over a file of each layout, reading back takes nothing from the document it
@@ -181,22 +192,6 @@ TEST(WriteProfile, KeepsEveryOtherLineOfTheFileByteForByte) {
   expected.replace("Port = 1", "Port = 6").replace(oldHex, Hex(doc.image));
   EXPECT_NE(oldHex, Hex(doc.image));
   EXPECT_EQ(Bytes(path), expected);
-}
-
-TEST(WriteProfile, WhenPackingFailsNothingIsWrittenAndNothingChanges) {
-  QTemporaryDir temp;
-  const QString kept = temp.filePath("kept.kova");
-  ASSERT_TRUE(Put(kept, "; old\n"));
-  Document refused = Edited();
-  refused.cfg.Zones[2].OpenRIC2 = "12x";
-  const ProfileSave save = WriteProfile(kept, refused);
-  ASSERT_FALSE(save.ok());
-  EXPECT_EQ(save.failure->text, "Could not save \"" + kept.toStdString() +
-                                    "\"; nothing was written.\n"
-                                    "Chan 3 Open RIC range end: '12x' is not a number.");
-  EXPECT_EQ(save.control, "txtOpenRIC2(2)");
-  EXPECT_EQ(Bytes(kept), "; old\n");
-  EXPECT_EQ(refused.image, Edited().image);
 }
 
 // Whoever saves, the file stays its owner's, in its group, with its mode,

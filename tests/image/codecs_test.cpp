@@ -124,19 +124,14 @@ TEST(RicSlot, PutsTwentyOneBitsAndClearsTheFlags) {
 }
 
 TEST(BitArray, AreaBytesInOrderEachFromItsTopBit) {
-  struct Case {
-    int address;
-    std::uint8_t bit;
-    int element;
-  };
-  for (const Case& c :
-       {Case{7, 0x80, 0}, Case{9, 0x01, 23}, Case{248, 0x80, 24}, Case{254, 0x01, 79}}) {
+  for (const auto& [address, bit, element] : std::vector<std::tuple<int, std::uint8_t, int>>{
+           {7, 0x80, 0}, {9, 0x01, 23}, {248, 0x80, 24}, {254, 0x01, 79}}) {
     EEpromImage image{};
-    image[c.address] = c.bit;
+    image[address] = bit;
     BitArray bits{};
     UnpackEEpromIntoBitArray(image, bits);
     for (int k = 0; k < 85; ++k)
-      EXPECT_EQ(bits[k], k == c.element) << c.address << " " << k;
+      EXPECT_EQ(bits[k], k == element) << address << " " << k;
     EEpromImage packed{};
     PackBitArrayIntoEEprom(bits, packed);
     EXPECT_EQ(packed, image);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "image/byte_map.h"
 #include "image/clear_form.h"
@@ -113,18 +112,6 @@ TEST(FieldTable, EveryControlAndKeyPathFindsItsRowAndEveryRunItsField) {
     EXPECT_TRUE(held(run, true)) << "zone byte " << run.byte << " bit " << run.first;
 }
 
-TEST(FieldTable, ClickRulesRunOnlyThroughApply) {
-  Configuration cfg = StartupConfiguration();
-  const Field& rate = FieldOf(&C::PocsagBaud);
-  SetNumber(cfg, rate, -1, static_cast<int>(PocsagRate::R2400));
-  EXPECT_EQ(cfg.ClkJog, "8");
-  ApplyNumber(cfg, rate, -1, static_cast<int>(PocsagRate::R512));
-  EXPECT_EQ(cfg.ClkJog, "16");
-  EXPECT_THROW(GetText(cfg, rate), std::logic_error);
-  EXPECT_THROW(SetNumber(cfg, FieldOf(&C::VC), -1, 1), std::logic_error);
-  EXPECT_THROW(GetText(cfg, FieldOf(&Zone::CloseRIC1), kZoneCount), std::out_of_range);
-}
-
 // A value from outside is kept exactly or refused with the path, the value and
 // what is allowed; a refusal leaves the configuration as it was.
 TEST(FieldInput, KeepsExactlyOrRefuses) {
@@ -186,6 +173,16 @@ TEST(FieldInput, KeepsExactlyOrRefuses) {
                             FieldMember(&C::SynthN), FieldMember(&C::ETI)})
     EXPECT_TRUE(WhyNotSettable(FieldOf(member)));
   EXPECT_FALSE(WhyNotSettable(FieldOf(&C::BaudPC)));
+  // Click rules run only through Apply; a value is got and set by its kind.
+  cfg = StartupConfiguration();
+  const Field& rate = FieldOf(&C::PocsagBaud);
+  SetNumber(cfg, rate, -1, static_cast<int>(PocsagRate::R2400));
+  EXPECT_EQ(cfg.ClkJog, "8");
+  ApplyNumber(cfg, rate, -1, static_cast<int>(PocsagRate::R512));
+  EXPECT_EQ(cfg.ClkJog, "16");
+  EXPECT_THROW(GetText(cfg, rate), std::logic_error);
+  EXPECT_THROW(SetNumber(cfg, FieldOf(&C::VC), -1, 1), std::logic_error);
+  EXPECT_THROW(GetText(cfg, FieldOf(&Zone::CloseRIC1), kZoneCount), std::out_of_range);
 }
 
 // The byte map in docs is the table's rows and the hand-written fields, in
