@@ -14,17 +14,8 @@ namespace kova {
 
 constexpr std::int32_t kMaxRic = 2097151;  // 21 bits
 
-std::int32_t GetRIC(const EEpromImage& image, int index);
 // Masks ric to 21 bits and writes byte b+2 whole, clearing its flags: the
-// slot's PutFunc and PutEnable follow.
+// slot's function and enable are packed after it.
 void PutRIC(EEpromImage& image, int index, std::int32_t ric);
-
-// Bits 5..7 of byte b+2; with twoBit only bits 5..6.
-std::int16_t GetFunc(const EEpromImage& image, int index, bool twoBit);
-// Replaces bits 5..6 and can only set bit 7. A code outside 0..7 is an overflow.
-void PutFunc(EEpromImage& image, int index, int func);
-
-std::int16_t GetEnable(const EEpromImage& image, int index);
-void PutEnable(EEpromImage& image, int index, int enable);
 
 }  // namespace kova

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <sstream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,74 +14,50 @@
 namespace kova {
 namespace {
 
+// A procedure's failure is reported under its name and ends it; a handler's
+// failure asks, and the answer decides whether the caller goes on.
 TEST(RunProcedure, ReportsTheFailureUnderTheProcedureNameAndEnds) {
-  RecordingReporter reporter;
-  EXPECT_TRUE(RunProcedure(reporter, "ClearForm", [] {}));
-  EXPECT_TRUE(reporter.entries().empty());
-  bool reachedEnd = false;
-  EXPECT_FALSE(RunProcedure(reporter, "PackEEprom", [&] {
-    Fail(FailureCode::Overflow, "Overflow");
-    reachedEnd = true;
-  }));
-  EXPECT_FALSE(reachedEnd);
-  ASSERT_EQ(reporter.entries().size(), 1u);
-  EXPECT_EQ(reporter.entries()[0].procedure, "PackEEprom");
-  EXPECT_EQ(reporter.entries()[0].number, 6);
-  EXPECT_FALSE(reporter.entries()[0].asked);
-}
-
-TEST(RunHandler, AsksAndPassesTheAnswerOn) {
-  for (bool answer : {true, false}) {
+  for (const bool answer : {true, false}) {
     RecordingReporter reporter(answer);
-    const bool goOn = RunHandler(reporter, "cmdGet_Click",
-                                 [] { Fail(FailureCode::TypeMismatch, "Type mismatch"); });
-    EXPECT_EQ(goOn, answer);
-    ASSERT_EQ(reporter.entries().size(), 1u);
-    EXPECT_TRUE(reporter.entries()[0].asked);
+    EXPECT_TRUE(RunProcedure(reporter, "ClearForm", [] {}));
+    bool reachedEnd = false;
+    const auto body = [&] {
+      Fail(FailureCode::Overflow, "Overflow");
+      reachedEnd = true;
+    };
+    EXPECT_FALSE(RunProcedure(reporter, "PackEEprom", body));
+    EXPECT_EQ(RunHandler(reporter, "cmdGet_Click", body), answer);
+    EXPECT_FALSE(reachedEnd);
+    ASSERT_EQ(reporter.entries().size(), 2u);
+    EXPECT_EQ(reporter.entries()[0].procedure, "PackEEprom");
+    EXPECT_EQ(reporter.entries()[0].number, 6);
+    EXPECT_EQ(std::pair(reporter.entries()[0].asked, reporter.entries()[1].asked),
+              std::pair(false, true));
   }
 }
 
 TEST(AsFailure, GivesStandardExceptionsAFailureNumber) {
-  struct Case {
-    std::exception_ptr error;
-    int number;
-  };
-  const std::vector<Case> cases{
-      {std::make_exception_ptr(Failure(FailureCode::TypeMismatch, "x")), 13},
-      {std::make_exception_ptr(std::out_of_range("index")), 9},
-      {std::make_exception_ptr(std::runtime_error("odd")), 51},
-      {std::make_exception_ptr(42), 51},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(AsFailure(c.error).number(), c.number);
+  for (const auto& [error, number] : std::vector<std::pair<std::exception_ptr, int>>{
+           {std::make_exception_ptr(Failure(FailureCode::TypeMismatch, "x")), 13},
+           {std::make_exception_ptr(std::out_of_range("index")), 9},
+           {std::make_exception_ptr(std::runtime_error("odd")), 51},
+           {std::make_exception_ptr(42), 51}})
+    EXPECT_EQ(AsFailure(error).number(), number);
 }
 
-TEST(StreamReporter, WritesProcedureDescriptionAndNumber) {
-  std::ostringstream out;
-  StreamReporter reporter(out);
-  EXPECT_TRUE(reporter.ReportAndAsk(Failure(FailureCode::Overflow, "Overflow"), "InterpretEEprom"));
-  EXPECT_EQ(out.str(), "InterpretEEprom: Overflow (6)\n");
-}
-
-class TraceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetTraceSink([this](std::string_view line) { lines.emplace_back(line); });
-  }
-  void TearDown() override { SetTraceSink(nullptr); }
+// The trace log's lines, and the dumps of the image, the verification area and the bits.
+TEST(Trace, LinesAndDumpsOfTheImageTheVerificationAreaAndTheBits) {
   std::vector<std::string> lines;
-};
-
-TEST_F(TraceTest, LogHandsTheLineToTheSinkWithTheStampBeforeTheBlank) {
+  SetTraceSink([&](std::string_view line) { lines.emplace_back(line); });
+  const std::shared_ptr<void> reset(nullptr, [](void*) { SetTraceSink(nullptr); });
   Log("++ Put EEprom", 0);
   EXPECT_EQ(lines, std::vector<std::string>{" ++ Put EEprom"});
   const std::string stamped = FormatTraceLine("+++ Program started", true);
   EXPECT_NE(stamped.front(), ' ');
   EXPECT_TRUE(stamped.ends_with(" +++ Program started")) << stamped;
   EXPECT_GT(stamped.size(), std::string(" +++ Program started").size());
-}
 
-TEST_F(TraceTest, DumpsOfTheImageTheVerificationAreaAndTheBits) {
+  lines.clear();
   std::array<std::uint8_t, 256> image{};
   image[0x1F] = 0xAB;
   image[0xF0] = 0x0C;

@@ -12,10 +12,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <stdexcept>
 #include <string>
-#include <tuple>
-#include <vector>
 
 #include "field_edits.h"
 #include "image/clear_form.h"
@@ -31,75 +28,18 @@ QByteArray Hex(const EEpromImage& image) {
   return QByteArray(reinterpret_cast<const char*>(image.data()), 256).toHex().toUpper();
 }
 
-// A release-1 file "x.kova" holding these sections after its caption.
-ProfileLoad ReadLegacy(const std::string& sections, const Document& current = StartupDocument()) {
-  return ReadProfileText("[Version]\nKova Pro=Kova Pro Configuration 1.1\n" + sections, "x.kova",
-                         current);
-}
-
-TEST(ReadProfile, LoadsTheImageWhateverTheCaseSpacingOrExtraDigits) {
-  const QByteArray text = Bytes(Fixture("image_layout.kova"));
-  const QByteArray hex = text.mid(text.indexOf("Contents=") + 9, 512);
-  for (const auto& [name, port, pcBaud] :
-       std::vector<std::tuple<const char*, int, int>>{{"image_layout.kova", 2, 1},
-                                                      {"image_lowercase.kova", 2, 1},
-                                                      {"image_long_contents.kova", 2, 1},
-                                                      {"commented.kova", 1, 4}}) {
-    const ProfileLoad load = ReadProfile(Fixture(name), StartupDocument());
-    ASSERT_TRUE(load.ok()) << name;
-    EXPECT_TRUE(load.warnings.empty());
-    const Configuration& cfg = load.document->cfg;
-    EXPECT_EQ(Hex(load.document->image), hex) << name;
-    EXPECT_EQ(cfg.Ver, (std::array<std::string, 3>{"3.15", "Jan 10 2006", "2"}));
-    EXPECT_EQ(cfg.Zones[0].CloseRIC1, "123456");  // the image was interpreted
-    EXPECT_EQ(std::pair(cfg.ComPort, cfg.BaudPC), std::pair(port, pcBaud)) << name;
-  }
-}
-
-TEST(ReadProfile, ConversionsTakeNegativesHalvesToEvenHexAndGreyedBoxes) {
-  const ProfileLoad load = ReadLegacy(
-      "[Comms]\nPort=-1\nPC Baud Rate=2.5\nKova Baud Rate=&H3\n[Chan 1]\nLinkToCommon=2");
-  ASSERT_TRUE(load.ok());
-  const Configuration& cfg = load.document->cfg;
-  EXPECT_EQ(std::tuple(cfg.ComPort, cfg.BaudPC, cfg.BaudKova, cfg.Zones[0].RlyChan),
-            std::tuple(-1, 2, 3, 2));
-}
-
-// Without "Contents" only the legacy layout loads.
-TEST(ReadProfile, OnlyAReleaseOneCaptionSelectsTheLegacyLayout) {
-  const auto loads = [](const char* caption) {
-    return ReadProfileText("[Version]\nKova Pro=" + std::string(caption), "x", StartupDocument())
-        .ok();
-  };
-  EXPECT_TRUE(loads("  Kova Pro Configuration 1.2 beta  "));
-  for (const char* caption :
-       {"kova pro configuration 1.2", "Kova Pro Configuration 2.0", "Kova Pro Configuration 10"})
-    EXPECT_FALSE(loads(caption)) << caption;
-}
-
-TEST(ReadProfile, HandsBackWhatInterpretingTheImageWarnsAbout) {
-  const std::string contents = std::string(62, '0') + 'A' + std::string(449, '0');
-  const ProfileLoad load =  // Chan 1 Close function code 5
-      ReadProfileText("[EEprom]\nContents=" + contents, "x", StartupDocument());
-  ASSERT_EQ(load.warnings.size(), 1u);
-  EXPECT_NE(load.warnings[0].find("Chan 1 Close beep"), std::string::npos) << load.warnings[0];
-}
-
-TEST(ProfileGetItem, ReadsOneValueOrTheDefault) {
-  EXPECT_EQ(ProfileGetItem("VERSION", "kova", "", Fixture("commented.kova")), "3.15");
-  EXPECT_EQ(ProfileGetItem("Comms", "Port", "d", Fixture("nowhere.kova")), "d");
-}
-
-// Each fixture loads into its fields over a document it does not name all of,
-// keeping the others and the image; a section it lacks (zone 3 in each) gives
-// every key its default.
-TEST(LegacyLayout, LoadsEachFixtureIntoItsFieldsAndKeepsThoseItDoesNotName) {
+// A file without "Contents" loads only under a release-1 caption (one is put
+// before sections that name none), read as the old program read it, over a
+// document it does not name all of: the fields it does not name and the image
+// are kept, and a section it lacks (zone 3 in each) gives every key its default.
+TEST(LegacyLayout, ReadsValuesAsTheOldProgramDidAndKeepsThoseItDoesNotName) {
   Document current = StartupDocument();
   current.cfg =
       testing::Edited(current.cfg,
                       "Zones[2].CloseRIC1=999; Zones[2].ToggleFunc=3; Zones[4].TxMonitor=1; "
-                      "VC=KEEP; SynthRx=1; Freq=1; RepeatRIC1=1; AlphaRepeatFunc=3");
+                      "VC=KEEP; SynthRx=1; Freq=1; RepeatRIC1=1; AlphaRepeatFunc=3; Polarity=Auto");
   const std::pair<const char*, const char*> cases[] = {
+      // fixture or text, fields or refused
       // The file's clock jog, not the one 2400 baud presets; the sounder copies
       // the relay; the synthesizer is off at the default frequency.
       {"legacy_full.kova",
@@ -107,55 +47,66 @@ TEST(LegacyLayout, LoadsEachFixtureIntoItsFieldsAndKeepsThoseItDoesNotName) {
        "Polarity=Inverted; ClkJog=5; Sign1RIC=654321; AlphaRepeatFunc=4; EnableAlphaCode=0; "
        "ResetRIC=2000000; Zones[0].CloseTMax=60; Zones[9].ToggleRIC2=1000; SndrMode=Timed; "
        "SndrTime=30; SynthRx=0; Freq=459050000"},
-      // "Baud1200=false" and "Polarity Normal=0" clear their buttons, and both
-      // relay buttons default to false: the groups end with nothing selected.
+      // "Baud1200=false" clears its button and both relay buttons default to
+      // false: those groups end with nothing selected; "Polarity Normal=0"
+      // leaves the current Auto alone.
       {"legacy_missing_sections.kova",
-       "PocsagBaud=0; Polarity=0; SndrMode=0; Zones[0].CloseRIC1=42; Zones[4].TxMonitor=1; "
+       "PocsagBaud=0; Polarity=Auto; SndrMode=0; Zones[0].CloseRIC1=42; Zones[4].TxMonitor=1; "
        "VC=KEEP"},
       {"legacy_numeric_repeater.kova",  // the alpha repeater is left alone
        "RepeatRIC4=500099; NumericRepeatFunc=2; EnableNumericCode=0; RepeatRIC1=1; "
        "AlphaRepeatFunc=3"},
+      {"[Version]\nKova Pro=  Kova Pro Configuration 1.2 beta  ", ""},
+      {"[Version]\nKova Pro=kova pro configuration 1.2", nullptr},
+      {"[Version]\nKova Pro=Kova Pro Configuration 2.0", nullptr},
+      {"[Version]\nKova Pro=Kova Pro Configuration 10", nullptr},
+      // negatives, halves to even, hex and greyed boxes
+      {"[Comms]\nPort=-1\nPC Baud Rate=2.5\nKova Baud Rate=&H3\n[Chan 1]\nLinkToCommon=2",
+       "ComPort=-1; BaudPC=2; BaudKova=3; Zones[0].RlyChan=2"},
+      // a numeric repeater needs "Repeat Numeric" exactly one
+      {"[Serial Data]\nRepeat Numeric=1.0\nRepeat RIC1=321", "RepeatRIC3=321"},
+      {"[Serial Data]\nRepeat Numeric=&H1\nRepeat RIC1=321", "RepeatRIC3=321"},
+      {"[Serial Data]\nRepeat Numeric=2\nRepeat RIC1=321", "RepeatRIC3=0"},
+      {"[Serial Data]\nRepeat Numeric=0.5\nRepeat RIC1=321", "RepeatRIC3=0"},
+      {"[Serial Data]\nRepeat Numeric=1.4\nRepeat RIC1=321", "RepeatRIC3=0"},
+      // The rate buttons click before the polarity buttons are set, and the
+      // file's jog replaces the preset: 2400 moves Auto to Normal, which
+      // "Polarity Normal=False" then clears.
+      {"[General]\nBaud2400=1\nPolarity Normal=False", "PocsagBaud=2400; Polarity=0; ClkJog=8"},
+      {"[General]\nBaud512=TRUE\nBaud1200=0\nPolarity Normal=0",
+       "PocsagBaud=512; Polarity=Auto; ClkJog=8"},
+      {"[General]\nBaud512=1\nBaud2400=1\nPolarity Inverted=-1",
+       "PocsagBaud=2400; Polarity=Inverted; ClkJog=8"},
   };
-  for (const auto& [fixture, fields] : cases) {
-    const ProfileLoad load = ReadProfile(Fixture(fixture), current);
-    ASSERT_TRUE(load.ok()) << fixture;
+  for (const auto& [source, fields] : cases) {
+    const std::string caption = "[Version]\nKova Pro=Kova Pro Configuration 1.1\n";
+    const std::string text =
+        std::string(source).starts_with("[Version]") ? source : caption + source;
+    const ProfileLoad load = std::string(source).ends_with(".kova")
+                                 ? ReadProfile(Fixture(source), current)
+                                 : ReadProfileText(text, "x.kova", current);
+    ASSERT_EQ(load.ok(), fields != nullptr) << source;
+    if (!fields) continue;
     EXPECT_EQ(load.document->image, current.image);
     const Configuration& cfg = load.document->cfg;
     EXPECT_EQ(testing::Values(cfg, fields), fields);
     for (const auto& zone : cfg.Zones)
-      EXPECT_EQ(zone.SndrChan, zone.RlyChan) << fixture;
+      EXPECT_EQ(zone.SndrChan, zone.RlyChan) << source;
     Zone chan3;
     chan3.CloseFunc = chan3.OpenFunc = chan3.ToggleFunc = 0;
-    EXPECT_TRUE(cfg.Zones[2] == chan3) << fixture;  // nothing of the current zone 3
+    EXPECT_TRUE(cfg.Zones[2] == chan3) << source;  // nothing of the current zone 3
   }
 }
 
-TEST(LegacyLayout, ANumericRepeaterNeedsRepeatNumericExactlyOne) {
-  for (const auto& [value, numeric] : std::vector<std::pair<std::string, bool>>{
-           {"1.0", true}, {"&H1", true}, {"2", false}, {"0.5", false}, {"1.4", false}}) {
-    const ProfileLoad load =
-        ReadLegacy("[Serial Data]\nRepeat Numeric=" + value + "\nRepeat RIC1=321\n");
-    ASSERT_TRUE(load.ok()) << value;
-    EXPECT_EQ(load.document->cfg.RepeatRIC3, numeric ? "321" : "0") << value;
-  }
-}
-
-TEST(LegacyLayout, RateButtonsClickBeforeThePolarityButtonsAreSet) {
-  Document current = StartupDocument();
-  current.cfg.Polarity = PolarityMode::Auto;
-  const std::pair<const char*, const char*> cases[] = {
-      // the file's jog replaces the preset
-      // 2400 moves Auto to Normal, which "Polarity Normal=False" then clears.
-      {"Baud2400=1\nPolarity Normal=False", "PocsagBaud=2400; Polarity=0; ClkJog=8"},
-      {"Baud512=TRUE\nBaud1200=0\nPolarity Normal=0", "PocsagBaud=512; Polarity=Auto; ClkJog=8"},
-      {"Baud512=1\nBaud2400=1\nPolarity Inverted=-1",
-       "PocsagBaud=2400; Polarity=Inverted; ClkJog=8"},
-  };
-  for (const auto& [general, fields] : cases) {
-    const ProfileLoad load = ReadLegacy("[General]\n" + std::string(general), current);
-    ASSERT_TRUE(load.ok()) << general;
-    EXPECT_EQ(testing::Values(load.document->cfg, fields), fields);
-  }
+TEST(ReadProfile, HandsBackWhatInterpretingTheImageWarnsAboutOrOneValue) {
+  const std::string contents = std::string(62, '0') + 'A' + std::string(449, '0');
+  const ProfileLoad load =  // Chan 1 Close function code 5
+      ReadProfileText("[EEprom]\nContents=" + contents, "x", StartupDocument());
+  ASSERT_EQ(load.warnings.size(), 1u);
+  EXPECT_NE(load.warnings[0].find("Chan 1 Close beep"), std::string::npos) << load.warnings[0];
+  // One value, or the default.
+  EXPECT_EQ(ProfileGetItem("VERSION", "kova", "", Fixture("commented.kova")), "3.15");
+  EXPECT_EQ(ProfileGetItem("Comms", "Port", "d", Fixture("nowhere.kova")), "d");
 }
 
 Document Edited() {
@@ -167,7 +118,7 @@ Document Edited() {
   return doc;
 }
 
-TEST(WriteProfile, ANewFileHoldsTheDocumentedKeysInOrderWithCrLf) {
+TEST(WriteProfile, ANewFileHoldsTheDocumentedKeysInOrderWithCrLfOrNothingWhenRefused) {
   QTemporaryDir temp;
   Document doc = Edited();
   ASSERT_TRUE(WriteProfile(temp.filePath("new.kova"), doc).ok());
@@ -179,6 +130,20 @@ TEST(WriteProfile, ANewFileHoldsTheDocumentedKeysInOrderWithCrLf) {
                 Hex(packed.image) + "\r\n");
   EXPECT_EQ(doc.image, packed.image);
   EXPECT_EQ(doc.cfg.Zones[3].CloseTMax, "10");  // interpreted again: what the file holds
+
+  // When packing refuses, nothing is written and nothing changes.
+  const QString kept = temp.filePath("kept.kova");
+  ASSERT_TRUE(Put(kept, "; old\n"));
+  Document refused = Edited();
+  refused.cfg.Zones[2].OpenRIC2 = "12x";
+  const ProfileSave save = WriteProfile(kept, refused);
+  ASSERT_FALSE(save.ok());
+  EXPECT_EQ(save.failure->text, "Could not save \"" + kept.toStdString() +
+                                    "\"; nothing was written.\n"
+                                    "Chan 3 Open RIC range end: '12x' is not a number.");
+  EXPECT_EQ(save.control, "txtOpenRIC2(2)");
+  EXPECT_EQ(Bytes(kept), "; old\n");
+  EXPECT_EQ(refused.image, Edited().image);
 }
 
 // Over a file of each layout, reading back takes nothing from the document it
@@ -198,10 +163,17 @@ TEST(WriteProfile, SavingAndReopeningGivesTheSameDocument) {
     doc.cfg.Zones[7].OpenRIC2 = "1234";
     ASSERT_TRUE(WriteProfile(path, doc).ok()) << fixture;
     EXPECT_TRUE(Bytes(path).contains(Hex(doc.image))) << fixture;
-    const ProfileLoad reopened = ReadProfile(path, StartupDocument());
-    ASSERT_TRUE(reopened.ok()) << fixture;
-    EXPECT_EQ(reopened.document->cfg, doc.cfg) << fixture;
-    EXPECT_EQ(reopened.document->image, doc.image) << fixture;
+    int ends[2];  // and through standard output and input as a fresh file
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_TRUE(WriteProfileToStream(ends[1], "-", doc).ok());
+    close(ends[1]);
+    for (const ProfileLoad& back : {ReadProfile(path, StartupDocument()),
+                                    ReadProfileStream(ends[0], "-", StartupDocument())}) {
+      ASSERT_TRUE(back.ok()) << fixture;
+      EXPECT_EQ(back.document->cfg, doc.cfg) << fixture;
+      EXPECT_EQ(back.document->image, doc.image) << fixture;
+    }
+    close(ends[0]);
   }
 }
 
@@ -220,26 +192,6 @@ TEST(WriteProfile, KeepsEveryOtherLineOfTheFileByteForByte) {
   expected.replace("Port = 1", "Port = 6").replace(oldHex, Hex(doc.image));
   EXPECT_NE(oldHex, Hex(doc.image));
   EXPECT_EQ(Bytes(path), expected);
-}
-
-TEST(WriteProfile, WhenPackingOrWritingFailsNothingIsWrittenAndNothingChanges) {
-  QTemporaryDir temp;
-  const QString kept = temp.filePath("kept.kova");
-  ASSERT_TRUE(Put(kept, "; old\n"));
-  Document refused = Edited();
-  refused.cfg.Zones[2].OpenRIC2 = "12x";
-  const ProfileSave save = WriteProfile(kept, refused);
-  ASSERT_FALSE(save.ok());
-  EXPECT_EQ(save.failure->text, "Could not save \"" + kept.toStdString() +
-                                    "\"; nothing was written.\n"
-                                    "Chan 3 Open RIC range end: '12x' is not a number.");
-  EXPECT_EQ(save.control, "txtOpenRIC2(2)");
-  EXPECT_EQ(Bytes(kept), "; old\n");
-
-  Document doc = Edited();
-  EXPECT_FALSE(WriteProfile(temp.filePath("no/such/folder.kova"), doc).ok());
-  EXPECT_EQ(doc.image, Edited().image);
-  EXPECT_EQ(doc.cfg, Edited().cfg);
 }
 
 // Whoever saves, the file stays its owner's, in its group, with its mode,

@@ -24,17 +24,15 @@ TEST(Interpret, BytesBecomeFields) {
     const char* fields;
     const char* warnings = "";
   };
+  // clang-format off
   const Case cases[] = {
-      {"",
-       "ClkJog=0; EnableAlphaCode=1; EnableNumericCode=1; RlyMode=WireOrd; ChanSpace=5000; "
-       "Freq=45000000; AlphaVC=0; NumericVC=0"},
+      {"", "ClkJog=0; EnableAlphaCode=1; EnableNumericCode=1; RlyMode=WireOrd; ChanSpace=5000; Freq=45000000; AlphaVC=0; NumericVC=0"},
       // Byte 5: bit 0 before bit 1; bit 3 serves both the unit's rate and hunting.
       {"5: 03", "PocsagBaud=512; Polarity=Normal; Hunting=Off; BaudKova=0"},
       {"5: 0A", "PocsagBaud=2400; Polarity=Normal; Hunting=On; BaudKova=1"},
       {"5: 04", "PocsagBaud=1200; Polarity=Inverted; Hunting=Off; BaudKova=0"},
       {"5: 05; 232: 01", "PocsagBaud=512; Polarity=Auto; Hunting=Off; BaudKova=0"},
-      {"5: 02; 232: 01",
-       "PocsagBaud=2400; Polarity=Normal; Hunting=Off; BaudKova=0"},  // the rate's click drops Auto
+      {"5: 02; 232: 01", "PocsagBaud=2400; Polarity=Normal; Hunting=Off; BaudKova=0"},  // the rate's click drops Auto
       {"5: 38", "PocsagBaud=1200; Polarity=Normal; Hunting=On; BaudKova=7"},
       // The clock jog is the image's, not the one the rate presets.
       {"5: 01; 6: 37", "PocsagBaud=512; ClkJog=7; EnableAlphaCode=0; EnableNumericCode=0"},
@@ -42,14 +40,12 @@ TEST(Interpret, BytesBecomeFields) {
       {"0: 3B; 1: FF FF FF", "ETI=16777215:59"},
       {"232: 04", "AlphaVC=0; NumericVC=0; VC=KEPT"},  // a format without a length
       // The masks count only the ten zones, and the read goes on after them.
-      {"27: 01 FE; 232: 38; 245: 2A; 246: 00 FF",
-       "Zones[0].SndrChan=1; Zones[8].SndrChan=0; Zones[9].SndrChan=1; Zones[8].RlyChan=1; "
-       "Zones[9].RlyChan=1; RlyTime=42; FrmZero=1; SpeedLetter=1"},
+      {"27: 01 FE; 232: 38; 245: 2A; 246: 00 FF", "Zones[0].SndrChan=1; Zones[8].SndrChan=0; Zones[9].SndrChan=1; Zones[8].RlyChan=1; Zones[9].RlyChan=1; RlyTime=42; FrmZero=1; SpeedLetter=1"},
       // A function code beyond its list shows as its last item, with one warning a field.
       {"31: C0; 235: E0; 245: 09", "Zones[0].CloseFunc=4; NumericRepeatFunc=4; RlyTime=9",
-       "Chan 1 Close beep: the image holds function code 6, shown as ALL\n"
-       "Numeric output beep: the image holds function code 7, shown as ALL\n"},
+       "Chan 1 Close beep: the image holds function code 6, shown as ALL\nNumeric output beep: the image holds function code 7, shown as ALL\n"},
   };
+  // clang-format on
   for (const auto& [bytes, fields, warnings] : cases) {
     Document doc = StartupDocument();
     doc.cfg.VC = "KEPT";

@@ -22,9 +22,11 @@ TEST(ClickRules, ARateOrASequenceFormatClickedChangesItsCompanions) {
       {"PocsagBaud=2400; Polarity=Auto", "PocsagBaud=2400", ""},  // no change of value, no click
       // Ticking one format unticks the other and cleans the text for it; unticking changes nothing
       // else.
-      {"NumericVC=1; VC= AB CD EF GH IJ\tKL", "AlphaVC=1",
-       "AlphaVC=1; NumericVC=0; VC=ABCDEFGHIJK"},
-      {"AlphaVC=1; VC=12 ab-U5[]", "NumericVC=1", "AlphaVC=0; NumericVC=1; VC=12 -U5[]"},
+      // Alpha keeps codes 33 to 126, eleven of them; numeric its table's, twenty.
+      {"NumericVC=1; VC= A~B!CD EF\x7f GH\tIJKL", "AlphaVC=1",
+       "AlphaVC=1; NumericVC=0; VC=A~B!CDEFGHI"},
+      {"AlphaVC=1; VC=12 ab-U5[]0123456789012345", "NumericVC=1",
+       "AlphaVC=0; NumericVC=1; VC=12 -U5[]012345678901"},
       {"AlphaVC=1; VC=a b", "AlphaVC=0", "AlphaVC=0"},
   };
   for (const auto& [before, click, after] : cases) {
@@ -37,30 +39,6 @@ TEST(ClickRules, ARateOrASequenceFormatClickedChangesItsCompanions) {
   }
 }
 
-TEST(SequenceFormat, EnforceCutsToTheFormatsLength) {
-  Configuration cfg;
-  cfg.VC = std::string(30, '7');
-  EnforceNumeric(cfg);
-  EXPECT_EQ(cfg.VC, std::string(20, '7'));
-  cfg.VC = std::string("\x7f~!") + std::string(12, 'x');
-  EnforceAlpha(cfg);
-  EXPECT_EQ(cfg.VC, "~!" + std::string(9, 'x'));
-}
-
-TEST(CopyRelayToSounder, CopiesModeTimeAndChannels) {
-  Configuration cfg;
-  cfg.RlyMode = OutputMode::Timed;
-  cfg.RlyTime = "30";
-  cfg.Zones[0].RlyChan = 1;
-  cfg.Zones[2].RlyChan = 1;
-  cfg.Zones[5].SndrChan = 1;
-  CopyRelayToSounder(cfg);
-  EXPECT_EQ(cfg.SndrMode, OutputMode::Timed);
-  EXPECT_EQ(cfg.SndrTime, "30");
-  for (int i = 0; i < kZoneCount; ++i)
-    EXPECT_EQ(cfg.Zones[i].SndrChan, i == 0 || i == 2) << i;
-}
-
 TEST(DisplayFreq, MegahertzWithABlankAfterTheThirdDecimal) {
   const std::vector<std::pair<double, std::string>> cases{
       {459050000, "459.050 000"}, {459056250, "459.056 250"}, {45000000, "45.000 000"},
@@ -70,51 +48,38 @@ TEST(DisplayFreq, MegahertzWithABlankAfterTheThirdDecimal) {
     EXPECT_EQ(DisplayFreq(hertz), text);
 }
 
-TEST(ChannelSpacing, MovesTheFrequencyDownOntoTheNewRaster) {
-  Configuration cfg;
-  cfg.ChanSpaceOption = 1;
-  cfg.ChanSpace = 6250;
-  cfg.Freq = 459050000;
-  StepFreq(cfg, FreqStep::Add);
-  EXPECT_EQ(DisplayFreq(cfg.Freq), "459.056 250");
-  SelectChanSpace(cfg, 0);
-  EXPECT_EQ(cfg.ChanSpace, 5000);
-  EXPECT_EQ(DisplayFreq(cfg.Freq), "459.055 000");
-  StepFreq(cfg, FreqStep::Add);
-  EXPECT_EQ(DisplayFreq(cfg.Freq), "459.060 000");
-  cfg.Freq = 459056250;
-  SelectChanSpace(cfg, 1);
-  SelectChanSpace(cfg, 0);
-  SelectChanSpace(cfg, 1);
-  EXPECT_EQ(cfg.Freq, 459050000);
-}
-
+// A change of spacing moves the frequency down onto the new raster, whatever
+// the frequency; the spacing chosen again changes nothing.
 TEST(ChannelSpacing, OnlyAChangeRealignsAndAnyFrequencyCanBeRealigned) {
   struct Case {
+    int option;  // the spacing before
     double freq;
-    int select;
+    const char* selects;  // the spacings chosen in turn
     double expected;
   };
-  for (const Case& c : {Case{459051234, 0, 459051234},  // same spacing again: no click, no change
-                        Case{3000006250.0, 1, 3000006250.0},  // far beyond 32 bits, on the raster
-                        Case{3000006250.0 + 1250, 1, 3000006250.0}}) {
+  for (const Case& c : {Case{1, 459056250, "0", 459055000}, Case{1, 459056250, "101", 459050000},
+                        Case{0, 459051234, "0", 459051234},
+                        Case{0, 3000006250.0, "1", 3000006250.0},  // far beyond 32 bits
+                        Case{0, 3000006250.0 + 1250, "1", 3000006250.0}}) {
     Configuration cfg;
-    SelectChanSpace(cfg, 0);
+    SelectChanSpace(cfg, c.option);
     cfg.Freq = c.freq;
-    SelectChanSpace(cfg, c.select);
-    EXPECT_EQ(cfg.Freq, c.expected) << c.freq;
+    for (const char* select = c.selects; *select; ++select)
+      SelectChanSpace(cfg, *select - '0');
+    EXPECT_EQ(cfg.Freq, c.expected) << c.freq << " " << c.selects;
   }
 }
 
+// Each button moves by its step, the first by the spacing, without limit.
 TEST(FrequencySteps, EachButtonMovesByItsStepWithoutLimit) {
   const std::vector<std::pair<FreqStep, double>> steps{
-      {FreqStep::Add, 6250},     {FreqStep::Sub, -6250},     {FreqStep::Add2, 25000},
+      {FreqStep::Add, 5000},     {FreqStep::Sub, -5000},     {FreqStep::Add2, 25000},
       {FreqStep::Sub2, -25000},  {FreqStep::Add3, 100000},   {FreqStep::Sub3, -100000},
       {FreqStep::Add4, 1000000}, {FreqStep::Sub4, -1000000},
   };
   for (const auto& [step, change] : steps) {
     Configuration cfg;
-    cfg.ChanSpace = 6250;
+    cfg.ChanSpace = 5000;
     cfg.Freq = 459050000;
     StepFreq(cfg, step);
     EXPECT_EQ(cfg.Freq, 459050000 + change);
