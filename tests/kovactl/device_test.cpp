@@ -13,7 +13,6 @@
 #include "files/profile.h"
 #include "image/clear_form.h"
 #include "image/pack.h"
-#include "sim_process.h"
 #include "test_files.h"
 
 namespace kova {
