@@ -62,9 +62,10 @@ TEST(Kovactl, ExitStatusesTellUsageFromFilesFromRefusals) {
       // Refused before the port is opened, whatever name reaches the file.
       {{"put", "--port", port, "--backup", P("alias.kova"), P("site.kova")}, 2, "file to send"},
       // The whole --json result, in its order, of a put that never reached the unit.
-      {{"put", "--port", port, "--json", none}, 3, "none.kova", "{\"ok\": false, \"exit\": 3, "
+      {{"put", "--port", port, "--json", none}, 3, "none.kova", "{\"format\": \"kova-device/1\", \"ok\": false, \"exit\": 3, "
        "\"port\": \"" + port + "\", \"device\": \"" + port + "\", \"baud\": 9600, \"versions\": "
-       "[\"\",\"\",\"\"], \"message\": \"" + none + " could not be read\", \"differences\": [], "
+       "[\"\",\"\",\"\"], \"message\": \"Could not read \\\"" + none + "\\\"; nothing was loaded.\\nThe "
+       "file cannot be opened: the file does not exist.\", \"differences\": [], "
        "\"unit\": \"unchanged\", \"warnings\": []}\n"},
       // A settings file that is a pipe is said and never read: that would block.
       {{"get", "--port", port, "-o", x, "--json"}, 6, "kovactl: the settings file \"" + settings +
