@@ -19,11 +19,11 @@
 #include <memory>
 #include <vector>
 
+#include "child.h"
 #include "files/user_settings.h"
 #include "image/clear_form.h"
 #include "image/pack.h"
 #include "link/port_map.h"
-#include "sim_process.h"
 #include "window/main_window.h"
 #include "window/prompter.h"
 

@@ -11,9 +11,9 @@
 #include "child.h"
 #include "every_field.h"
 #include "files/profile.h"
+#include "image/byte_map.h"
 #include "image/clear_form.h"
 #include "image/pack.h"
-#include "sim_process.h"
 #include "test_files.h"
 
 namespace kova {
@@ -117,12 +117,20 @@ TEST_F(DeviceTest, ARoundOfVerbsFollowsTheUnitFromRateToRate) {
   QJsonArray differences;
   for (std::size_t address = 4; address < unit.size(); ++address) {
     if (unit[address] == file[address]) continue;
+    QString names;
+    QJsonArray fields;
+    for (const std::string& field : FieldsAtByte(static_cast<int>(address))) {
+      names += (names.isEmpty() ? "  " : ", ") + QString::fromStdString(field);
+      fields.append(QString::fromStdString(field));
+    }
     lines +=
-        QString::asprintf("%3zu: unit %02X, file %02X\n", address, unit[address], file[address]);
+        QString::asprintf("%3zu: unit %02X, file %02X", address, unit[address], file[address]) +
+        names + "\n";
     at << QString::number(address);
     differences.append(QJsonObject{{"address", static_cast<int>(address)},
                                    {"expected", file[address]},
-                                   {"got", unit[address]}});
+                                   {"got", unit[address]},
+                                   {"fields", fields}});
   }
   ASSERT_GT(at.size(), 8);  // more than the message names
   const QString summary = QString("%1 bytes differ from %2, at %3, ...")

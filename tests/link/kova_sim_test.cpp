@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "eeprom_file.h"
-#include "fake_unit.h"
+#include "fake_line.h"
 #include "image/eeprom_image.h"
 #include "sim_options.h"
 

@@ -2,7 +2,7 @@
 // The link's timing: the receive timeout, the quiet asked for after an answer
 // and before a command, and the byte trace.
 #include "diag/trace.h"
-#include "fake_unit.h"
+#include "fake_line.h"
 #include "link/byte_trace.h"
 #include "link/unit_protocol.h"
 
