@@ -50,13 +50,14 @@ class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override { test::QtApp(); }
 
-  // Short pauses, so that many Puts run; the unit does not mind.
+  // Short pauses, so that many Puts run; the unit does not mind. The settle
+  // leaves room for a simulator that a loaded machine holds back.
   OperationResult Run(Operation kind, const Document& doc) {
     return RunOperation(
         {.kind = kind, .document = doc, .device = folder.Link(), .timings = timings});
   }
 
-  const LinkTimings timings{.rxTimeout = 250ms, .pacing = 1ms, .settle = 100ms};
+  const LinkTimings timings{.rxTimeout = 250ms, .pacing = 1ms, .settle = 500ms};
   test::SimFolder folder;
 };
 
