@@ -95,7 +95,7 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
   cfg().Zones[0].CloseRIC1 = "4242";
   window->Refresh();
   for (const bool load : {false, true}) {
-    prompter.loadUnitValues = load;
+    prompter.askAnswer = load;
     window->OnCompareClicked();  // unsaved edits are not lost to it: no question
     waitIdle();
     const auto& [heading, fields] = prompter.compared.back();
@@ -145,14 +145,10 @@ TEST_F(DeviceButtonsTest, FindSelectsTheRateTheUnitAnswersAtOrSaysWhichWereTried
   }
   EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentText(), "19200");
   EXPECT_EQ(PortRates(ports).LastSeen("/dev/ttyUSB0"), 19200);
-  std::string tried;
-  for (const int rate : asked)
-    tried += (tried.empty() ? "" : ", ") + std::to_string(rate);
-  EXPECT_EQ(shownTexts(),
-            std::vector<std::string>{
-                "The Kova Pro on COM1 (/dev/ttyUSB0) did not answer at any rate "
-                "(tried " +
-                tried + " bit/s).\n\nCheck the cable and that the unit is switched on."});
+  EXPECT_EQ(shownTexts(), std::vector<std::string>{
+                              "The Kova Pro on COM1 (/dev/ttyUSB0) did not answer at any rate "
+                              "(tried 19200, 9600, 38400, 57600, 115200, 4800, 2400, 1200 bit/s)."
+                              "\n\nCheck the cable and that the unit is switched on."});
 }
 
 // The device a port names: the default (USB adapters first), or one chosen or

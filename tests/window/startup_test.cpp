@@ -61,10 +61,13 @@ TEST_F(StartupTest, CaptionsTheFileMenuAndSeventeenTabsSixToARow) {
   EXPECT_EQ(tabs.currentIndex(), kGeneralTab);
 }
 
-// Every list holds its field's items and starts at the first (the rates at
-// 9600); dependent controls start hidden. Each zone page is one table with the
-// zone's index in its names, but for zone 1's Close frame (Frame8(1) is the alpha output's).
-TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
+// Every list holds its field's items, the rates' from 9600; dependent controls start
+// hidden. Each zone page is one table with the zone's index in its names, but for
+// zone 1's Close frame (Frame8(1) is the alpha output's). Every control then shows
+// exactly what the model holds, for a file of each layout; a control set behind the
+// model's back is noticed, and a refresh undoes it. A file that cannot be read (as
+// named on the command line) says why and leaves the form as it was.
+TEST_F(StartupTest, ControlsStartClearedUnderTheirNamesAndShowTheModelExactly) {
   for (const Field& field : Fields()) {
     for (int i = 0; field.kind == FieldKind::List && i < field.count(); ++i) {
       auto* list = find<QComboBox>(ControlName(field, field.count() > 1 ? i : -1));
@@ -97,17 +100,26 @@ TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
   EXPECT_EQ(find<QGroupBox>("Frame8(1)")->title(), "Serial Output - Alpha Messages");
   EXPECT_EQ(find<QLabel>("Label54")->text() + find<QAbstractButton>("chkRlyChan(9)")->text(),
             "SChan 10");  // zone 9's own seconds label, the last relay channel
-}
 
-// Every control shows exactly what the model holds, for a file of each layout;
-// a control set behind the model's back is noticed, and a refresh undoes it.
-TEST_F(StartupTest, TheControlsShowTheModelExactly) {
   EXPECT_FALSE(window->binder().hasChanged(cfg()));
-  for (const char* name :
-       {"image_layout.kova", "legacy_full.kova", "legacy_numeric_repeater.kova"}) {
-    window->OpenFile(QString(KOVA_FIXTURES "/") + name);
-    EXPECT_FALSE(window->binder().hasChanged(cfg())) << name;
+  QDir(dir.path()).mkdir("folder.kova");
+  for (const QString& name :
+       {QString(KOVA_FIXTURES "/legacy_full.kova"), path("missing.kova"), path("folder.kova"),
+        QString(KOVA_FIXTURES "/legacy_numeric_repeater.kova"),
+        QString(KOVA_FIXTURES "/image_bad_hex.kova"),
+        QString(KOVA_FIXTURES "/image_layout.kova")}) {
+    const Configuration before = cfg();
+    prompter.shown.clear();
+    window->OpenFile(name);
+    const bool readable = name.startsWith(KOVA_FIXTURES) && !name.endsWith("bad_hex.kova");
+    // Legacy files leave fields empty, and say so.
+    EXPECT_EQ(prompter.shown.size(), readable && !name.contains("legacy") ? 0u : 1u)
+        << name.toStdString();
+    EXPECT_EQ(cfg() == before, !readable) << name.toStdString();
+    EXPECT_FALSE(window->binder().hasChanged(cfg()) || window->isModified()) << name.toStdString();
   }
+  EXPECT_TRUE(prompter.opened.empty());
+  EXPECT_EQ(window->session().LastFileName(), "image_layout.kova");
   for (const std::function<void()>& change : std::vector<std::function<void()>>{
            [&] { find<QLineEdit>("txtResetRIC")->setText("5"); },
            [&] { find<QComboBox>("lstToggleFunc(3)")->setCurrentIndex(2); },
