@@ -133,41 +133,5 @@ TEST_F(InputTest, OnlyTypedCharactersAreFiltered) {
   }
 }
 
-// Ctrl+Tab and Ctrl+Page keys change tabs past PLL; Tab walks the front page's controls and the
-// command buttons, and enters an option group on its choice: no tab button, nothing hidden or
-// read-only.
-TEST_F(InputTest, TabKeysGoPastPllAndHiddenControls) {
-  using K = std::pair<Qt::Key, Qt::KeyboardModifiers>;
-  const K next{Qt::Key_Tab, Qt::ControlModifier}, down{Qt::Key_PageDown, Qt::ControlModifier},
-      up{Qt::Key_PageUp, Qt::ControlModifier},
-      back{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier};
-  const std::pair<K, int> steps[] = {{next, 1}, {next, 2}, {next, 4}, {back, 2}, {down, 4},
-                                     {up, 2},   {up, 1},   {up, 0},   {up, 16},  {next, 0}};
-  for (const auto& [keys, tab] : steps) {
-    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(),
-                    keys.first, keys.second);
-    EXPECT_EQ(window->tabs().currentIndex(), tab);
-  }
-  for (const int tab : {kCommsTab, kGeneralTab, kEngineeringTab}) {
-    showTab(tab == kCommsTab ? kEngineeringTab : tab);
-    if (tab == kCommsTab) QTest::keyClick(window.get(), Qt::Key_Tab, Qt::ControlModifier);
-    std::set<QWidget*> stops;
-    for (int press = 0; press < 60; ++press) {
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      QWidget* w = QApplication::focusWidget();
-      ASSERT_NE(w, nullptr);
-      const auto* option = qobject_cast<QRadioButton*>(w);
-      const auto* edit = qobject_cast<QLineEdit*>(w);
-      EXPECT_TRUE(
-          w->isVisible() && w->isEnabled() &&
-          (window->tabs().widget(tab)->isAncestorOf(w) || w->objectName().startsWith("cmd")) &&
-          !(option && !option->isChecked()) && !(edit && edit->isReadOnly()))
-          << tab << ": " << w->objectName().toStdString();
-      stops.insert(w);
-    }
-    EXPECT_TRUE(stops.count(find("cmdGet")) && stops.count(find("cmdPut"))) << tab;
-  }
-}
-
 }  // namespace
 }  // namespace kova::test

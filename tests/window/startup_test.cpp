@@ -33,6 +33,7 @@ TEST(CommandLine, UsageErrorsAndAMissingDisplayEndInOneClearMessage) {
   }
 }
 
+// Ctrl+Tab and the Ctrl+Page keys go round the tabs, past PLL.
 TEST_F(StartupTest, CaptionsTheFileMenuAndSeventeenTabsSixToARow) {
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
   EXPECT_EQ(find<QGroupBox>("frmVersion")->title(), "v 3.1.0");
@@ -56,9 +57,20 @@ TEST_F(StartupTest, CaptionsTheFileMenuAndSeventeenTabsSixToARow) {
             "General,Engineering,Comms,PLL,Serial Data,Chan 1,Chan 2,Chan 3,Chan 4,Chan 5,Chan 6,"
             "Chan 7,Chan 8,Chan 9,Chan 10,Options,Verification");
   EXPECT_EQ(tabs.currentIndex(), kGeneralTab);
-  EXPECT_FALSE(tabs.setCurrentIndex(kPllTab));  // out of reach
+  EXPECT_FALSE(tabs.setCurrentIndex(kPllTab));  // out of reach of a click and of the keys
   QTest::mouseClick(tabs.tabButton(kPllTab), Qt::LeftButton);
   EXPECT_EQ(tabs.currentIndex(), kGeneralTab);
+  using K = std::pair<Qt::Key, Qt::KeyboardModifiers>;
+  const K next{Qt::Key_Tab, Qt::ControlModifier}, down{Qt::Key_PageDown, Qt::ControlModifier},
+      up{Qt::Key_PageUp, Qt::ControlModifier},
+      back{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier};
+  const std::pair<K, int> steps[] = {{next, 1}, {next, 2}, {next, 4}, {back, 2}, {down, 4},
+                                     {up, 2},   {up, 1},   {up, 0},   {up, 16},  {next, 0}};
+  for (const auto& [keys, tab] : steps) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(),
+                    keys.first, keys.second);
+    EXPECT_EQ(tabs.currentIndex(), tab);
+  }
 }
 
 // Every list holds its field's items, the rates' from 9600; dependent controls start

@@ -24,7 +24,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace kova::test {
 
-constexpr int kEngineeringTab = 1;
 constexpr int kSerialDataTab = 4;
 constexpr int kOptionsTab = 15;
 
