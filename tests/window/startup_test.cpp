@@ -115,20 +115,25 @@ TEST_F(StartupTest, ControlsStartClearedUnderTheirNamesAndShowTheModelExactly) {
 
   EXPECT_FALSE(window->binder().hasChanged(cfg()));
   QDir(dir.path()).mkdir("folder.kova");
-  for (const QString& name :
-       {QString(KOVA_FIXTURES "/legacy_full.kova"), path("missing.kova"), path("folder.kova"),
-        QString(KOVA_FIXTURES "/legacy_numeric_repeater.kova"),
-        QString(KOVA_FIXTURES "/image_bad_hex.kova"),
-        QString(KOVA_FIXTURES "/image_layout.kova")}) {
+  const QString fixtures = KOVA_FIXTURES "/";
+  // A file as the command line names it, whether it is read, and the messages it gives.
+  // clang-format off
+  const std::tuple<QString, bool, std::size_t> files[] = {
+      {fixtures + "legacy_full.kova", true, 1},  // the fields a legacy file leaves empty
+      {path("missing.kova"), false, 1},
+      {path("folder.kova"), false, 1},
+      {fixtures + "legacy_numeric_repeater.kova", true, 1},
+      {fixtures + "image_bad_hex.kova", false, 1},
+      {fixtures + "image_layout.kova", true, 0}};
+  // clang-format on
+  for (const auto& [name, readable, messages] : files) {
+    SCOPED_TRACE(name.toStdString());
     const Configuration before = cfg();
     prompter.shown.clear();
     window->OpenFile(name);
-    const bool readable = name.startsWith(KOVA_FIXTURES) && !name.endsWith("bad_hex.kova");
-    // Legacy files leave fields empty, and say so.
-    EXPECT_EQ(prompter.shown.size(), readable && !name.contains("legacy") ? 0u : 1u)
-        << name.toStdString();
-    EXPECT_EQ(cfg() == before, !readable) << name.toStdString();
-    EXPECT_FALSE(window->binder().hasChanged(cfg()) || window->isModified()) << name.toStdString();
+    EXPECT_EQ(prompter.shown.size(), messages);
+    EXPECT_EQ(cfg() == before, !readable);
+    EXPECT_FALSE(window->binder().hasChanged(cfg()) || window->isModified());
   }
   EXPECT_TRUE(prompter.opened.empty());
   EXPECT_EQ(window->session().LastFileName(), "image_layout.kova");
