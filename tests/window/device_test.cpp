@@ -31,13 +31,6 @@ class DeviceButtonsTest : public WindowTest {
     InterpretEEprom(*result.document);
     return result;
   }
-  void answer(const OperationResult& result) {
-    unit = [result](const OperationRequest& request, const ProgressSink&) {
-      OperationResult copy = result;
-      copy.kind = request.kind;
-      return copy;
-    };
-  }
 };
 
 // While an operation runs the window shows its phase and progress and starts or
@@ -91,7 +84,7 @@ TEST_F(DeviceButtonsTest, ARunningOperationShowsItselfBlocksTheRestAndCanBeStopp
 }
 
 TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked) {
-  answer(read());
+  reply = read();
   cfg().Zones[0].CloseRIC1 = "4242";
   window->Refresh();
   for (const bool load : {false, true}) {
@@ -115,7 +108,7 @@ TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
   unitRead.document->image.fill(0xFF);
   unitRead.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
   unitRead.warnings = InterpretEEprom(*unitRead.document);
-  answer(unitRead);
+  reply = unitRead;
   window->OnGetClicked();
   waitIdle();
   EXPECT_EQ(window->document().image, unitRead.document->image);

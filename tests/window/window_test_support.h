@@ -177,12 +177,16 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<SettingsStore> settings;
   QSettings ports{dir.filePath("ports.ini"), QSettings::IniFormat};
   RecordingPrompter prompter;
-  // Answers every operation at once with a success; a Get reads back the form as it was.
-  OperationWorker::Runner unit = [](const OperationRequest& request, const ProgressSink&) {
-    OperationResult result;
+  // Answers every operation at once with the reply, or with a success in which a
+  // Get reads back the form as it was.
+  std::optional<OperationResult> reply;
+  OperationWorker::Runner unit = [this](const OperationRequest& request, const ProgressSink&) {
+    OperationResult result = reply.value_or(OperationResult());
     result.kind = request.kind;
-    result.succeeded = true;
-    if (request.kind == Operation::Get) result.document = request.document;
+    if (!reply) {
+      result.succeeded = true;
+      if (request.kind == Operation::Get) result.document = request.document;
+    }
     return result;
   };
   decltype(WindowContext::probe) probe;
