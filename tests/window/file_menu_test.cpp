@@ -68,11 +68,22 @@ TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogsAndTheNextRunGoesOnFrom
   window->OnFileSaveAs();
   EXPECT_EQ(text("txtFileName"), QString::fromStdString(name));
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
-  cfg().Zones[4].CloseRIC1 = "4343";  // Save with a current file writes there without asking
+  // Save with a current file writes there without a dialog; over another program's
+  // changes only when the user lets it.
+  Document theirs = window->document();
+  theirs.cfg.ResetRIC = "77";
+  ASSERT_TRUE(WriteProfile(QString::fromStdString(file(name.c_str())), theirs).ok());
+  cfg().Zones[4].CloseRIC1 = "4343";
   window->Refresh();
-  window->OnFileSave();
+  for (const bool saveOver : {false, true}) {
+    prompter.askAnswer = saveOver;
+    window->OnFileSave();
+    EXPECT_EQ(prompter.asked.size(), saveOver ? 2u : 1u);
+    EXPECT_NE(prompter.asked.back().text.find("has been changed by another program"),
+              std::string::npos);
+    EXPECT_EQ(window->isModified(), !saveOver);
+  }
   EXPECT_EQ(prompter.saved.size(), 3u);
-  EXPECT_FALSE(window->isModified());
   EXPECT_EQ(QDir(dir.path()).entryList({"*.kova"}), QStringList{QString::fromStdString(name)});
 
   // The window is as wide as the test screen allows.
@@ -87,12 +98,16 @@ TEST_F(FileMenuTest, SaveOpenAndSaveAsGoThroughTheDialogsAndTheNextRunGoesOnFrom
   window->OnFileOpen();
   EXPECT_EQ(prompter.opened.at(0), (FileDialogRequest{"Open Configuration File", kFilter,
                                                       dir.path().toStdString() + "/", name}));
-  EXPECT_EQ(text("txtCloseRIC1(4)"), "4343");
+  EXPECT_EQ(text("txtCloseRIC1(4)") + text("txtResetRIC"), "43430");  // ours, saved over theirs
   EXPECT_FALSE(window->isModified());
   window->move(place + QPoint(100, 100));  // closed minimised: the last place it had
   window->showMinimized();
   Start();
   EXPECT_EQ(std::pair(window->pos(), window->size()), std::pair(place, size));
+  // An earlier run (or one under sudo) left the program's own folder: the user's own is taken.
+  Start(("[Settings]\nPath=" + QCoreApplication::applicationDirPath() + "/\n").toUtf8().data());
+  window->OnFileOpen();
+  EXPECT_EQ(prompter.opened.at(1).folder, DefaultFileFolder().toStdString());
 }
 
 // Save As and Put: a value that cannot be packed takes the user to it and
@@ -151,17 +166,6 @@ TEST_F(FileMenuTest, WhatCannotBePackedIsShownAndNothingIsWrittenOrSent) {
   }
   EXPECT_TRUE(QFile::exists(path("filled.kova")));
   EXPECT_EQ(requestCount(), 1u);
-  // Ranges left empty are named when they are checked for an overlap, not "Error 13".
-  open();
-  showTab(kSerialDataTab);
-  cfg().RepeatRIC3.clear();
-  cfg().EnableAlphaRepeat = 1;
-  window->Refresh();
-  prompter.shown.clear();
-  click("chkEnableNumericRepeat");
-  EXPECT_EQ(shownTexts(),
-            std::vector<std::string>{"The alpha and numeric output ranges cannot be checked for "
-                                     "an overlap: Numeric output RIC range start is empty."});
 }
 
 // A backup opens from its folder and is never saved over; one that cannot be
@@ -191,31 +195,6 @@ TEST_F(FileMenuTest, BackupsOpenFromTheirFolderAndAFailedOneWarnsOnly) {
   EXPECT_FALSE(window->isModified());
   window->OnFileSave();  // asks where to, starting where the user's own files are
   EXPECT_EQ(prompter.saved.at(0).folder, dir.path().toStdString());
-}
-
-// An earlier run (or one under sudo) left the program's own folder: the user's
-// own is taken. A file another program changed since is saved over only when asked.
-TEST_F(FileMenuTest, TheFirstFolderIsTheUsersOwnAndASaveOverAnotherProgramsChangesAsksFirst) {
-  Start(("[Settings]\nPath=" + QCoreApplication::applicationDirPath() + "/\n").toUtf8().data());
-  window->OnFileOpen();
-  EXPECT_EQ(prompter.opened.at(0).folder, DefaultFileFolder().toStdString());
-  prompter.savePath = file("shared.kova");
-  window->OnFileSaveAs();
-  Document theirs = window->document();
-  theirs.cfg.ResetRIC = "77";
-  ASSERT_TRUE(WriteProfile(path("shared.kova"), theirs).ok());
-  cfg().ResetRIC = "88";
-  window->Refresh();
-  for (const bool saveOver : {false, true}) {
-    prompter.saveOverAnswer = saveOver;
-    window->OnFileSave();
-    EXPECT_EQ(prompter.asked.size(), saveOver ? 2u : 1u);
-    EXPECT_NE(prompter.asked.back().text.find("has been changed by another program"),
-              std::string::npos);
-    EXPECT_EQ(ReadProfile(path("shared.kova"), Document{}).document->cfg.ResetRIC,
-              saveOver ? "88" : "77");
-    EXPECT_EQ(window->isModified(), !saveOver);
-  }
 }
 
 // A settings file that does not parse is named once (and rewritten at exit); places that

@@ -9,38 +9,47 @@
 namespace kova::test {
 namespace {
 
-class LayoutTest : public WindowTest {
- protected:
-  // The visible controls of each page, PLL's too, with the page shown.
-  template <class Check>
-  void eachPage(Check check) {
-    for (int tab = 0; tab < window->tabs().count(); ++tab) {
-      window->tabs().setTabEnabled(tab, true);
-      showTab(tab);
-      QWidget* page = window->tabs().widget(tab);
-      std::vector<QWidget*> shown;
-      for (QWidget* w : page->findChildren<QWidget*>())
-        if (w->isVisible()) shown.push_back(w);
-      check(tab, page, shown);
-    }
-  }
-};
+using LayoutTest = WindowTest;
 
-TEST_F(LayoutTest, TheWindowFitsASmallScreenAndEveryPageShowsWhole) {
+// A caption or a value that shows whole: no letter cut off or hidden.
+bool ShowsWhole(QWidget* w) {
+  const QFontMetrics fm = w->fontMetrics();
+  if (auto* label = qobject_cast<QLabel*>(w)) {
+    return label->wordWrap() ? label->height() >= label->heightForWidth(label->width())
+                             : label->contentsRect().width() >= fm.horizontalAdvance(label->text());
+  }
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    return edit->width() - 2 * frame - 4 >= fm.horizontalAdvance(edit->text());
+  }
+  if (auto* box = qobject_cast<QGroupBox*>(w))
+    return box->width() >= fm.horizontalAdvance(box->title());
+  if (auto* push = qobject_cast<QPushButton*>(w))
+    return push->width() >= fm.horizontalAdvance(push->text()) + 8;
+  if (auto* button = qobject_cast<QAbstractButton*>(w))
+    return button->width() >= button->minimumSizeHint().width();
+  return true;
+}
+
+// Within a frame, the next stop is further right in the same row or on a later row.
+bool FollowsTheRows(const QWidget* a, const QWidget* b) {
+  const QRect ra = a->geometry(), rb = b->geometry();
+  const bool sameRow = rb.top() < ra.bottom() && ra.top() < rb.bottom();
+  return a->parentWidget() != b->parentWidget() ||
+         (sameRow ? rb.left() > ra.left() : rb.top() >= ra.bottom());
+}
+
+// The window fits a small screen; with the longest values each field can hold,
+// for "TMax" and for "Timeout", every page (PLL's too) fits it, every caption and
+// value shows whole, the Tab key walks the page row by row, and the ranges' columns
+// line up on every zone page and stay put when a caption changes.
+TEST_F(LayoutTest, EveryPageFitsShowsEverythingWholeAndKeepsItsRowsAndColumns) {
   const QSize needed = window->sizeHint();
   EXPECT_TRUE(needed.width() <= 1000 && needed.height() <= 700)
       << needed.width() << "x" << needed.height();
   EXPECT_TRUE(window->minimumWidth() <= needed.width() &&
               window->minimumHeight() <= needed.height());
   window->resize(needed);
-  eachPage([](int tab, QWidget* page, const std::vector<QWidget*>&) {
-    const QSize room = page->parentWidget()->size();  // the scroll area's viewport
-    EXPECT_TRUE(page->minimumSizeHint().boundedTo(room) == page->minimumSizeHint()) << tab;
-  });
-}
-
-// With the longest values each field can hold, for "TMax" and for "Timeout".
-TEST_F(LayoutTest, EveryCaptionAndValueShowsWhole) {
   for (const Field& field : Fields()) {
     if (field.kind != FieldKind::Text || field.home != FieldHome::Unit) continue;
     const bool ric = field.check == FieldCheck::Ric || field.check == FieldCheck::RepeaterRic;
@@ -54,56 +63,60 @@ TEST_F(LayoutTest, EveryCaptionAndValueShowsWhole) {
   cfg().ETI = "99999:59";
   cfg().VC = "01234567890123456789";
   cfg().RlyMode = cfg().SndrMode = OutputMode::Timed;
+  std::map<int, std::vector<int>> columns;  // each zone's, as first seen
   for (const bool monitor : {false, true}) {
     for (Zone& zone : cfg().Zones)
       zone.TxMonitor = monitor;
     window->Refresh();
-    eachPage([](int, QWidget*, const std::vector<QWidget*>& shown) {
-      for (QWidget* w : shown) {
-        const std::string name = w->objectName().toStdString();
-        const QFontMetrics fm = w->fontMetrics();
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-          EXPECT_GE(label->wordWrap() ? label->height() : label->contentsRect().width(),
-                    label->wordWrap() ? label->heightForWidth(label->width())
-                                      : fm.horizontalAdvance(label->text()))
-              << name;
-        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-          const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-          EXPECT_GE(edit->width() - 2 * frame - 4, fm.horizontalAdvance(edit->text())) << name;
-        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
-          EXPECT_GE(box->width(), fm.horizontalAdvance(box->title())) << name;
-        } else if (auto* push = qobject_cast<QPushButton*>(w)) {
-          EXPECT_GE(push->width(), fm.horizontalAdvance(push->text()) + 8) << name;
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-          EXPECT_GE(button->width(), button->minimumSizeHint().width()) << name;
-        }
+    for (int tab = 0; tab < window->tabs().count(); ++tab) {
+      window->tabs().setTabEnabled(tab, true);
+      showTab(tab);
+      QWidget* page = window->tabs().widget(tab);
+      const QSize room = page->parentWidget()->size();  // the scroll area's viewport
+      EXPECT_TRUE(page->minimumSizeHint().boundedTo(room) == page->minimumSizeHint()) << tab;
+      for (QWidget* w : page->findChildren<QWidget*>())
+        EXPECT_TRUE(!w->isVisible() || ShowsWhole(w)) << w->objectName().toStdString();
+      // The Tab key stops on the page's controls and the command buttons, an option
+      // group on its choice, nothing hidden or read-only; within a frame, row by row.
+      std::vector<QWidget*> stops;
+      while (stops.size() < 100) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(),
+                        Qt::Key_Tab);
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        if (std::find(stops.begin(), stops.end(), w) != stops.end()) break;
+        stops.push_back(w);
       }
-    });
+      EXPECT_TRUE(std::count(stops.begin(), stops.end(), find("cmdGet")) &&
+                  std::count(stops.begin(), stops.end(), find("cmdPut")) && stops.size() > 2)
+          << tab;
+      for (std::size_t i = 0; i < stops.size(); ++i) {
+        const QWidget* w = stops[i];
+        const auto* option = qobject_cast<const QRadioButton*>(w);
+        const auto* edit = qobject_cast<const QLineEdit*>(w);
+        EXPECT_TRUE(w->isVisible() && w->isEnabled() &&
+                    (page->isAncestorOf(w) || w->objectName().startsWith("cmd")) &&
+                    !(option && !option->isChecked()) && !(edit && edit->isReadOnly()) &&
+                    (i == 0 || FollowsTheRows(stops[i - 1], w)))
+            << tab << ": " << (i ? stops[i - 1]->objectName().toStdString() : "") << " then "
+            << w->objectName().toStdString();
+      }
+      const int zone = tab - kFirstZoneTab;
+      if (zone < 0 || zone >= 10) continue;
+      EXPECT_EQ(find<QLabel>(ControlName("Label28", zone))->text(), monitor ? "Timeout" : "TMax");
+      std::vector<int> x;  // each row's range, then the TMax column
+      for (const char* name : {"txtCloseRIC1", "txtCloseRIC2", "txtOpenRIC1", "txtOpenRIC2",
+                               "txtToggleRIC1", "txtToggleRIC2", "txtCloseTMax"})
+        x.push_back(find(ControlName(name, zone))->mapTo(window.get(), QPoint()).x());
+      for (std::size_t i = 2; i < 6; ++i)
+        EXPECT_EQ(x[i], x[i % 2]) << zone << " " << i;
+      EXPECT_EQ(columns.emplace(zone, x).first->second, x) << zone;
+    }
   }
 }
 
-// The ranges' columns line up on every zone page, and a caption that changes
-// moves nothing; a Get with long versions and a Put's busy captions leave the size.
-TEST_F(LayoutTest, ColumnsLineUpAndNothingMovesByItself) {
-  const auto x = [&](const char* name, int zone) {
-    QWidget* w = find(ControlName(name, zone));
-    return w->mapTo(window.get(), QPoint()).x();
-  };
-  for (int zone = 0; zone < 10; ++zone) {
-    showTab(kFirstZoneTab + zone);
-    const std::vector<int> before = {x("txtCloseRIC1", zone), x("txtCloseRIC2", zone),
-                                     x("txtCloseTMax", zone)};
-    for (const char* row : {"Open", "Toggle"}) {
-      EXPECT_EQ(x((std::string("txt") + row + "RIC1").c_str(), zone), before[0]) << row << zone;
-      EXPECT_EQ(x((std::string("txt") + row + "RIC2").c_str(), zone), before[1]) << row << zone;
-    }
-    click(ControlName("chkTxMonitor", zone));  // "TMax" becomes "Timeout"
-    EXPECT_EQ(find<QLabel>(ControlName("Label28", zone))->text(), "Timeout");
-    EXPECT_EQ(
-        (std::vector{x("txtCloseRIC1", zone), x("txtCloseRIC2", zone), x("txtCloseTMax", zone)}),
-        before)
-        << zone;
-  }
+// A Get with long versions and a Put's busy captions leave the window's size.
+TEST_F(LayoutTest, NothingMovesByItself) {
   unit = [](const OperationRequest& request, const ProgressSink& progress) {
     progress({.phase = "VERIFY", .done = 128, .expected = 256});
     OperationResult result;
@@ -144,26 +157,6 @@ TEST_F(LayoutTest, TheFrontTabStandsOutInEveryStyle) {
     }
   }
   QApplication::setStyle(style);
-}
-
-// Within a frame, the next stop is further right in the same row or on a later row.
-TEST_F(LayoutTest, TheTabKeyFollowsTheRowsOfEachFrame) {
-  eachPage([](int tab, QWidget* page, const std::vector<QWidget*>&) {
-    std::vector<QWidget*> order;
-    for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
-      if (page->isAncestorOf(w) && w->isVisible() && (w->focusPolicy() & Qt::TabFocus))
-        order.push_back(w);
-    }
-    EXPECT_FALSE(order.empty()) << tab;
-    for (std::size_t i = 1; i < order.size(); ++i) {
-      if (order[i - 1]->parentWidget() != order[i]->parentWidget()) continue;
-      const QRect a = order[i - 1]->geometry(), b = order[i]->geometry();
-      const bool sameRow = b.top() < a.bottom() && a.top() < b.bottom();
-      EXPECT_TRUE(sameRow ? b.left() > a.left() : b.top() >= a.bottom())
-          << tab << ": " << order[i - 1]->objectName().toStdString() << " then "
-          << order[i]->objectName().toStdString();
-    }
-  });
 }
 
 TEST_F(LayoutTest, EveryInputControlHasAName) {

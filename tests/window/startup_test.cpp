@@ -33,6 +33,7 @@ TEST(CommandLine, UsageErrorsAndAMissingDisplayEndInOneClearMessage) {
   }
 }
 
+// Ctrl+Tab and the Ctrl+Page keys go round the tabs, past PLL.
 TEST_F(StartupTest, CaptionsTheFileMenuAndSeventeenTabsSixToARow) {
   EXPECT_EQ(window->windowTitle(), "Kova Pro Configuration 3.1");
   EXPECT_EQ(find<QGroupBox>("frmVersion")->title(), "v 3.1.0");
@@ -56,15 +57,29 @@ TEST_F(StartupTest, CaptionsTheFileMenuAndSeventeenTabsSixToARow) {
             "General,Engineering,Comms,PLL,Serial Data,Chan 1,Chan 2,Chan 3,Chan 4,Chan 5,Chan 6,"
             "Chan 7,Chan 8,Chan 9,Chan 10,Options,Verification");
   EXPECT_EQ(tabs.currentIndex(), kGeneralTab);
-  EXPECT_FALSE(tabs.setCurrentIndex(kPllTab));  // out of reach
+  EXPECT_FALSE(tabs.setCurrentIndex(kPllTab));  // out of reach of a click and of the keys
   QTest::mouseClick(tabs.tabButton(kPllTab), Qt::LeftButton);
   EXPECT_EQ(tabs.currentIndex(), kGeneralTab);
+  using K = std::pair<Qt::Key, Qt::KeyboardModifiers>;
+  const K next{Qt::Key_Tab, Qt::ControlModifier}, down{Qt::Key_PageDown, Qt::ControlModifier},
+      up{Qt::Key_PageUp, Qt::ControlModifier},
+      back{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier};
+  const std::pair<K, int> steps[] = {{next, 1}, {next, 2}, {next, 4}, {back, 2}, {down, 4},
+                                     {up, 2},   {up, 1},   {up, 0},   {up, 16},  {next, 0}};
+  for (const auto& [keys, tab] : steps) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(),
+                    keys.first, keys.second);
+    EXPECT_EQ(tabs.currentIndex(), tab);
+  }
 }
 
-// Every list holds its field's items and starts at the first (the rates at
-// 9600); dependent controls start hidden. Each zone page is one table with the
-// zone's index in its names, but for zone 1's Close frame (Frame8(1) is the alpha output's).
-TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
+// Every list holds its field's items, the rates' from 9600; dependent controls start
+// hidden. Each zone page is one table with the zone's index in its names, but for
+// zone 1's Close frame (Frame8(1) is the alpha output's). Every control then shows
+// exactly what the model holds, for a file of each layout; a control set behind the
+// model's back is noticed, and a refresh undoes it. A file that cannot be read (as
+// named on the command line) says why and leaves the form as it was.
+TEST_F(StartupTest, ControlsStartClearedUnderTheirNamesAndShowTheModelExactly) {
   for (const Field& field : Fields()) {
     for (int i = 0; field.kind == FieldKind::List && i < field.count(); ++i) {
       auto* list = find<QComboBox>(ControlName(field, field.count() > 1 ? i : -1));
@@ -97,17 +112,31 @@ TEST_F(StartupTest, ControlsStartClearedUnderTheirDocumentedNames) {
   EXPECT_EQ(find<QGroupBox>("Frame8(1)")->title(), "Serial Output - Alpha Messages");
   EXPECT_EQ(find<QLabel>("Label54")->text() + find<QAbstractButton>("chkRlyChan(9)")->text(),
             "SChan 10");  // zone 9's own seconds label, the last relay channel
-}
 
-// Every control shows exactly what the model holds, for a file of each layout;
-// a control set behind the model's back is noticed, and a refresh undoes it.
-TEST_F(StartupTest, TheControlsShowTheModelExactly) {
   EXPECT_FALSE(window->binder().hasChanged(cfg()));
-  for (const char* name :
-       {"image_layout.kova", "legacy_full.kova", "legacy_numeric_repeater.kova"}) {
-    window->OpenFile(QString(KOVA_FIXTURES "/") + name);
-    EXPECT_FALSE(window->binder().hasChanged(cfg())) << name;
+  QDir(dir.path()).mkdir("folder.kova");
+  const QString fixtures = KOVA_FIXTURES "/";
+  // A file as the command line names it, whether it is read, and the messages it gives.
+  // clang-format off
+  const std::tuple<QString, bool, std::size_t> files[] = {
+      {fixtures + "legacy_full.kova", true, 1},  // the fields a legacy file leaves empty
+      {path("missing.kova"), false, 1},
+      {path("folder.kova"), false, 1},
+      {fixtures + "legacy_numeric_repeater.kova", true, 1},
+      {fixtures + "image_bad_hex.kova", false, 1},
+      {fixtures + "image_layout.kova", true, 0}};
+  // clang-format on
+  for (const auto& [name, readable, messages] : files) {
+    SCOPED_TRACE(name.toStdString());
+    const Configuration before = cfg();
+    prompter.shown.clear();
+    window->OpenFile(name);
+    EXPECT_EQ(prompter.shown.size(), messages);
+    EXPECT_EQ(cfg() == before, !readable);
+    EXPECT_FALSE(window->binder().hasChanged(cfg()) || window->isModified());
   }
+  EXPECT_TRUE(prompter.opened.empty());
+  EXPECT_EQ(window->session().LastFileName(), "image_layout.kova");
   for (const std::function<void()>& change : std::vector<std::function<void()>>{
            [&] { find<QLineEdit>("txtResetRIC")->setText("5"); },
            [&] { find<QComboBox>("lstToggleFunc(3)")->setCurrentIndex(2); },

@@ -24,11 +24,11 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace kova::test {
 
-constexpr int kEngineeringTab = 1;
 constexpr int kSerialDataTab = 4;
 constexpr int kOptionsTab = 15;
 
-// Answers every question as told and remembers what was shown and asked.
+// Answers every question (yes or no, save, the file dialogs) as told and remembers
+// what was shown and asked.
 class RecordingPrompter : public Prompter {
  public:
   void Show(const Message& message) override {
@@ -43,10 +43,7 @@ class RecordingPrompter : public Prompter {
     asked.push_back(question);
     return saveAnswer;
   }
-  bool AskSaveOver(const Message& question) override {
-    asked.push_back(question);
-    return saveOverAnswer;
-  }
+  bool AskSaveOver(const Message& question) override { return Ask(question); }
   std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
     opened.push_back(request);
     return openPath;
@@ -58,12 +55,12 @@ class RecordingPrompter : public Prompter {
   bool ShowDifferences(const std::string& heading,
                        const std::vector<FieldDifference>& differences) override {
     compared.emplace_back(heading, differences);
-    return loadUnitValues;
+    return askAnswer;  // load the unit's values
   }
 
   std::vector<Message> shown, asked;
   std::vector<FileDialogRequest> opened, saved;  // the dialogs shown
-  bool askAnswer = true, saveOverAnswer = false, loadUnitValues = false;
+  bool askAnswer = true;
   SaveChoice saveAnswer = SaveChoice::Cancel;
   std::optional<std::string> openPath, savePath;  // nothing: the user cancels
   std::function<void()> whileShown;               // looks at the window behind a message
@@ -140,14 +137,13 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(window->tabs().setCurrentIndex(index));
     QApplication::processEvents();
   }
-  // Types after a field's text (Tab selects it all), or over it, key by key.
-  void type(const std::string& field, const std::string& keys, bool over = false) {
+  // Types over a field's text key by key, as after the Tab key selected it all.
+  void type(const std::string& field, const std::string& keys) {
     auto* edit = find<QLineEdit>(field);
     edit->setFocus(Qt::TabFocusReason);
-    over ? edit->selectAll() : edit->end(false);
+    edit->selectAll();
     QTest::keyClicks(edit, QString::fromLatin1(keys));
   }
-  void retype(const std::string& field, const std::string& keys) { type(field, keys, true); }
   // Moves the focus on as the Tab key would and lets the leave-field check run.
   void leaveTo(QWidget* next) {
     next->setFocus(Qt::TabFocusReason);
@@ -181,12 +177,16 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<SettingsStore> settings;
   QSettings ports{dir.filePath("ports.ini"), QSettings::IniFormat};
   RecordingPrompter prompter;
-  // Answers every operation at once with a success; a Get reads back the form as it was.
-  OperationWorker::Runner unit = [](const OperationRequest& request, const ProgressSink&) {
-    OperationResult result;
+  // Answers every operation at once with the reply, or with a success in which a
+  // Get reads back the form as it was.
+  std::optional<OperationResult> reply;
+  OperationWorker::Runner unit = [this](const OperationRequest& request, const ProgressSink&) {
+    OperationResult result = reply.value_or(OperationResult());
     result.kind = request.kind;
-    result.succeeded = true;
-    if (request.kind == Operation::Get) result.document = request.document;
+    if (!reply) {
+      result.succeeded = true;
+      if (request.kind == Operation::Get) result.document = request.document;
+    }
     return result;
   };
   decltype(WindowContext::probe) probe;
