@@ -107,6 +107,7 @@ const Row kRows[] = {
     {"a short second read made up by noise", Get, {.unit = {.command = '#', .noise = "\xE5\xE5", .cut = 2, .nth = 1}}, UnexpectedData, {kOdd}, Unchanged, 0, "v##"},
     // The elapsed-time counter may tick by a minute between them; the second read is kept.
     {"the counter ticking between the reads", Get, {.unit = {.tick = 1}}, None, {}, Unchanged, 0, "v##"},
+    {"the counter two minutes on between the reads", Get, {.unit = {.tick = 2}}, UnexpectedData, {kOdd}, Unchanged, 0, "v##"},
     // No answer.
     {"silent", Get, {.unit = {.faults = {.silent = true}}}, NoAnswer, {kNo}, Unchanged, 0, "v"},
     {"silent", Probe, {.unit = {.faults = {.silent = true}}}, NoAnswer, {}, Unchanged, 0, k8},
