@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -178,8 +179,15 @@ TEST(QtSerialLine, APathThatIsNoSerialDeviceIsNamedForWhatItIs) {
   alarm(0);
 }
 
-// kova-sim's --link never replaces someone's file, at NAME or at "NAME.new".
+// kova-sim's --link never replaces someone's file, at NAME or at "NAME.new";
+// its own link goes when it ends.
 TEST(SimLink, AFileWhereTheLinkShouldGoIsRefusedAndKept) {
+  {
+    test::SimFolder folder;
+    test::SimProcess sim(folder);
+    sim.Stop();
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(folder.Link())).isSymLink());
+  }
   QTemporaryDir temp;
   ASSERT_TRUE(test::Put(temp.filePath("unit"), "precious"));
   ASSERT_TRUE(test::Put(temp.filePath("fresh.new"), "precious"));
