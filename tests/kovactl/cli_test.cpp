@@ -55,6 +55,8 @@ TEST(Kovactl, ExitStatusesTellUsageFromFilesFromRefusals) {
       {{"verfy"}, 2, "did you mean 'verify'? See 'kovactl --help'"},
       {{"help", "prob"}, 2, "did you mean 'probe'?"},
       {{"ports"}, 0, ""},
+      {{"ports", "extra"}, 2, "ports: unexpected argument 'extra'"},
+      {{"probe", "--port", port, "extra"}, 2, "probe: unexpected argument 'extra'"},
       {{"get", "--port", "", "-o", x}, 2, "--port DEVICE is required"},
       {{"get", "--port", port, "--baud", "fast", "-o", x}, 2, "2400, 1200 or auto"},
       {{"get", "--port", port, "--json", "-o", "-"}, 2, "standard output"},

@@ -161,6 +161,9 @@ TEST_F(DeviceTest, AFailureSaysWhatTheUnitHolds) {
        "at any rate (tried 9600, 19200, 38400, 57600, 115200, 4800, 2400, 1200); check"},
       {{"--hangup-after", "120"}, put, 1, 9600, "partial", "may now hold part of the new"},
       {{"--corrupt", "17"}, put, 5, 19200, "differs", "differs from the image written, at 17."},
+      // Something came back at that rate: the cable, not the rate, is the question.
+      {{"--stop-after", "200"}, {"get", "--baud", "9600", "-o", Path("cut.kova")}, 4, 9600,
+       QJsonValue::Undefined, "It stopped part way; check the cable and try again."},
       // Slow answers keep the rate check going while the signal comes.
       {{"--byte-delay", "100"}, put + QStringList{"--trace"}, 1, 9600, "unchanged",
        "The operation was interrupted.", {.signal = SIGINT, .signalOn = "> 76 'v'"}},
