@@ -186,4 +186,12 @@ int UsageError(const QString& verb, const QString& problem) {
   return kUsage;
 }
 
+int RequireArguments(const QCommandLineParser& parser, const QString& verb, int count) {
+  const QStringList given = parser.positionalArguments();
+  if (given.size() == count) return kOk;
+  if (count == 0) return UsageError(verb, "unexpected argument '" + given[0] + "'");
+  return UsageError(verb,
+                    QString("expected %1 file argument%2").arg(count).arg(count == 1 ? "" : "s"));
+}
+
 }  // namespace kova::ctl

@@ -104,5 +104,8 @@ std::string MessageText(const Message& message);
 
 // A usage error: prints it with a hint to the verb's help and returns kUsage.
 int UsageError(const QString& verb, const QString& problem);
+// kOk when the verb was given exactly `count` file arguments, else the usage
+// error's status; a verb that takes none names the first one given.
+int RequireArguments(const QCommandLineParser& parser, const QString& verb, int count);
 
 }  // namespace kova::ctl

@@ -44,11 +44,6 @@ void DeclareLink(QCommandLineParser& p) {
   p.addOption(kTrace);
 }
 
-int RefuseArguments(const QString& verb, const QCommandLineParser& p) {
-  if (p.positionalArguments().isEmpty()) return kOk;
-  return UsageError(verb, "unexpected argument '" + p.positionalArguments()[0] + "'");
-}
-
 namespace {
 
 // Adds a sentence to a message, ending the one before it first.

@@ -27,10 +27,6 @@ extern const QCommandLineOption kTrace;
 // --port, --baud, --json and --trace.
 void DeclareLink(QCommandLineParser& p);
 
-// A verb that takes no file argument refuses one rather than ignoring it; 0
-// when there is none, else the usage error's status.
-int RefuseArguments(const QString& verb, const QCommandLineParser& p);
-
 // The index of a rate in kBaudRates, -1 for none.
 int RateIndex(int rate);
 

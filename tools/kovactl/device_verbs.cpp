@@ -35,7 +35,7 @@ bool SameFile(const QString& a, const QString& b) {
 Verb Ports() {
   return {"ports", "List the serial devices of this computer.", [](QCommandLineParser&) {},
           [](const QCommandLineParser& p) {
-            if (const int refused = RefuseArguments("ports", p)) return refused;
+            if (const int usage = RequireArguments(p, "ports", 0)) return usage;
             for (const auto& device : DefaultPortOrder(AvailableSerialDevices())) {
               PrintOut(device.path + (device.description.empty() ? "" : "\t" + device.description) +
                        "\n");
@@ -52,7 +52,7 @@ Verb Probe() {
             p.addOption(kTrace);
           },
           [](const QCommandLineParser& p) {
-            if (const int refused = RefuseArguments("probe", p)) return refused;
+            if (const int usage = RequireArguments(p, "probe", 0)) return usage;
             Session session("probe", p);
             if (!session.Parse(p)) return session.status();
             if (session.Probe(ProbeOrder(session.Rates().LastSeen(session.port()))) &&
@@ -84,7 +84,7 @@ Verb Get() {
             p.addOption(kOutput);
           },
           [](const QCommandLineParser& p) {
-            if (const int refused = RefuseArguments("get", p)) return refused;
+            if (const int usage = RequireArguments(p, "get", 0)) return usage;
             Session session("get", p);
             if (!session.Parse(p)) return session.status();
             if (!p.isSet(kOutput)) return UsageError("get", "-o FILE is required");
@@ -120,8 +120,7 @@ Verb Put() {
           [](const QCommandLineParser& p) {
             Session session("put", p);
             if (!session.Parse(p)) return session.status();
-            if (p.positionalArguments().size() != 1)
-              return UsageError("put", "expected 1 file argument");
+            if (const int usage = RequireArguments(p, "put", 1)) return usage;
             const QString path = p.positionalArguments()[0];
             if (session.json() && p.value(backup) == kStandardStream)
               return UsageError("put", "--json and --backup - would share standard output");
@@ -201,8 +200,7 @@ Verb Verify() {
       [](const QCommandLineParser& p) {
         Session session("verify", p);
         if (!session.Parse(p)) return session.status();
-        if (p.positionalArguments().size() != 1)
-          return UsageError("verify", "expected 1 file argument");
+        if (const int usage = RequireArguments(p, "verify", 1)) return usage;
         const QString path = p.positionalArguments()[0];
         std::string why;
         auto file = LoadFile(path, &why);
@@ -246,7 +244,7 @@ Verb Verify() {
 Verb Reset() {
   return {"reset", "Tell the unit to reset.", [](QCommandLineParser& p) { DeclareLink(p); },
           [](const QCommandLineParser& p) {
-            if (const int refused = RefuseArguments("reset", p)) return refused;
+            if (const int usage = RequireArguments(p, "reset", 0)) return usage;
             Session session("reset", p);
             if (!session.Parse(p)) return session.status();
             OperationResult result;

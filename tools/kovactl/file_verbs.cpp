@@ -54,14 +54,6 @@ int Save(const QString& path, Document& doc) {
   return SaveFile(path, doc);
 }
 
-int RequireArguments(const QCommandLineParser& parser, const char* verb, int count) {
-  if (parser.positionalArguments().size() != count) {
-    return UsageError(verb,
-                      QString("expected %1 file argument%2").arg(count).arg(count == 1 ? "" : "s"));
-  }
-  return kOk;
-}
-
 Verb Show() {
   static const QCommandLineOption json("json", "Print the configuration as one JSON object.");
   return {"show", "Show the configuration a .kova file holds.",
