@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "field_edits.h"
 #include "files/backups.h"
 #include "files/file_access.h"
 #include "files/profile.h"
@@ -29,9 +30,13 @@ namespace {
 
 using namespace test;
 
+// What a folder holds, each link with where it points.
 QStringList Listing(const QString& folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                QDir::NoDotAndDotDot);
+  QStringList names;
+  for (const QFileInfo& entry : QDir(folder).entryInfoList(
+           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+    names << entry.fileName() + (entry.isSymLink() ? " -> " + entry.symLinkTarget() : "");
+  return names;
 }
 
 // The text as UTF-16 with its byte order mark, as Notepad saves "Unicode".
@@ -40,14 +45,14 @@ QByteArray Utf16(const QByteArray& latin1) {
                         QStringEncoder::Flag::WriteBom)(QString::fromLatin1(latin1));
 }
 
-// Makes at `p` what a case names: a thing that is not a file, nothing (a new
-// file, a missing one), or else a file of `bytes`.
+// Makes at `p` what a case names: a thing that is not a file, a link, nothing
+// (no bytes: a new file, a missing one), or else a file of `bytes`.
 bool Make(const std::string& name, const std::string& p, const QByteArray& bytes) {
+  const std::string folder = p.substr(0, p.rfind('/'));
   if (name == "pipe") return mkfifo(p.c_str(), 0600) == 0;
   if (name == "device") return symlink("/dev/null", p.c_str()) == 0;
   if (name == "folder") return mkdir(p.c_str(), 0700) == 0;
   if (name == "loop") return symlink(p.c_str(), p.c_str()) == 0;
-  if (name == "new" || name == "missing" || name.starts_with("gone/")) return true;
   if (name == "socket") {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -57,8 +62,14 @@ bool Make(const std::string& name, const std::string& p, const QByteArray& bytes
   }
   // A Latin-1 name reaches Qt with a replacement character; encoding that
   // again would name another file.
-  if (name == "caf\xEF\xBF\xBD.kova")
-    return std::ofstream(p.substr(0, p.rfind('/')) + "/caf\xE9.kova").good();
+  if (name == "caf\xEF\xBF\xBD.kova") return std::ofstream(folder + "/caf\xE9.kova").good();
+  if (name == "link.kova")
+    return Put(QString::fromStdString(folder + "/real.kova"), bytes) &&
+           symlink("real.kova", p.c_str()) == 0;
+  if (name == "first.kova")  // a chain of links to a file not made yet
+    return symlink("dangling.kova", p.c_str()) == 0 &&
+           symlink((folder + "/made.kova").c_str(), (folder + "/dangling.kova").c_str()) == 0;
+  if (bytes.isEmpty()) return true;
   if (!Put(QString::fromStdString(p), bytes)) return false;
   if (name == "two names") return link(p.c_str(), (p + " too").c_str()) == 0;
   return name != "read-only" || chmod(p.c_str(), 0444) == 0;  // by its mode, for root too
@@ -82,6 +93,11 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
   const QDateTime now = QDateTime::currentDateTime();
   using Write = std::function<std::optional<Message>(const QString& path, Document& doc)>;
   const Write save = [](const QString& p, Document& d) { return WriteProfile(p, d).failure; };
+  const Write refused = [](const QString& p, Document& d) {  // the field for the window to show
+    const ProfileSave saved = WriteProfile(p, d);
+    EXPECT_EQ(saved.control, "txtOpenRIC2(2)");
+    return saved.failure;
+  };
   const Write image = [](const QString& p, Document& d) { return WriteProfileImage(p, d).failure; };
   const Write backup = [&](const QString& p, Document& d) {
     return WriteBackup(QFileInfo(p).path(), d, "get", now).failure;
@@ -97,13 +113,16 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
                     utf = " text; save it as plain (ANSI/Latin-1) text.";
   const std::optional<std::string> unread;
   const char* tooLarge = "\nFile too large.";
+  // A name that nearly fills a folder entry (255 bytes): 249 bytes.
+  const std::string longName = QString(122, QChar(0xFC)).toStdString() + ".kova";
   struct Case {
-    const char* name;
+    std::string name;
     QByteArray bytes;
     std::optional<std::string> read;  // the reason reading gives, "" read, unread: not read
     const Write* write;               // nullptr: not written
     bool diskFull;
     const char* written;  // the reason writing gives, nullptr: saved
+    const char* edits = "ComPort=7";
   };
   // clang-format off
   const Case cases[] = {
@@ -148,12 +167,20 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       // The old text goes aside whole, the new one stops part-way and is
       // replaced by the old one again.
       {"two names", "; old\r\n", unread, &save, true, tooLarge},
+      // A value packing refuses: nothing is written.
+      {"refused", "; old\n", unread, &refused, false, "\"; nothing was written.\nChan 3 Open RIC range end: '12x' is not a number.", "Zones[2].OpenRIC2=12x"},
+      // Saved through links, which stay links, and under a long name, new or
+      // over an old file.
+      {"link.kova", Layout(), unread, &save, false, nullptr},
+      {"first.kova", {}, unread, &save, false, nullptr},
+      {longName, {}, unread, &save, false, nullptr},
+      {longName, Layout(), unread, &save, false, nullptr},
   };
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     QTemporaryDir temp;
-    const QString path = temp.filePath(c.name);
+    const QString path = temp.filePath(QString::fromStdString(c.name));
     ASSERT_TRUE(Make(c.name, path.toStdString(), c.bytes));
     if (c.read) {
       const ProfileLoad load = ReadProfile(path, StartupDocument());
@@ -171,68 +198,41 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       }
     }
     if (!c.write) continue;
-    const QStringList before = Listing(temp.path());
+    QStringList before = Listing(temp.path());
     Document doc = StartupDocument();
-    doc.cfg.ComPort = 7;
+    doc.cfg = testing::Edited(doc.cfg, c.edits);
     const Document unchanged = doc;
-    std::optional<Message> failure;
-    if (c.diskFull) {
-      FullDisk disk(64);
-      failure = (*c.write)(path, doc);
-    } else {
-      failure = (*c.write)(path, doc);
-    }
-    EXPECT_EQ(Listing(temp.path()), before);
-    if (!c.written) {  // saved, its own line ends kept
+    std::optional<FullDisk> disk;
+    if (c.diskFull) disk.emplace(64);
+    const std::optional<Message> failure = (*c.write)(path, doc);
+    disk.reset();
+    QStringList after = Listing(temp.path());  // nothing beside the file
+    if (!c.written) {  // saved where its links lead; new with CR LF, else with its own line ends
       ASSERT_FALSE(failure) << failure->text;
-      EXPECT_TRUE(Bytes(path).contains("\rPort=7\r"));
-      EXPECT_FALSE(Bytes(path).contains('\n'));
+      const QString made = QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
+      after.removeAll(made);
+      before.removeAll(made);
+      EXPECT_EQ(after, before);
+      const QByteArray end = c.bytes.isEmpty() || c.bytes.contains("\r\n") ? "\r\n" : "\r";
+      QByteArray text = Bytes(path);
+      EXPECT_TRUE(text.contains(end + "Port=7" + end));
+      EXPECT_FALSE(text.replace(end, "").contains('\r') || text.contains('\n'));
       continue;
     }
+    EXPECT_EQ(after, before);
     ASSERT_TRUE(failure);
     EXPECT_NE(failure->text.find(temp.path().toStdString()), std::string::npos) << failure->text;
     EXPECT_NE(failure->text.find(c.written), std::string::npos) << failure->text;
     if (!c.bytes.isEmpty()) {
       EXPECT_EQ(Bytes(path), c.bytes);
     }
-    if (c.name == std::string("two names")) {
+    if (c.name == "two names") {
       EXPECT_EQ(Bytes(path + " too"), c.bytes);
     }
     EXPECT_EQ(doc.cfg, unchanged.cfg);
     EXPECT_EQ(doc.image, unchanged.image);
   }
   alarm(0);
-}
-
-TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALinkAndALongNameSaves) {
-  QTemporaryDir temp;
-  ASSERT_TRUE(Put(temp.filePath("real.kova"), Bytes(Fixture("image_layout.kova"))));
-  ASSERT_EQ(symlink("real.kova", temp.filePath("link.kova").toLocal8Bit().constData()), 0);
-  Document doc = *ReadProfile(temp.filePath("link.kova"), StartupDocument()).document;
-  doc.cfg.ComPort = 9;
-  ASSERT_TRUE(WriteProfile(temp.filePath("link.kova"), doc).ok());
-  EXPECT_TRUE(QFileInfo(temp.filePath("link.kova")).isSymLink());
-  EXPECT_TRUE(Bytes(temp.filePath("real.kova")).contains("Port=9"));
-  // A link to a file not made yet makes that file, through a chain of links.
-  ASSERT_EQ(symlink("dangling.kova", temp.filePath("first.kova").toLocal8Bit().constData()), 0);
-  ASSERT_EQ(symlink(temp.filePath("made.kova").toLocal8Bit().constData(),
-                    temp.filePath("dangling.kova").toLocal8Bit().constData()),
-            0);
-  ASSERT_TRUE(WriteProfile(temp.filePath("first.kova"), doc).ok());
-  EXPECT_TRUE(QFileInfo(temp.filePath("first.kova")).isSymLink());
-  EXPECT_TRUE(QFileInfo(temp.filePath("dangling.kova")).isSymLink());
-  EXPECT_TRUE(Bytes(temp.filePath("made.kova")).contains("Port=9"));
-  // A name that nearly fills a folder entry (255 bytes) still saves, new or
-  // over an old file, and leaves nothing beside it.
-  const QString path = temp.filePath(QString(122, QChar(0xFC)) + ".kova");  // 249 bytes
-  ASSERT_EQ(QFile::encodeName(QFileInfo(path).fileName()).size(), 249);
-  for (const int port : {4, 6}) {
-    doc.cfg.ComPort = port;
-    const ProfileSave save = WriteProfile(path, doc);
-    ASSERT_TRUE(save.ok()) << save.failure->text;
-    EXPECT_EQ(ReadProfile(path, StartupDocument()).document->cfg.ComPort, port);
-  }
-  EXPECT_EQ(Listing(temp.path()).size(), 6);
 }
 
 }  // namespace
