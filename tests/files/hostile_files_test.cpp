@@ -3,10 +3,13 @@
 // files, wide encodings, broken values, old line ends, and disks that take
 // nothing. One table for reading and writing, one line a case.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -72,6 +75,9 @@ bool Make(const std::string& name, const std::string& p, const QByteArray& bytes
   if (bytes.isEmpty()) return true;
   if (!Put(QString::fromStdString(p), bytes)) return false;
   if (name == "two names") return link(p.c_str(), (p + " too").c_str()) == 0;
+  if (name.ends_with("'s"))  // another user's, the folder open to all, a colleague's writable
+    return chmod(folder.c_str(), 0777) == 0 && chown(p.c_str(), 4001, 4002) == 0 &&
+           chmod(p.c_str(), name == "a colleague's" ? 0660 : 0640) == 0;
   return name != "read-only" || chmod(p.c_str(), 0444) == 0;  // by its mode, for root too
 }
 
@@ -97,6 +103,17 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
     const ProfileSave saved = WriteProfile(p, d);
     EXPECT_EQ(saved.control, "txtOpenRIC2(2)");
     return saved.failure;
+  };
+  const Write colleague = [](const QString& p, Document& d) -> std::optional<Message> {
+    const pid_t child = fork();  // saves as a user of the file's group who does not own it
+    if (child == 0) {
+      const gid_t group = 4002;
+      if (setgroups(1, &group) != 0 || setgid(4003) != 0 || setuid(4003) != 0) _exit(2);
+      _exit(WriteProfile(p, d).ok() ? 0 : 1);
+    }
+    int status = -1;
+    if (waitpid(child, &status, 0) == child && status == 0) return std::nullopt;
+    return Message{.text = "the colleague's save failed: " + std::to_string(status)};
   };
   const Write image = [](const QString& p, Document& d) { return WriteProfileImage(p, d).failure; };
   const Write backup = [&](const QString& p, Document& d) {
@@ -175,6 +192,12 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       {"first.kova", {}, unread, &save, false, nullptr},
       {longName, {}, unread, &save, false, nullptr},
       {longName, Layout(), unread, &save, false, nullptr},
+      // Whoever saves, the file keeps its owner, group, mode, attributes (all
+      // rows) and other names: replaced where the new file can be given all
+      // that, else written in place.
+      {"two names", Layout(), unread, &save, false, nullptr},
+      {"another user's", Layout(), unread, &save, false, nullptr},
+      {"a colleague's", Layout(), unread, &colleague, false, nullptr},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -198,6 +221,13 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       }
     }
     if (!c.write) continue;
+    if (c.name.ends_with("'s") && geteuid() != 0) continue;  // giving files away needs root
+    const QByteArray native = QFile::encodeName(path);
+    struct stat was {};
+    if (!c.bytes.isEmpty()) {
+      ASSERT_EQ(stat(native.constData(), &was), 0);
+      ASSERT_EQ(setxattr(native.constData(), "user.site", "north", 5, 0), 0);
+    }
     QStringList before = Listing(temp.path());
     Document doc = StartupDocument();
     doc.cfg = testing::Edited(doc.cfg, c.edits);
@@ -206,6 +236,18 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
     if (c.diskFull) disk.emplace(64);
     const std::optional<Message> failure = (*c.write)(path, doc);
     disk.reset();
+    if (!c.bytes.isEmpty()) {  // the old file's owner, group, mode and attributes
+      struct stat is {};
+      ASSERT_EQ(stat(native.constData(), &is), 0);
+      EXPECT_EQ(std::tuple(is.st_uid, is.st_gid, is.st_mode),
+                std::tuple(was.st_uid, was.st_gid, was.st_mode));
+      char site[8] = {};
+      EXPECT_EQ(getxattr(native.constData(), "user.site", site, sizeof site), 5);
+      EXPECT_STREQ(site, "north");
+    }
+    if (c.name == "two names") {
+      EXPECT_EQ(Bytes(path + " too"), Bytes(path));
+    }
     QStringList after = Listing(temp.path());  // nothing beside the file
     if (!c.written) {  // saved where its links lead; new with CR LF, else with its own line ends
       ASSERT_FALSE(failure) << failure->text;
@@ -225,9 +267,6 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
     EXPECT_NE(failure->text.find(c.written), std::string::npos) << failure->text;
     if (!c.bytes.isEmpty()) {
       EXPECT_EQ(Bytes(path), c.bytes);
-    }
-    if (c.name == "two names") {
-      EXPECT_EQ(Bytes(path + " too"), c.bytes);
     }
     EXPECT_EQ(doc.cfg, unchanged.cfg);
     EXPECT_EQ(doc.image, unchanged.image);

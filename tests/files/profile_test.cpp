@@ -3,14 +3,9 @@
 // legacy layout read, and every other line of a file kept as it was.
 #include "files/profile.h"
 
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <string>
 
@@ -169,69 +164,6 @@ TEST(WriteProfile, SavingKeepsEveryOtherLineAndReopeningGivesTheSameDocument) {
       EXPECT_EQ(back.document->image, doc.image);
     }
     close(ends[0]);
-  }
-}
-
-// Whoever saves, the file stays its owner's, in its group, with its mode,
-// attributes and other names: replaced where the new file can be given all
-// that, else written in place.
-TEST(WriteProfile, ASaveKeepsTheFilesOwnerGroupModeAttributesAndOtherNames) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to give files to other users (CI runs as root)";
-  QTemporaryDir temp;
-  ASSERT_EQ(chmod(temp.path().toLocal8Bit().constData(), 0777), 0);  // the colleague's too
-  struct Case {
-    const char* name;
-    uid_t owner;
-    gid_t group;
-    mode_t mode;
-    bool linked;   // the file has a second name
-    uid_t saver;   // 0: root; else a colleague in the file's group
-    bool inPlace;  // else replaced by a new file
-  };
-  const Case cases[] = {
-      {"another user's file saved by root", 4001, 4002, 0640, false, 0, false},
-      {"a file with a second name", 0, 0, 0604, true, 0, true},
-      {"a colleague's file saved by one of its group", 4001, 4002, 0660, false, 4003, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const QString path = temp.filePath(QString(c.name) + ".kova");
-    const QByteArray native = QFile::encodeName(path);
-    ASSERT_TRUE(Put(path, Bytes(Fixture("image_layout.kova"))));
-    ASSERT_EQ(chown(native.constData(), c.owner, c.group), 0);
-    ASSERT_EQ(chmod(native.constData(), c.mode), 0);
-    ASSERT_EQ(setxattr(native.constData(), "user.site", "north", 5, 0), 0);
-    if (c.linked) {
-      ASSERT_EQ(link(native.constData(), (native + ".link").constData()), 0);
-    }
-    const QStringList files = QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden);
-    struct stat before {};
-    ASSERT_EQ(stat(native.constData(), &before), 0);
-    Document doc = StartupDocument();
-    doc.cfg.ComPort = 7;
-    const pid_t child = fork();  // saved as the saver, in the file's group
-    if (child == 0) {
-      const gid_t group = c.group;
-      if (setgroups(1, &group) != 0 || setgid(c.saver) != 0 || setuid(c.saver) != 0) _exit(2);
-      _exit(WriteProfile(path, doc).ok() ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_EQ(status, 0);
-    struct stat after {};
-    ASSERT_EQ(stat(native.constData(), &after), 0);
-    EXPECT_EQ(after.st_uid, c.owner);
-    EXPECT_EQ(after.st_gid, c.group);
-    EXPECT_EQ(after.st_mode & 07777, c.mode);
-    EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace);
-    char site[8] = {};
-    EXPECT_EQ(getxattr(native.constData(), "user.site", site, sizeof site), 5);
-    EXPECT_STREQ(site, "north");
-    EXPECT_TRUE(Bytes(path).contains("Port=7"));
-    if (c.linked) {
-      EXPECT_EQ(Bytes(path + ".link"), Bytes(path));
-    }
-    EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden), files);
   }
 }
 
