@@ -43,6 +43,7 @@ TEST(IniDocument, WritesInPlaceOrAtTheEndOfTheSectionOrFileAndKeepsTheRest) {
           {"", "S", "K", "a\nb", "[S]\r\nK=a b\r\n"},  // a new file is CR LF; a value is one line
           {"; x\n[S]\r\nA=1\r\n", "S", "B", "2", "; x\n[S]\r\nA=1\r\nB=2\r\n"},  // the body's
           {"[S]\rA=1", "T", "K", "v", "[S]\rA=1\r[T]\rK=v\r"},
+          {"[S]\n Port = 1 \r\n", "S", "port", "6", "[S]\n Port = 6\r\n"},  // in place
       };
   for (const auto& [before, section, key, value, after] : cases) {
     IniDocument ini(before);
