@@ -201,6 +201,7 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.name.ends_with("'s") && geteuid() != 0) continue;  // giving files away needs root
     QTemporaryDir temp;
     const QString path = temp.filePath(QString::fromStdString(c.name));
     ASSERT_TRUE(Make(c.name, path.toStdString(), c.bytes));
@@ -220,12 +221,13 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       }
     }
     if (!c.write) continue;
-    if (c.name.ends_with("'s") && geteuid() != 0) continue;  // giving files away needs root
     const QByteArray native = QFile::encodeName(path);
     struct stat was {};
+    bool tagged = false;  // user attributes need a file system that has them; CI's, as root, has
     if (!c.bytes.isEmpty()) {
       ASSERT_EQ(stat(native.constData(), &was), 0);
-      ASSERT_EQ(setxattr(native.constData(), "user.site", "north", 5, 0), 0);
+      tagged = setxattr(native.constData(), "user.site", "north", 5, 0) == 0;
+      ASSERT_TRUE(tagged || geteuid() != 0);
     }
     QStringList before = Listing(temp.path());
     Document doc = StartupDocument();
@@ -241,8 +243,8 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       EXPECT_EQ(std::tuple(is.st_uid, is.st_gid, is.st_mode),
                 std::tuple(was.st_uid, was.st_gid, was.st_mode));
       char site[8] = {};
-      EXPECT_EQ(getxattr(native.constData(), "user.site", site, sizeof site), 5);
-      EXPECT_STREQ(site, "north");
+      EXPECT_EQ(getxattr(native.constData(), "user.site", site, sizeof site), tagged ? 5 : -1);
+      EXPECT_STREQ(site, tagged ? "north" : "");
     }
     if (c.name == "two names") {
       EXPECT_EQ(Bytes(path + " too"), Bytes(path));
