@@ -184,7 +184,7 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       // replaced by the old one again.
       {"two names", "; old\r\n", unread, &save, true, tooLarge},
       // A value packing refuses: nothing is written.
-      {"refused", "; old\n", unread, &refused, false, "\"; nothing was written.\nChan 3 Open RIC range end: '12x' is not a number.", "Zones[2].OpenRIC2=12x"},
+      {"refused", "; old\n", unread, &refused, false, "/refused\"; nothing was written.\nChan 3 Open RIC range end: '12x' is not a number.", "Zones[2].OpenRIC2=12x"},
       // Saved through links, which stay links, and under a long name, new or
       // over an old file.
       {"link.kova", Layout(), unread, &save, false, nullptr},
