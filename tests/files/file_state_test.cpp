@@ -24,14 +24,13 @@ namespace {
 using namespace test;
 
 TEST(BreakDown, SplitsAtTheLastSeparator) {
-  QString name = "kept", folder = "kept";
-  EXPECT_FALSE(BreakDown("", name, folder));
-  EXPECT_EQ(folder + name, "keptkept");
   for (const auto& [path, parts] : std::vector<std::pair<const char*, std::string>>{
            {"/home/tech/sites/north.kova", "/home/tech/sites/|north.kova"},
            {"north.kova", "|north.kova"},
-           {"rel/dir/", "rel/dir/|"}}) {
-    EXPECT_TRUE(BreakDown(path, name, folder));
+           {"rel/dir/", "rel/dir/|"},
+           {"", "kept|kept"}}) {  // nothing to split: both kept
+    QString name = "kept", folder = "kept";
+    EXPECT_EQ(BreakDown(path, name, folder), *path != '\0');
     EXPECT_EQ((folder + "|" + name).toStdString(), parts);
   }
   // A folder from the settings may lack its separator.
@@ -74,15 +73,18 @@ TEST(FileSession, EachCommandTakesThePathOnlyWhenItSucceeds) {
   EXPECT_FALSE(session.IsModified(doc));
 }
 
-// A bad line costs its own value; the port mapping and the remembered rates
-// beside the window's settings survive it. Only a file that is no settings
-// file at all loses them. Either way it is named once and written anew.
+// The user's own store. A bad line costs its own value; the port mapping and
+// the remembered rates beside the window's settings survive it. Only a file
+// that is no settings file at all loses them: a pipe, which would block the
+// settings layer's read for good, is named, removed and written anew. Either
+// way it is named once, and what is written lasts beyond the instance,
+// numbers kept as text.
 TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
-  QTemporaryDir temp;
-  const QString file = temp.filePath("settings.ini");
+  alarm(60);  // a store that blocks on a pipe ends the test here instead of hanging it
   const QByteArray rest = "[Ports]\nCOM1=/dev/ttyUSB3\n[Rates]\nttyUSB3=19200\n";
+  const char* pipe = "cannot be used (it is a named pipe (FIFO), not a file)";
   struct Case {
-    QByteArray bytes;
+    QByteArray bytes;     // or a pipe made there, before the program starts or while it runs
     const char* problem;  // the first, nullptr: none
     float left;           // MainLeft as read
     bool kept;            // the ports and rates survive
@@ -104,31 +106,59 @@ TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
        "cannot be used (it is saved as UTF-16 text)", 0, false},
       // Larger than a configuration file may be, and still the user's settings.
       {"[Settings]\nMainLeft=5\n" + rest + ";" + QByteArray(5 << 20, 'x') + "\n", nullptr, 5, true},
+      {"pipe", pipe, 0, false},
+      {"link to a pipe", pipe, 0, false},
+      {"pipe made during the run", nullptr, 0, false, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes.left(40).toStdString());
-    ASSERT_TRUE(Put(file, c.bytes));
+    QTemporaryDir temp;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, temp.path() + "/");
+    const QString file = temp.filePath(QString(kProgramTitle) + ".conf");
+    const QString fifo = temp.filePath("pipe");
+    const auto place = [&] {
+      return mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 &&
+             (c.bytes.startsWith("link") ? QFile::link(fifo, file) : QFile::rename(fifo, file));
+    };
+    const bool later = c.bytes == "pipe made during the run";
+    ASSERT_TRUE(later || (c.bytes.endsWith("pipe") ? place() : Put(file, c.bytes)));
     std::vector<std::string> problems;
-    SettingsStore store(file);
-    const UserSettings read = store.Read("/opt/kova", &problems);
-    EXPECT_EQ(std::tuple(read.MainLeft, read.MainWidth, read.Path),
-              std::tuple(c.left, c.width, QString("/opt/kova")));
-    ASSERT_EQ(problems.size(), c.problem ? c.problems : 0u);
-    if (c.problem) {
-      EXPECT_NE(problems[0].find(c.problem), std::string::npos) << problems[0];
+    const UserSettings written{
+        .MainTop = 12.5f, .Path = QString::fromUtf8("/home/t\u00e9ch/"), .FileName = "a.kova"};
+    {
+      SettingsStore store;
+      // The port mapping shares the file, as in the program.
+      QSettings ports(QSettings::UserScope, kProgramTitle);
+      ports.value("Ports/COM1");
+      const UserSettings read = store.Read("/opt/kova", &problems);
+      EXPECT_EQ(std::tuple(read.MainLeft, read.MainWidth, read.Path),
+                std::tuple(c.left, c.width, QString("/opt/kova")));
+      ASSERT_EQ(problems.size(), c.problem ? c.problems : 0u);
+      if (c.problem) {
+        EXPECT_NE(problems[0].find(c.problem), std::string::npos) << problems[0];
+      }
+      if (later) {  // neither the store's nor the port map's write at exit may wait on it
+        ASSERT_TRUE(place());
+        EXPECT_EQ(SettingsFileProblem(file), "it is a named pipe (FIFO), not a file");
+      }
+      if (!c.again) store.WriteGeometry(written);
+      store.WriteLocation(written);
+      EXPECT_TRUE(store.Sync());
     }
-    UserSettings location;
-    location.FileName = "a.kova";
-    store.WriteLocation(location);
-    EXPECT_TRUE(store.Sync());
+    EXPECT_TRUE(QFileInfo(file).isFile());
+    EXPECT_EQ(Bytes(file).contains("MainTop=12.5\n"), !c.again);
     problems.clear();
-    EXPECT_EQ(SettingsStore(file).Read("", &problems).FileName, "a.kova");
+    const UserSettings read = SettingsStore().Read("", &problems);
+    EXPECT_EQ(std::tuple(read.FileName, read.MainTop, read.Path),
+              std::tuple(written.FileName, c.again ? 0 : written.MainTop, written.Path));
     EXPECT_EQ(problems.size(), c.again ? c.problems : 0u);
-    const QSettings written(file, QSettings::IniFormat);
-    EXPECT_EQ(written.value("Ports/COM1").toString(), c.kept ? "/dev/ttyUSB3" : "");
-    EXPECT_EQ(written.value("Rates/ttyUSB3").toString(), c.kept ? "19200" : "");
+    const QSettings saved(file, QSettings::IniFormat);
+    EXPECT_EQ(saved.value("Ports/COM1").toString(), c.kept ? "/dev/ttyUSB3" : "");
+    EXPECT_EQ(saved.value("Rates/ttyUSB3").toString(), c.kept ? "19200" : "");
   }
+  alarm(0);
   // A store that really cannot be written still says so.
+  QTemporaryDir temp;
   ASSERT_TRUE(Put(temp.filePath("plain"), "x"));
   SettingsStore blocked(temp.filePath("plain") + "/settings.ini");
   blocked.WriteLocation({});
@@ -137,64 +167,7 @@ TEST(SettingsStore, ABadLineCostsOnlyItsOwnValueAndEveryProblemIsNamedOnce) {
   rates.setValue("Rates/x", "9600");
   EXPECT_EQ(SyncSettings(rates), "the settings file \"" + temp.filePath("plain").toStdString() +
                                      "/settings.ini\" cannot be written");
-}
-
-// The user's own store over a name that is no file: a pipe would block the
-// settings layer's read for good, so it is named, removed and written anew,
-// and what was written lasts beyond the instance, numbers kept as text.
-TEST(SettingsStore, TheUsersOwnStoreOverAPipeOrALinkToOneNeitherBlocksNorKeepsIt) {
-  alarm(60);  // a store that blocks on the pipe ends the test here instead of hanging it
-  for (const std::string what : {"pipe", "link to a pipe", "pipe made during the run"}) {
-    QTemporaryDir temp;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, temp.path() + "/");
-    const QString file = temp.filePath(QString(kProgramTitle) + ".conf");
-    const QString pipe = temp.filePath("pipe");
-    ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
-    const auto place = [&] {
-      if (what == "link to a pipe") {
-        ASSERT_TRUE(QFile::link(pipe, file));
-      } else {
-        ASSERT_TRUE(QFile::rename(pipe, file));
-      }
-    };
-    if (what != "pipe made during the run") place();
-    std::vector<std::string> problems;
-    UserSettings written;
-    written.FileName = "a.kova";
-    written.MainTop = 12.5f;
-    written.Path = QString::fromUtf8("/home/t\u00e9ch/");
-    {
-      SettingsStore store;
-      // The port mapping shares the file, as in the program.
-      QSettings ports(QSettings::UserScope, kProgramTitle);
-      ports.value("Ports/COM1");
-      store.Read("", &problems);
-      if (what == "pipe made during the run") {
-        EXPECT_TRUE(problems.empty());
-        place();  // neither the store's nor the port map's write at exit may wait on it
-        EXPECT_EQ(SettingsFileProblem(file), "it is a named pipe (FIFO), not a file");
-      } else {
-        ASSERT_EQ(problems.size(), 1u) << what;
-        EXPECT_NE(problems[0].find("\"" + file.toStdString() +
-                                   "\" cannot be used (it is a named pipe (FIFO), not a file)"),
-                  std::string::npos)
-            << problems[0];
-      }
-      store.WriteGeometry(written);
-      store.WriteLocation(written);
-      EXPECT_TRUE(store.Sync()) << what;
-    }
-    EXPECT_TRUE(QFileInfo(file).isFile()) << what;
-    EXPECT_TRUE(Bytes(file).contains("MainTop=12.5\n"));
-    problems.clear();
-    const UserSettings read = SettingsStore().Read("", &problems);
-    EXPECT_EQ(std::tuple(read.FileName, read.MainTop, read.Path),
-              std::tuple(written.FileName, written.MainTop, written.Path));
-    EXPECT_TRUE(problems.empty()) << what;
-  }
-  alarm(0);
   EXPECT_EQ(TwipsToPixels(9000, 96), 600);  // the window's geometry is kept in twips
-  EXPECT_EQ(TwipsToPixels(PixelsToTwips(123, 120), 120), 123);
 }
 
 const QDateTime kNow(QDate(2024, 3, 5), QTime(14, 7, 9));

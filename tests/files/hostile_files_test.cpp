@@ -3,10 +3,13 @@
 // files, wide encodings, broken values, old line ends, and disks that take
 // nothing. One table for reading and writing, one line a case.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -17,6 +20,7 @@
 #include <optional>
 #include <string>
 
+#include "field_edits.h"
 #include "files/backups.h"
 #include "files/file_access.h"
 #include "files/profile.h"
@@ -29,9 +33,13 @@ namespace {
 
 using namespace test;
 
+// What a folder holds, each link with where it points.
 QStringList Listing(const QString& folder) {
-  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                QDir::NoDotAndDotDot);
+  QStringList names;
+  for (const QFileInfo& entry : QDir(folder).entryInfoList(
+           QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+    names << entry.fileName() + (entry.isSymLink() ? " -> " + entry.symLinkTarget() : "");
+  return names;
 }
 
 // The text as UTF-16 with its byte order mark, as Notepad saves "Unicode".
@@ -40,14 +48,14 @@ QByteArray Utf16(const QByteArray& latin1) {
                         QStringEncoder::Flag::WriteBom)(QString::fromLatin1(latin1));
 }
 
-// Makes at `p` what a case names: a thing that is not a file, nothing (a new
-// file, a missing one), or else a file of `bytes`.
+// Makes at `p` what a case names: a thing that is not a file, a link, nothing
+// (no bytes: a new file, a missing one), or else a file of `bytes`.
 bool Make(const std::string& name, const std::string& p, const QByteArray& bytes) {
+  const std::string folder = p.substr(0, p.rfind('/'));
   if (name == "pipe") return mkfifo(p.c_str(), 0600) == 0;
   if (name == "device") return symlink("/dev/null", p.c_str()) == 0;
   if (name == "folder") return mkdir(p.c_str(), 0700) == 0;
   if (name == "loop") return symlink(p.c_str(), p.c_str()) == 0;
-  if (name == "new" || name == "missing" || name.starts_with("gone/")) return true;
   if (name == "socket") {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -57,10 +65,19 @@ bool Make(const std::string& name, const std::string& p, const QByteArray& bytes
   }
   // A Latin-1 name reaches Qt with a replacement character; encoding that
   // again would name another file.
-  if (name == "caf\xEF\xBF\xBD.kova")
-    return std::ofstream(p.substr(0, p.rfind('/')) + "/caf\xE9.kova").good();
+  if (name == "caf\xEF\xBF\xBD.kova") return std::ofstream(folder + "/caf\xE9.kova").good();
+  if (name == "link.kova")
+    return Put(QString::fromStdString(folder + "/real.kova"), bytes) &&
+           symlink("real.kova", p.c_str()) == 0;
+  if (name == "first.kova")  // a chain of links to a file not made yet
+    return symlink("dangling.kova", p.c_str()) == 0 &&
+           symlink((folder + "/made.kova").c_str(), (folder + "/dangling.kova").c_str()) == 0;
+  if (bytes.isEmpty()) return true;
   if (!Put(QString::fromStdString(p), bytes)) return false;
   if (name == "two names") return link(p.c_str(), (p + " too").c_str()) == 0;
+  if (name.ends_with("'s"))  // another user's, the folder open to all, a colleague's writable
+    return chmod(folder.c_str(), 0777) == 0 && chown(p.c_str(), 4001, 4002) == 0 &&
+           chmod(p.c_str(), name == "a colleague's" ? 0660 : 0640) == 0;
   return name != "read-only" || chmod(p.c_str(), 0444) == 0;  // by its mode, for root too
 }
 
@@ -79,12 +96,27 @@ QByteArray Legacy(const char* sections) {
 // as they were, and nothing is left beside them.
 TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
   alarm(60);  // a read or write that blocks on a pipe ends the test here instead of hanging it
-  const QDateTime now = QDateTime::currentDateTime();
   using Write = std::function<std::optional<Message>(const QString& path, Document& doc)>;
   const Write save = [](const QString& p, Document& d) { return WriteProfile(p, d).failure; };
+  const Write refused = [](const QString& p, Document& d) {  // the field for the window to show
+    const ProfileSave saved = WriteProfile(p, d);
+    EXPECT_EQ(saved.control, "txtOpenRIC2(2)");
+    return saved.failure;
+  };
+  const Write colleague = [](const QString& p, Document& d) -> std::optional<Message> {
+    const pid_t child = fork();  // saves as a user of the file's group who does not own it
+    if (child == 0) {
+      const gid_t group = 4002;
+      if (setgroups(1, &group) != 0 || setgid(4003) != 0 || setuid(4003) != 0) _exit(2);
+      _exit(WriteProfile(p, d).ok() ? 0 : 1);
+    }
+    int status = -1;
+    if (waitpid(child, &status, 0) == child && status == 0) return std::nullopt;
+    return Message{.text = "the colleague's save failed: " + std::to_string(status)};
+  };
   const Write image = [](const QString& p, Document& d) { return WriteProfileImage(p, d).failure; };
-  const Write backup = [&](const QString& p, Document& d) {
-    return WriteBackup(QFileInfo(p).path(), d, "get", now).failure;
+  const Write backup = [](const QString& p, Document& d) {
+    return WriteBackup(QFileInfo(p).path(), d, "get", QDateTime::currentDateTime()).failure;
   };
   const Write full = [](const QString& p, Document& d) {  // standard output on a full device
     const int fd = open("/dev/full", O_WRONLY);
@@ -97,13 +129,16 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
                     utf = " text; save it as plain (ANSI/Latin-1) text.";
   const std::optional<std::string> unread;
   const char* tooLarge = "\nFile too large.";
+  // A name that nearly fills a folder entry (255 bytes): 249 bytes.
+  const std::string longName = QString(122, QChar(0xFC)).toStdString() + ".kova";
   struct Case {
-    const char* name;
+    std::string name;
     QByteArray bytes;
     std::optional<std::string> read;  // the reason reading gives, "" read, unread: not read
     const Write* write;               // nullptr: not written
     bool diskFull;
     const char* written;  // the reason writing gives, nullptr: saved
+    const char* edits = "ComPort=7";
   };
   // clang-format off
   const Case cases[] = {
@@ -148,12 +183,27 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       // The old text goes aside whole, the new one stops part-way and is
       // replaced by the old one again.
       {"two names", "; old\r\n", unread, &save, true, tooLarge},
+      // A value packing refuses: nothing is written.
+      {"refused", "; old\n", unread, &refused, false, "/refused\"; nothing was written.\nChan 3 Open RIC range end: '12x' is not a number.", "Zones[2].OpenRIC2=12x"},
+      // Saved through links, which stay links, and under a long name, new or
+      // over an old file.
+      {"link.kova", Layout(), unread, &save, false, nullptr},
+      {"first.kova", {}, unread, &save, false, nullptr},
+      {longName, {}, unread, &save, false, nullptr},
+      {longName, Layout(), unread, &save, false, nullptr},
+      // Whoever saves, the file keeps its owner, group, mode, attributes (all
+      // rows) and other names: replaced where the new file can be given all
+      // that, else written in place.
+      {"two names", Layout(), unread, &save, false, nullptr},
+      {"another user's", Layout(), unread, &save, false, nullptr},
+      {"a colleague's", Layout(), unread, &colleague, false, nullptr},
   };
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.name.ends_with("'s") && geteuid() != 0) continue;  // giving files away needs root
     QTemporaryDir temp;
-    const QString path = temp.filePath(c.name);
+    const QString path = temp.filePath(QString::fromStdString(c.name));
     ASSERT_TRUE(Make(c.name, path.toStdString(), c.bytes));
     if (c.read) {
       const ProfileLoad load = ReadProfile(path, StartupDocument());
@@ -171,22 +221,45 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       }
     }
     if (!c.write) continue;
-    const QStringList before = Listing(temp.path());
-    Document doc = StartupDocument();
-    doc.cfg.ComPort = 7;
-    const Document unchanged = doc;
-    std::optional<Message> failure;
-    if (c.diskFull) {
-      FullDisk disk(64);
-      failure = (*c.write)(path, doc);
-    } else {
-      failure = (*c.write)(path, doc);
+    const QByteArray native = QFile::encodeName(path);
+    struct stat was {};
+    bool tagged = false;  // user attributes need a file system that has them; CI's, as root, has
+    if (!c.bytes.isEmpty()) {
+      ASSERT_EQ(stat(native.constData(), &was), 0);
+      tagged = setxattr(native.constData(), "user.site", "north", 5, 0) == 0;
+      ASSERT_TRUE(tagged || geteuid() != 0);
     }
-    EXPECT_EQ(Listing(temp.path()), before);
-    if (!c.written) {  // saved, its own line ends kept
+    QStringList before = Listing(temp.path());
+    Document doc = StartupDocument();
+    doc.cfg = testing::Edited(doc.cfg, c.edits);
+    const Document unchanged = doc;
+    std::optional<FullDisk> disk;
+    if (c.diskFull) disk.emplace(64);
+    const std::optional<Message> failure = (*c.write)(path, doc);
+    disk.reset();
+    if (!c.bytes.isEmpty()) {  // the old file's owner, group, mode and attributes
+      struct stat is {};
+      ASSERT_EQ(stat(native.constData(), &is), 0);
+      EXPECT_EQ(std::tuple(is.st_uid, is.st_gid, is.st_mode),
+                std::tuple(was.st_uid, was.st_gid, was.st_mode));
+      char site[8] = {};
+      EXPECT_EQ(getxattr(native.constData(), "user.site", site, sizeof site), tagged ? 5 : -1);
+      EXPECT_STREQ(site, tagged ? "north" : "");
+    }
+    if (c.name == "two names") {
+      EXPECT_EQ(Bytes(path + " too"), Bytes(path));
+    }
+    QStringList after = Listing(temp.path());  // nothing beside the file, where its links lead
+    const QString made = QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
+    after.removeAll(made);
+    before.removeAll(made);
+    EXPECT_EQ(after, before);
+    if (!c.written) {  // saved, new with CR LF, else with its own line ends
       ASSERT_FALSE(failure) << failure->text;
-      EXPECT_TRUE(Bytes(path).contains("\rPort=7\r"));
-      EXPECT_FALSE(Bytes(path).contains('\n'));
+      const QByteArray end = c.bytes.isEmpty() || c.bytes.contains("\r\n") ? "\r\n" : "\r";
+      QByteArray text = Bytes(path);
+      EXPECT_TRUE(text.contains(end + "Port=7" + end));
+      EXPECT_FALSE(text.replace(end, "").contains('\r') || text.contains('\n'));
       continue;
     }
     ASSERT_TRUE(failure);
@@ -195,44 +268,10 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
     if (!c.bytes.isEmpty()) {
       EXPECT_EQ(Bytes(path), c.bytes);
     }
-    if (c.name == std::string("two names")) {
-      EXPECT_EQ(Bytes(path + " too"), c.bytes);
-    }
     EXPECT_EQ(doc.cfg, unchanged.cfg);
     EXPECT_EQ(doc.image, unchanged.image);
   }
   alarm(0);
-}
-
-TEST(HostileFiles, ALinkIsFollowedOnSavingAndStaysALinkAndALongNameSaves) {
-  QTemporaryDir temp;
-  ASSERT_TRUE(Put(temp.filePath("real.kova"), Bytes(Fixture("image_layout.kova"))));
-  ASSERT_EQ(symlink("real.kova", temp.filePath("link.kova").toLocal8Bit().constData()), 0);
-  Document doc = *ReadProfile(temp.filePath("link.kova"), StartupDocument()).document;
-  doc.cfg.ComPort = 9;
-  ASSERT_TRUE(WriteProfile(temp.filePath("link.kova"), doc).ok());
-  EXPECT_TRUE(QFileInfo(temp.filePath("link.kova")).isSymLink());
-  EXPECT_TRUE(Bytes(temp.filePath("real.kova")).contains("Port=9"));
-  // A link to a file not made yet makes that file, through a chain of links.
-  ASSERT_EQ(symlink("dangling.kova", temp.filePath("first.kova").toLocal8Bit().constData()), 0);
-  ASSERT_EQ(symlink(temp.filePath("made.kova").toLocal8Bit().constData(),
-                    temp.filePath("dangling.kova").toLocal8Bit().constData()),
-            0);
-  ASSERT_TRUE(WriteProfile(temp.filePath("first.kova"), doc).ok());
-  EXPECT_TRUE(QFileInfo(temp.filePath("first.kova")).isSymLink());
-  EXPECT_TRUE(QFileInfo(temp.filePath("dangling.kova")).isSymLink());
-  EXPECT_TRUE(Bytes(temp.filePath("made.kova")).contains("Port=9"));
-  // A name that nearly fills a folder entry (255 bytes) still saves, new or
-  // over an old file, and leaves nothing beside it.
-  const QString path = temp.filePath(QString(122, QChar(0xFC)) + ".kova");  // 249 bytes
-  ASSERT_EQ(QFile::encodeName(QFileInfo(path).fileName()).size(), 249);
-  for (const int port : {4, 6}) {
-    doc.cfg.ComPort = port;
-    const ProfileSave save = WriteProfile(path, doc);
-    ASSERT_TRUE(save.ok()) << save.failure->text;
-    EXPECT_EQ(ReadProfile(path, StartupDocument()).document->cfg.ComPort, port);
-  }
-  EXPECT_EQ(Listing(temp.path()).size(), 6);
 }
 
 }  // namespace
