@@ -196,7 +196,7 @@ TEST_F(FileMenuTest, BackupsOpenFromTheirFolderAndAFailedOneWarnsOnly) {
 // A stored value that cannot be used is named once (each way it can fail is the files
 // tests'); a window that would not fit comes back on this screen: a
 // screen unplugged since, or a place from a larger screen: moved, shrunk, or maximised.
-TEST_F(FileMenuTest, StoredSettingsThatCannotBeUsedAreNamedAndReplaced) {
+TEST_F(FileMenuTest, StoredSettingsThatCannotBeUsedAreNamedOnceAndReplaced) {
   Start("[Settings]\nMainLeft=left\nMainTop=720\n");  // twips
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_NE(prompter.shown[0].text.find("Setting \"MainLeft\": 'left' is not a number"),
