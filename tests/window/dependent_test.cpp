@@ -27,12 +27,11 @@ TEST_F(DependentTest, EachClickRunsTheModelsRuleAndTheViewShowsEverythingItChang
       });
     }
   }
-  const std::pair<const char*, FreqStep> steps[] = {
-      {"cmdFAdd", FreqStep::Add},   {"cmdFSub4", FreqStep::Sub4}, {"cmdFAdd2", FreqStep::Add2},
-      {"cmdFSub", FreqStep::Sub},   {"cmdFAdd3", FreqStep::Add3}, {"cmdFSub2", FreqStep::Sub2},
-      {"cmdFAdd4", FreqStep::Add4}, {"cmdFSub3", FreqStep::Sub3}};
-  for (const auto& [button, step] : steps)
-    clicks.emplace_back(button, [step](Configuration& c) { StepFreq(c, step); });
+  for (int i = 0; i < 8; ++i) {  // cmdFAdd, cmdFSub, cmdFAdd2, cmdFSub2, ... in FreqStep's order
+    const std::string button =
+        (i % 2 ? "cmdFSub" : "cmdFAdd") + (i < 2 ? "" : std::to_string(i / 2 + 1));
+    clicks.emplace_back(button, [step = FreqStep(i)](Configuration& c) { StepFreq(c, step); });
+  }
   clicks.emplace_back("cmdCpyRly2Sndr", CopyRelayToSounder);
   ASSERT_EQ(clicks.size(), 3u + 2u + 2u + 8u + 1u);  // the rates, the spacings, the formats
 

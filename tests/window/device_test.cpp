@@ -11,27 +11,7 @@
 namespace kova::test {
 namespace {
 
-class DeviceButtonsTest : public WindowTest {
- protected:
-  // What the user can still do, beyond looking at other tabs: buttons, File commands, pages.
-  std::size_t usable() {
-    std::size_t n = find("cmdGet")->isEnabled() + find("cmdPut")->isEnabled();
-    for (const QAction* action : find<QMenu>("MenuFile")->actions())
-      n += action->isEnabled() && !action->isSeparator();
-    for (int tab = 0; tab < window->tabs().count(); ++tab)
-      n += window->tabs().widget(tab)->isEnabled();
-    return n;
-  }
-  // The unit reads this document: the form, packed and read back, unless changed.
-  OperationResult read() {
-    OperationResult result;
-    result.succeeded = true;
-    result.document = window->document();
-    PackEEprom(*result.document);
-    InterpretEEprom(*result.document);
-    return result;
-  }
-};
+using DeviceButtonsTest = WindowTest;
 
 // While an operation runs the window shows its phase and progress and starts or
 // changes nothing else; Cancel, Escape or closing stop it between two bytes, and
@@ -48,6 +28,15 @@ TEST_F(DeviceButtonsTest, ARunningOperationShowsItselfBlocksTheRestAndCanBeStopp
     result.messages = {VerificationError(), CommunicationsError()};
     result.differences = {{0x0A, 0x00, 0x07}};  // the Reset RIC's low byte
     return result;
+  };
+  // What the user can still do, beyond looking at other tabs: buttons, File commands, pages.
+  const auto usable = [&] {
+    std::size_t n = find("cmdGet")->isEnabled() + find("cmdPut")->isEnabled();
+    for (const QAction* action : find<QMenu>("MenuFile")->actions())
+      n += action->isEnabled() && !action->isSeparator();
+    for (int tab = 0; tab < window->tabs().count(); ++tab)
+      n += window->tabs().widget(tab)->isEnabled();
+    return n;
   };
   Message differs = VerificationError(), tried = CommunicationsError();
   differs.details =
@@ -79,12 +68,15 @@ TEST_F(DeviceButtonsTest, ARunningOperationShowsItselfBlocksTheRestAndCanBeStopp
     EXPECT_EQ(usable(), 2u + 6u + 17u);
   }
   EXPECT_EQ(requestCount(), 3u);  // one at a time
-  EXPECT_FALSE(backups("put").empty());
+  EXPECT_FALSE(QDir(path("backups")).entryList({"*_put.kova"}).isEmpty());
   EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked) {
-  reply = read();
+  reply.emplace().document = window->document();  // the unit holds the form as it started
+  reply->succeeded = true;
+  PackEEprom(*reply->document);
+  InterpretEEprom(*reply->document);
   cfg().Zones[0].CloseRIC1 = "4242";
   window->Refresh();
   for (const bool load : {false, true}) {
@@ -104,7 +96,8 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
 // Function codes the lists cannot show: interpreting them warns, and packing
 // the image again would change it. The window and the backup keep it as read.
 TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
-  OperationResult unitRead = read();
+  OperationResult unitRead;
+  std::tie(unitRead.succeeded, unitRead.document) = std::tuple(true, window->document());
   unitRead.document->image.fill(0xFF);
   unitRead.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
   unitRead.warnings = InterpretEEprom(*unitRead.document);
@@ -115,7 +108,9 @@ TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
   EXPECT_EQ(text("txtVer(1)") + text("txtCloseRIC1(0)"), "Jan 10 20062097151");
   ASSERT_EQ(prompter.shown.size(), 1u);  // one box for all that interpreting noticed
   EXPECT_NE(prompter.shown[0].text.find("shown as ALL"), std::string::npos);
-  EXPECT_EQ(backups("get"), std::vector{unitRead.document->image});
+  const QStringList gets = QDir(path("backups")).entryList({"*_get.kova"});
+  ASSERT_EQ(gets.size(), 1);
+  EXPECT_EQ(ReadProfile(path("backups/" + gets[0]), {}).document->image, unitRead.document->image);
 }
 
 // Find asks at each rate in turn, the last one the unit was seen at first, and

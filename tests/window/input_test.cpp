@@ -12,14 +12,14 @@ using InputTest = WindowTest;
 
 TEST_F(InputTest, ARefusedFieldKeepsTheFocusAndTheTextAndStopsWhatCameNext) {
   // Typed over the text key by key ("\b" is backspace), then left: what shows, and the refusal.
-  const std::tuple<int, const char*, const char*, const char*, std::string> cases[] = {
-      {kOptionsTab, "txtResetRIC", "\b", "0", ""},
-      {kSerialDataTab, "txtSign1RIC", "2a0/9:7-1.5 2+", "2097152", RicInvalidText("2097152")},
-      {kSerialDataTab, "txtSign1RIC", "20971512\b", "2097151", ""},  // put right, it may be left
-      {kFirstZoneTab, "txtCloseTMax(0)", "1x5", "20", ""},
-      {kFirstZoneTab, "txtCloseTMax(0)", "327680", "327680", TimeInvalidText("327680")}};
-  for (const auto& [tab, field, typed, shown, refusal] : cases) {
-    showTab(tab);
+  const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
+      {"txtResetRIC", "\b", "0", ""},
+      {"txtSign1RIC", "2a0/9:7-1.5 2+", "2097152", RicInvalidText("2097152")},
+      {"txtSign1RIC", "20971512\b", "2097151", ""},  // put right, it may be left
+      {"txtCloseTMax(0)", "1x5", "20", ""},
+      {"txtCloseTMax(0)", "327680", "327680", TimeInvalidText("327680")}};
+  for (const auto& [field, typed, shown, refusal] : cases) {
+    window->GoToControl(field);
     prompter.shown.clear();
     type(field, typed);
     leaveTo(find("chkEnableAlphaCode"));  // hidden or not, it takes the focus
@@ -63,7 +63,7 @@ TEST_F(InputTest, ARefusedFieldKeepsTheFocusAndTheTextAndStopsWhatCameNext) {
 // A range left, a list left and a box ticked each look for an overlap; a warning refuses
 // nothing, and a range that is no number is named.
 TEST_F(InputTest, RepeaterFieldsListsAndEnablesCheckForOverlaps) {
-  showTab(kSerialDataTab);
+  window->GoToControl("txtRepeatRIC3");
   std::tie(cfg().RepeatRIC1, cfg().RepeatRIC2, cfg().RepeatRIC3, cfg().RepeatRIC4) =
       std::tuple("200", "100", "300", "400");
   window->Refresh();

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's command line, and the window as it starts: captions, tabs,
-// the controls under their documented names, and the model shown exactly.
+// The program's command line, the window as it starts (captions, tabs, the
+// controls under their documented names, the model shown exactly) and its
+// services: the error dialog, the trace category, the dialog filter.
 #include "child.h"
+#include "diag/trace.h"
 #include "image/field_table.h"
+#include "window/dialog_prompter.h"
+#include "window/dialog_reporter.h"
 #include "window/form_binder.h"
+#include "window/trace_category.h"
 #include "window_test_support.h"
 
 namespace kova::test {
@@ -114,18 +119,13 @@ TEST_F(StartupTest, ControlsStartClearedUnderTheirNamesAndShowTheModelExactly) {
             "SChan 10");  // zone 9's own seconds label, the last relay channel
 
   EXPECT_FALSE(window->binder().hasChanged(cfg()));
-  QDir(dir.path()).mkdir("folder.kova");
-  const QString fixtures = KOVA_FIXTURES "/";
   // A file as the command line names it, whether it is read, and the messages it gives.
-  // clang-format off
+  // Each way a file cannot be read is the files tests'; one shows it reaches the user.
   const std::tuple<QString, bool, std::size_t> files[] = {
-      {fixtures + "legacy_full.kova", true, 1},  // the fields a legacy file leaves empty
+      {Fixture("legacy_full.kova"), true, 1},  // the fields a legacy file leaves empty
       {path("missing.kova"), false, 1},
-      {path("folder.kova"), false, 1},
-      {fixtures + "legacy_numeric_repeater.kova", true, 1},
-      {fixtures + "image_bad_hex.kova", false, 1},
-      {fixtures + "image_layout.kova", true, 0}};
-  // clang-format on
+      {Fixture("legacy_numeric_repeater.kova"), true, 1},
+      {Fixture("image_layout.kova"), true, 0}};
   for (const auto& [name, readable, messages] : files) {
     SCOPED_TRACE(name.toStdString());
     const Configuration before = cfg();
@@ -147,6 +147,46 @@ TEST_F(StartupTest, ControlsStartClearedUnderTheirNamesAndShowTheModelExactly) {
     window->Refresh();
     EXPECT_FALSE(window->binder().hasChanged(cfg()));
   }
+}
+
+TEST(DialogReporter, SaysWhatFailedWhereAndLetsTheUserChoose) {
+  RecordingPrompter prompter;
+  DialogReporter reporter(prompter);
+  const Failure failure(FailureCode::Overflow, "Overflow: '99999999999' is out of range");
+  reporter.Report(failure, "PackEEprom");
+  EXPECT_EQ(prompter.shown,
+            (std::vector{Message{.text = "Error 6 in frmMain.PackEEprom:\nOverflow: '99999999999' "
+                                         "is out of range",
+                                 .icon = MessageIcon::Critical}}));
+  for (const bool answer : {true, false}) {
+    prompter.askAnswer = answer;
+    EXPECT_EQ(reporter.ReportAndAsk(failure, "cmdPut_Click"), answer);
+    EXPECT_NE(prompter.asked.back().text.find("frmMain.cmdPut_Click"), std::string::npos);
+  }
+  EXPECT_EQ(prompter.shown.size(), 1u);  // asking is not also telling
+}
+
+QStringList traced;
+
+TEST(TraceCategory, IsOffByDefaultAndCarriesTraceLinesWhenSwitchedOn) {
+  EXPECT_FALSE(AttachTraceToLog() || TraceEnabled());
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& line) {
+        if (QByteArray(context.category) == "kova.trace") traced << line;
+      });
+  for (const bool on : {true, false}) {
+    QLoggingCategory::setFilterRules(on ? "kova.trace.debug=true" : "kova.trace.debug=false");
+    EXPECT_EQ(AttachTraceToLog(), on);
+    Log(on ? "++ Get EEprom" : "++ Put EEprom", 0);
+  }
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(traced, QStringList{" ++ Get EEprom"});
+}
+
+TEST(DialogFilter, BecomesTheToolkitsFilterWithAllFilesMatchingEveryName) {
+  EXPECT_EQ(ToDialogFilter("Kova (*.kova)|*.kova|All Files (*.*)|*.*"),
+            "Kova (*.kova);;All Files (*)");
+  EXPECT_EQ(ToDialogFilter("Images|*.png;*.bmp"), "Images (*.png *.bmp)");
 }
 
 }  // namespace

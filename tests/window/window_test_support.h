@@ -12,6 +12,7 @@
 #include "files/user_settings.h"
 #include "image/field_names.h"
 #include "printers.h"
+#include "test_files.h"
 #include "window/main_window.h"
 #include "window/prompter.h"
 #include "window/tab_grid.h"
@@ -24,7 +25,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace kova::test {
 
-constexpr int kSerialDataTab = 4;
 constexpr int kOptionsTab = 15;
 
 // Answers every question (yes or no, save, the file dialogs) as told and remembers
@@ -87,11 +87,7 @@ class WindowTest : public ::testing::Test {
     if (window) window->close();
     window.reset();
     settings.reset();
-    if (ini) {
-      QFile file(path("settings.ini"));
-      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-      file.write(ini);
-    }
+    ASSERT_TRUE(!ini || Put(path("settings.ini"), ini));
     settings = std::make_unique<SettingsStore>(path("settings.ini"));
     const auto runner = [this](const OperationRequest& request, const ProgressSink& progress) {
       std::lock_guard lock(requestsMutex);
@@ -163,14 +159,6 @@ class WindowTest : public ::testing::Test {
   std::size_t requestCount() {
     std::lock_guard lock(requestsMutex);
     return requests.size();
-  }
-  // The images kept by the backups of one kind ("get" or "put").
-  std::vector<EEpromImage> backups(const char* kind) {
-    std::vector<EEpromImage> images;
-    const QDir folder(path("backups"));
-    for (const QString& name : folder.entryList({QStringLiteral("*_%1.kova").arg(kind)}))
-      images.push_back(ReadProfile(folder.filePath(name), Document{}).document.value().image);
-    return images;
   }
 
   QTemporaryDir dir;
