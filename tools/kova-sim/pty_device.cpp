@@ -2,6 +2,7 @@
 #include "pty_device.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -107,6 +108,11 @@ int PtyDevice::PeerRate() const {
     if (code == speed) return rate;
   }
   return 0;
+}
+
+bool PtyDevice::PeerHungUp() const {
+  pollfd state{master_, 0, 0};
+  return ::poll(&state, 1, 0) > 0 && (state.revents & POLLHUP);
 }
 
 bool PtyDevice::HoldSlave() {

@@ -24,6 +24,8 @@ class PtyDevice {
   // The rate the other side set on the device, in bit/s; 0 when it is none
   // of the standard rates.
   int PeerRate() const;
+  // Whether nobody holds the device open any more: the program closed it.
+  bool PeerHungUp() const;
 
   // While the program has the device closed, the master reads EIO and polls
   // as hung up; holding the slave open meanwhile lets the simulator sleep

@@ -100,10 +100,17 @@ bool Simulator::Receive(Clock::time_point now, bool peerGone) {
   const ssize_t n = ::read(device_.fd(), buffer, sizeof buffer);
   if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
   if (n <= 0) return false;
-  // Bytes of a session already heard from, read after the PC closed it.
-  const bool late = peerGone && peerOpen_;
-  peerOpen_ = true;
   device_.ReleaseSlave();  // so that the program closing the device shows
+  // Bytes of a session already heard from, read after the PC closed it.
+  // Closing the device gives it back the settings it had before it was
+  // opened, so such bytes were sent at the rate of the session that just
+  // ended. The rate is taken before asking whether the PC is still there: a
+  // close after the wake-up must not pass the settings it restores off as
+  // the session's.
+  const int rateNow = device_.PeerRate();
+  const bool late = (peerGone || device_.PeerHungUp()) && peerOpen_;
+  const int peerRate = late && lastPeerRate_ != 0 ? lastPeerRate_ : rateNow;
+  peerOpen_ = true;
   lastHeard_ = now;
   std::vector<std::uint8_t> sent;
   bool hangUp = false;
@@ -111,18 +118,15 @@ bool Simulator::Receive(Clock::time_point now, bool peerGone) {
     hangUp = CountByte();
     if (!hangUp) sent.push_back(buffer[i]);
   }
-  for (std::uint8_t byte : AsHeard(sent, late))
+  for (std::uint8_t byte : AsHeard(sent, peerRate, late))
     Hear(byte, now);
   if (hangUp) HangUp();
   return true;
 }
 
-std::vector<std::uint8_t> Simulator::AsHeard(const std::vector<std::uint8_t>& sent, bool late) {
+std::vector<std::uint8_t> Simulator::AsHeard(const std::vector<std::uint8_t>& sent, int peerRate,
+                                             bool late) {
   const int unitRate = kBaudRates[unit_.RateIndex()];
-  // Closing the device gives it back the settings it had before it was
-  // opened; bytes still unread then were sent at the rate of the session
-  // that just ended, not at the one the device shows now.
-  const int peerRate = late && lastPeerRate_ != 0 ? lastPeerRate_ : device_.PeerRate();
   if (!late) lastPeerRate_ = peerRate;
   if (peerRate == unitRate || sent.empty()) return sent;
   if (peerRate == 0) {

@@ -35,7 +35,7 @@ class Simulator {
   // Reads what the program sent; false when nobody holds the device.
   bool Receive(Clock::time_point now, bool peerGone);
   // The bytes the unit's UART delivers for what the program sent.
-  std::vector<std::uint8_t> AsHeard(const std::vector<std::uint8_t>& sent, bool late);
+  std::vector<std::uint8_t> AsHeard(const std::vector<std::uint8_t>& sent, int peerRate, bool late);
   void Hear(std::uint8_t byte, Clock::time_point now);
   void Queue(const std::vector<std::uint8_t>& bytes, Clock::time_point now);
   void SendDue(Clock::time_point now);
