@@ -23,8 +23,16 @@ constexpr int kArrayPerRow = 5;
 QString MemberCaption(const ControlEntry& entry, int member) {
   const QString caption = QString::fromUtf8(entry.caption);
   if (entry.count == 1) return caption;
-  if (caption.contains('|')) return caption.split('|').value(member);
   return QString(caption).replace('#', QString::number(member + 1));
+}
+
+// The entry's name before the zone page resolves its "#".
+std::string EntryName(const ControlEntry& entry) {
+  if (!entry.field) return entry.name;
+  const Field& field = FieldOf(*entry.field);
+  if (entry.item >= 0) return field.items.at(static_cast<std::size_t>(entry.item)).control;
+  if (field.zoned() && entry.count == 1) return ControlName(field) + "(#)";
+  return ControlName(field);
 }
 
 QWidget* Create(const ControlEntry& entry, const QString& caption) {
@@ -123,7 +131,7 @@ QString Plain(QString caption) {
 
 void BuildControls(QWidget* page, std::span<const ControlEntry> table, const NameResolver& resolve,
                    const QString& zone) {
-  const auto name = [&](const char* text) { return resolve ? resolve(text) : std::string(text); };
+  const auto name = [&](const std::string& text) { return resolve ? resolve(text) : text; };
   auto* pageGrid = new QGridLayout(page);
   std::map<std::string, QGridLayout*> grids{{"", pageGrid}};
   std::map<std::string, Context> contexts{{"", Context{zone, {}, {}, {}, {}}}};
@@ -132,10 +140,11 @@ void BuildControls(QWidget* page, std::span<const ControlEntry> table, const Nam
     const std::string in = name(entry.in);
     QGridLayout* grid = grids.at(in);
     Context& context = contexts.at(in);
+    const std::string entryName = name(EntryName(entry));
     for (int member = 0; member < entry.count; ++member) {
       const QString caption = MemberCaption(entry, member);
       QWidget* widget = Create(entry, caption);
-      std::string objectName = name(entry.name);
+      std::string objectName = entryName;
       if (entry.count > 1) objectName += "(" + std::to_string(member) + ")";
       widget->setObjectName(QString::fromStdString(objectName));
       widget->setToolTip(QString::fromUtf8(entry.tip));

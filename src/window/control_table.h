@@ -3,10 +3,13 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "image/field_table.h"
 
 class QWidget;
 
@@ -14,6 +17,7 @@ class QWidget;
 // control array), and built by one loop.
 namespace kova {
 
+// The widget to make. Not a FieldKind: labels, frames and buttons show no field.
 enum class Kind { Label, Text, CheckBox, Option, List, Button, Frame };
 
 enum ControlFlag : unsigned {
@@ -27,12 +31,16 @@ enum ControlFlag : unsigned {
 
 struct ControlEntry {
   Kind kind;
-  const char* name;     // the object name; "#" stands for the zone of a zone page
+  const char* name = "";  // the object name; "#" stands for the zone of a zone page
+  // Or the field the control shows, whose row in the field table names it
+  // (a zone field's with "(#)"); item picks an option group's button.
+  std::optional<FieldMember> field = {};
+  int item = -1;
   const char* in = "";  // the enclosing frame's name, "" for the page itself
   int row = 0;
   int col = 0;
   int span = 1;
-  const char* caption = "";  // a control array: "a|b" per member, or "#" for the member's number
+  const char* caption = "";  // a control array: "#" for the member's number
   const char* tip = "";
   unsigned flags = 0;
   int count = 1;  // a control array of this many members "name(0)".., five to a grid row

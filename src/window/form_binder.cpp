@@ -49,6 +49,12 @@ void ShowOption(QRadioButton* option, bool selected) {
   option->setAutoExclusive(true);
 }
 
+// The file name box shows the name of the file, which the form does not hold.
+bool ShowsFileName(const Binding& b) {
+  static const std::string name = ControlName(FieldOf(&Configuration::FileName));
+  return b.control == name;
+}
+
 }  // namespace
 
 FormBinder::FormBinder(std::vector<Binding> bindings, const Lookup& control, QObject* parent)
@@ -100,7 +106,7 @@ void FormBinder::updateWidgets(const Configuration& cfg, const QString& fileName
       case BindKind::Text:
       case BindKind::Display:
         ShowText(qobject_cast<QLineEdit*>(widget),
-                 b.control == "txtFileName" ? fileName : FromLatin1(b.text(cfg)));
+                 ShowsFileName(b) ? fileName : FromLatin1(b.text(cfg)));
         break;
       case BindKind::CheckBox:
         ShowCheck(qobject_cast<QCheckBox*>(widget), b.value(cfg));
@@ -153,7 +159,7 @@ bool FormBinder::hasChanged(const Configuration& cfg) const {
     const Binding& b = bindings_[i];
     switch (b.kind) {
       case BindKind::Text:
-        if (b.control != "txtFileName" &&
+        if (!ShowsFileName(b) &&
             qobject_cast<QLineEdit*>(widgets_[i])->text() != FromLatin1(b.text(cfg)))
           return true;
         break;

@@ -379,7 +379,7 @@ bool MainWindow::OnKeyPress(QWidget* field, const QKeyEvent& key) {
   if (code < 0) return false;
   if (b.rule == FieldCheck::Sequence) {
     bool pass = true;
-    Handle("txtVC_KeyPress", [&] {
+    Handle(HandlerName(b.control, "KeyPress"), [&] {
       const KeyVerdict verdict = FilterVcKey(doc_.cfg, code);
       if (verdict.text) doc_.cfg.VC = *verdict.text;
       pass = verdict.pass;
