@@ -65,20 +65,20 @@ FormBinder::FormBinder(std::vector<Binding> bindings, const Lookup& control, QOb
     widgets_.push_back(widget);
     indexOf_[widget] = i;
     switch (b.kind) {
-      case BindKind::Text:
+      case FieldKind::Text:
         connect(qobject_cast<QLineEdit*>(widget), &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { emit textEdited(i, text); });
         break;
-      case BindKind::CheckBox:
-      case BindKind::OptionBox:
+      case FieldKind::CheckBox:
+      case FieldKind::Options:
         connect(qobject_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
                 [this, i] { emit clicked(i); });
         break;
-      case BindKind::List:
+      case FieldKind::List:
         connect(qobject_cast<QComboBox*>(widget), &QComboBox::activated, this,
                 [this, i] { emit clicked(i); });
         break;
-      case BindKind::Display:
+      case FieldKind::Number:
         break;
     }
   }
@@ -103,18 +103,18 @@ void FormBinder::updateWidgets(const Configuration& cfg, const QString& fileName
     const Binding& b = bindings_[i];
     QWidget* widget = widgets_[i];
     switch (b.kind) {
-      case BindKind::Text:
-      case BindKind::Display:
+      case FieldKind::Text:
+      case FieldKind::Number:
         ShowText(qobject_cast<QLineEdit*>(widget),
                  ShowsFileName(b) ? fileName : FromLatin1(b.text(cfg)));
         break;
-      case BindKind::CheckBox:
+      case FieldKind::CheckBox:
         ShowCheck(qobject_cast<QCheckBox*>(widget), b.value(cfg));
         break;
-      case BindKind::List:
+      case FieldKind::List:
         ShowList(qobject_cast<QComboBox*>(widget), b.value(cfg));
         break;
-      case BindKind::OptionBox:
+      case FieldKind::Options:
         ShowOption(qobject_cast<QRadioButton*>(widget), b.value(cfg) == 1);
         break;
     }
@@ -132,15 +132,15 @@ void FormBinder::updateWidgets(const Configuration& cfg, const QString& fileName
 std::optional<int> FormBinder::widgetValue(std::size_t index) const {
   QWidget* widget = widgets_[index];
   switch (bindings_[index].kind) {
-    case BindKind::CheckBox:
+    case FieldKind::CheckBox:
       return CheckValue(qobject_cast<QCheckBox*>(widget));
-    case BindKind::List:
+    case FieldKind::List:
       return qobject_cast<QComboBox*>(widget)->currentIndex();
-    case BindKind::OptionBox:
+    case FieldKind::Options:
       if (!qobject_cast<QRadioButton*>(widget)->isChecked()) return std::nullopt;
       return 1;
-    case BindKind::Text:
-    case BindKind::Display:
+    case FieldKind::Text:
+    case FieldKind::Number:
       break;
   }
   return std::nullopt;
@@ -158,19 +158,19 @@ bool FormBinder::hasChanged(const Configuration& cfg) const {
   for (std::size_t i = 0; i < bindings_.size(); ++i) {
     const Binding& b = bindings_[i];
     switch (b.kind) {
-      case BindKind::Text:
+      case FieldKind::Text:
         if (!ShowsFileName(b) &&
             qobject_cast<QLineEdit*>(widgets_[i])->text() != FromLatin1(b.text(cfg)))
           return true;
         break;
-      case BindKind::CheckBox:
-      case BindKind::List:
+      case FieldKind::CheckBox:
+      case FieldKind::List:
         if (widgetValue(i) != b.value(cfg)) return true;
         break;
-      case BindKind::OptionBox:
+      case FieldKind::Options:
         if (widgetValue(i).value_or(0) != b.value(cfg)) return true;
         break;
-      case BindKind::Display:
+      case FieldKind::Number:
         break;
     }
   }

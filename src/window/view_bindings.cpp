@@ -9,25 +9,9 @@ namespace {
 
 using C = Configuration;
 
-BindKind KindOf(const Field& field) {
-  switch (field.kind) {
-    case FieldKind::Text:
-      return BindKind::Text;
-    case FieldKind::CheckBox:
-      return BindKind::CheckBox;
-    case FieldKind::List:
-      return BindKind::List;
-    case FieldKind::Options:
-      return BindKind::OptionBox;
-    case FieldKind::Number:
-      break;
-  }
-  return BindKind::Display;
-}
-
 Binding Bind(const Field& f, int index) {
   const Field* field = &f;
-  Binding b{ControlName(f, index), KindOf(f), f.check};
+  Binding b{ControlName(f, index), f.kind, f.check};
   switch (f.kind) {
     case FieldKind::Text:
       b.text = [field, index](const C& cfg) { return GetText(cfg, *field, index); };
@@ -55,7 +39,7 @@ Binding Bind(const Field& f, int index) {
 Binding BindOption(const Field& f, const FieldItem& item) {
   const Field* field = &f;
   const int option = item.value;
-  Binding b{item.control, BindKind::OptionBox, f.check};
+  Binding b{item.control, f.kind, f.check};
   b.value = [field, option](const C& cfg) { return GetNumber(cfg, *field) == option ? 1 : 0; };
   b.setValue = [field, option](C& cfg, int) { ApplyNumber(cfg, *field, -1, option); };
   return b;

@@ -12,17 +12,11 @@
 // Refreshing the window and reading an edit back are loops over this table.
 namespace kova {
 
-enum class BindKind {
-  Text,       // a text box showing a text field
-  Display,    // a text box showing a number it never gives back (txtFreq)
-  CheckBox,   // a check box: 0, 1 or 2 (greyed)
-  List,       // a drop-down list: the selected index, -1 for none
-  OptionBox,  // one button of an option group: 1 when the field holds its value
-};
-
 struct Binding {
   std::string control;  // the object name, "txtCloseRIC1(3)"
-  BindKind kind;
+  // The field's: an Options binding is one button, 1 while the field holds
+  // its value; a Number one a text box showing a number it never gives back.
+  FieldKind kind;
   FieldCheck rule = FieldCheck::None;
   std::function<std::string(const Configuration&)> text = {};
   std::function<void(Configuration&, const std::string&)> setText = {};
