@@ -25,6 +25,7 @@
 #include "window/main_window.h"
 #include "window/port_device_box.h"
 #include "window/tab_grid.h"
+#include "window/window_pages.h"
 
 namespace kova {
 namespace {
@@ -243,7 +244,7 @@ void MainWindow::SetBusy(bool busy, const QString& phase) {
   busy_ = busy;
   for (int tab = 0; tab < tabs_->count(); ++tab)
     tabs_->widget(tab)->setEnabled(!busy);
-  for (const char* name : {"cmdGet", "cmdPut", "cmdReset"})
+  for (const char* name : {control::kGet, control::kPut, control::kReset})
     Control(name)->setEnabled(!busy);
   for (const char* menu : {"MenuFile", "MenuDevice"}) {
     for (QAction* action : findChild<QMenu*>(menu)->actions())

@@ -47,9 +47,10 @@ struct StepButton {
   FreqStep step;
 };
 constexpr StepButton kStepButtons[] = {
-    {"cmdFAdd", FreqStep::Add},   {"cmdFSub", FreqStep::Sub},   {"cmdFAdd2", FreqStep::Add2},
-    {"cmdFSub2", FreqStep::Sub2}, {"cmdFAdd3", FreqStep::Add3}, {"cmdFSub3", FreqStep::Sub3},
-    {"cmdFAdd4", FreqStep::Add4}, {"cmdFSub4", FreqStep::Sub4},
+    {control::kFreqAdd, FreqStep::Add},   {control::kFreqSub, FreqStep::Sub},
+    {control::kFreqAdd2, FreqStep::Add2}, {control::kFreqSub2, FreqStep::Sub2},
+    {control::kFreqAdd3, FreqStep::Add3}, {control::kFreqSub3, FreqStep::Sub3},
+    {control::kFreqAdd4, FreqStep::Add4}, {control::kFreqSub4, FreqStep::Sub4},
 };
 
 // "txtCloseRIC1(3)" raises "txtCloseRIC1_Validate": arrays share one handler.
@@ -105,11 +106,11 @@ MainWindow::MainWindow(const WindowContext& context, QWidget* parent)
                            stop) { return ProbeUnit(device, port, rates, timings, stop); }),
       worker_(context.runner ? std::make_unique<OperationWorker>(context.runner)
                              : std::make_unique<OperationWorker>()) {
-  setObjectName("frmMain");
+  setObjectName(kMainFormName);
   setWindowTitle(kProgramTitle);
   BuildMenu();
   BuildCentral();
-  portDevice_ = new PortDeviceBox(*qobject_cast<QComboBox*>(Control("lstPortDevice")), ports_,
+  portDevice_ = new PortDeviceBox(*qobject_cast<QComboBox*>(Control(control::kPortDevice)), ports_,
                                   context.devices, this);
   ConnectBindings();
   ConnectButtons();
@@ -184,10 +185,10 @@ void MainWindow::BuildCentral() {
     side->addWidget(b);
     return b;
   };
-  QWidget* get = button("cmdGet", "&Get", "Get configuration data from Kova Pro");
-  QWidget* put = button("cmdPut", "&Put", "Send configuration data to Kova Pro");
+  QWidget* get = button(control::kGet, "&Get", "Get configuration data from Kova Pro");
+  QWidget* put = button(control::kPut, "&Put", "Send configuration data to Kova Pro");
   QWidget* reset =
-      button("cmdReset", "&Reset Kova", "Causes the Kova Pro to perform a system reset");
+      button(control::kReset, "&Reset Kova", "Causes the Kova Pro to perform a system reset");
   reset->hide();
   busyLabel_ = new QLabel;
   busyLabel_->setObjectName("lblBusy");
@@ -263,13 +264,13 @@ void MainWindow::ConnectButtons() {
   for (const StepButton& step : kStepButtons) {
     onClick(step.name, [this, step] { StepFreq(doc_.cfg, step.step); });
   }
-  onClick("cmdCpyRly2Sndr", [this] { CopyRelayToSounder(doc_.cfg); });
+  onClick(control::kCopyRelayToSounder, [this] { CopyRelayToSounder(doc_.cfg); });
   connect(cancel_, &QPushButton::clicked, this, &MainWindow::CancelOperation);
   const std::pair<const char*, void (MainWindow::*)()> device[] = {
-      {"cmdGet", &MainWindow::OnGetClicked},
-      {"cmdPut", &MainWindow::OnPutClicked},
-      {"cmdReset", &MainWindow::OnResetClicked},
-      {"cmdFindRate", &MainWindow::OnFindRateClicked}};
+      {control::kGet, &MainWindow::OnGetClicked},
+      {control::kPut, &MainWindow::OnPutClicked},
+      {control::kReset, &MainWindow::OnResetClicked},
+      {control::kFindRate, &MainWindow::OnFindRateClicked}};
   for (const auto& [name, command] : device) {
     QWidget* button = Control(name);
     const auto handler = command;  // clang 14 cannot capture a structured binding
@@ -309,7 +310,8 @@ void MainWindow::Load() {
       [this] {
         caption_ = ProgramCaption();
         UpdateTitle();
-        qobject_cast<QGroupBox*>(Control("frmVersion"))->setTitle(VersionCaption().c_str());
+        qobject_cast<QGroupBox*>(Control(control::kVersionFrame))
+            ->setTitle(VersionCaption().c_str());
       },
       [this] { RestoreSettings(); },
       [this] { doc_.cfg = StartupConfiguration(); },

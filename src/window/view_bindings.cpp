@@ -3,6 +3,7 @@
 
 #include "image/field_names.h"
 #include "image/field_table.h"
+#include "window/window_pages.h"
 
 namespace kova {
 namespace {
@@ -75,28 +76,30 @@ std::vector<VisibilityRule> MakeVisibilityRules() {
   // ticked, so a hidden Sub box never leaves its RIC showing.
   return {
       {{name(&C::EnableAlphaSub)}, [](const C& cfg) { return cfg.EnableAlphaCode == 1; }},
-      {{name(&C::AlphaSubRIC), name(&C::AlphaSubFunc), "Label26(11)", "Label16(11)"},
+      {{name(&C::AlphaSubRIC), name(&C::AlphaSubFunc), control::kAlphaSubRicLabel,
+        control::kAlphaSubFuncLabel},
        [](const C& cfg) { return cfg.EnableAlphaCode == 1 && cfg.EnableAlphaSub == 1; }},
       {{name(&C::EnableNumericSub)}, [](const C& cfg) { return cfg.EnableNumericCode == 1; }},
-      {{name(&C::NumericSubRIC), name(&C::NumericSubFunc), "Label26(12)", "Label16(12)"},
+      {{name(&C::NumericSubRIC), name(&C::NumericSubFunc), control::kNumericSubRicLabel,
+        control::kNumericSubFuncLabel},
        [](const C& cfg) { return cfg.EnableNumericCode == 1 && cfg.EnableNumericSub == 1; }},
       {{button(&C::Polarity, PolarityMode::Auto)},
        [](const C& cfg) { return cfg.PocsagBaud != PocsagRate::R2400; }},
-      {{"Label28(12)", name(&C::RlyTime), "Label56"},
+      {{control::kRelayTimeLabel, name(&C::RlyTime), control::kRelayTimeUnit},
        [](const C& cfg) { return cfg.RlyMode == OutputMode::Timed; }},
-      {{"Label28(10)", name(&C::SndrTime), "Label30"},
+      {{control::kSounderTimeLabel, name(&C::SndrTime), control::kSounderTimeUnit},
        [](const C& cfg) { return cfg.SndrMode == OutputMode::Timed; }},
-      {{"frmSynthRx"}, [](const C& cfg) { return cfg.SynthRx == 1; }},
+      {{control::kSynthRxFrame}, [](const C& cfg) { return cfg.SynthRx == 1; }},
   };
 }
 
 std::vector<CaptionRule> MakeCaptionRules() {
   std::vector<CaptionRule> rules;
   for (int zone = 0; zone < kZoneCount; ++zone) {
-    rules.push_back({ControlName("Label28", zone), [zone](const Configuration& cfg) {
-                       return cfg.Zones[static_cast<std::size_t>(zone)].TxMonitor == 1 ? "Timeout"
-                                                                                       : "TMax";
-                     }});
+    rules.push_back(
+        {ZoneControlName(control::kZoneTimeLabel, zone), [zone](const Configuration& cfg) {
+           return cfg.Zones[static_cast<std::size_t>(zone)].TxMonitor == 1 ? "Timeout" : "TMax";
+         }});
   }
   return rules;
 }
