@@ -28,7 +28,8 @@ void SteadyClock::SleepUntil(time_point when) {
   using namespace std::chrono_literals;
   constexpr duration kEarly = 300us;
   if (when - Now() > kEarly) std::this_thread::sleep_until(when - kEarly);
-  while (Now() < when) std::this_thread::yield();
+  while (Now() < when)
+    std::this_thread::yield();
 }
 
 }  // namespace kova
