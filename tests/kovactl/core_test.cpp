@@ -154,21 +154,22 @@ TEST(KovactlJson, RefusalsNameTheFieldAndChangeNothing) {
 TEST(KovactlText, ShowsTabsAndZonesInLinesThatCannotDriveTheTerminal) {
   Configuration cfg = StartupConfiguration();
   cfg.ResetRIC = std::string(3000, '9');
-  cfg.VC = "\x1b]0;owned\x07\t\\\x7f\x9b";
+  cfg.VC = "\x1b]0;owned\x07\t\\\x7f\x80\x9b";
   const std::string text = ShowText(cfg);
   for (const std::string& has :
        {std::string("General\n"), std::string("\nChan 10\n"), std::string("459.050 000 MHz"),
         std::string("  Zones[9].CloseFunc       A\n"), std::string("  Ver[2]   "),
-        std::string(3000, '9') + "\n  ", std::string(" \\x1b]0;owned\\x07\\t\\\\\\x7f\\x9b\n")})
+        std::string(3000, '9') + "\n  ",
+        std::string(" \\x1b]0;owned\\x07\\t\\\\\\x7f\\x80\\x9b\n")})
     EXPECT_NE(text.find(has), std::string::npos) << has;
   for (const char c : text)
     EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
 
   const QByteArray json =
       QByteArray::fromStdString(TerminalSafeJson(QJsonDocument(ToJson(cfg)).toJson()));
-  for (const char* raw : {"\x1b", "\x7f", "\xC2\x9B"})
+  for (const char* raw : {"\x1b", "\x7f", "\xC2\x80", "\xC2\x9B"})
     EXPECT_FALSE(json.contains(raw)) << int(raw[0]);
-  EXPECT_TRUE(json.contains("\\u007f\\u009b"));
+  EXPECT_TRUE(json.contains("\\u007f\\u0080\\u009b"));
   EXPECT_EQ(QJsonDocument::fromJson(json).object()["VC"].toString().toLatin1().toStdString(),
             cfg.VC);
 }
