@@ -16,6 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::PatternImage;
+using enum UnitModel::Event;
 
 const EEpromImage kImage = PatternImage(4);
 
@@ -41,29 +42,24 @@ TEST(UnitModel, AnInterruptedWriteKeepsWhatCameAndTheOldRateUntilReset) {
       unit.Receive(0x08, 10ms * (i + 1));  // byte 5 selects 57600
     const auto late = 100ms + c.next;
     const bool endedByClose = c.closed && !c.outlivesClose;
-    if (c.closed) {
-      EXPECT_EQ(unit.LineDropped(),
-                endedByClose ? UnitModel::Event::WriteAbandoned : UnitModel::Event::None);
-    }
+    EXPECT_EQ(c.closed ? unit.LineDropped() : None, endedByClose ? WriteAbandoned : None);
     const UnitModel::Answer answer = unit.Receive('v', late);
     if (c.storedAsConfiguration) {
       EXPECT_TRUE(answer.bytes.empty());
       EXPECT_EQ(unit.eeprom()[14], 'v');
       continue;
     }
-    EXPECT_EQ(answer.event,
-              endedByClose ? UnitModel::Event::None : UnitModel::Event::WriteAbandoned);
+    EXPECT_EQ(answer.event, endedByClose ? None : WriteAbandoned);
     EXPECT_EQ(answer.bytes, (std::vector<std::uint8_t>{0x06, 'A', '\r', 'B', 'B', '\r', '\r'}))
         << "commands are heard again";
     EXPECT_EQ(unit.eeprom()[13], 0x08);
     EXPECT_EQ(unit.eeprom()[14], kImage[14]);
     EXPECT_EQ(unit.RateIndex(), 4);
-    EXPECT_EQ(unit.Receive('R', late).event, UnitModel::Event::Reset);
+    EXPECT_EQ(unit.Receive('R', late).event, Reset);
     EXPECT_EQ(unit.RateIndex(), 1) << "a restart reads the rate from the EEPROM";
   }
 }
 
-// Noise goes where the fault says, around every answer alike.
 TEST(UnitModel, NoiseGoesBeforeOrAfterTheAcknowledgeOrAfterTheAnswer) {
   constexpr std::uint8_t J = UnitModel::kStrayByte, A = UnitModel::kAcknowledge;
   const struct {

@@ -9,7 +9,6 @@
 namespace kova::uart {
 namespace {
 
-// Frames worked out by hand: the model decodes what a real UART decodes.
 TEST(UartModelTest, DecodesFramesAsWorkedOutByHand) {
   const Receiver at115200{{115200, 0.0}, 0.5, Resync::FallingEdge};
   struct Case {
@@ -32,9 +31,8 @@ TEST(UartModelTest, DecodesFramesAsWorkedOutByHand) {
       {"far too slow: breaks", {'v'}, {1200, 0.0}, at115200, {{0x00, true}, {0x00, true}, {0x00, true}}},
   };
   // clang-format on
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
     EXPECT_EQ(Receive(c.sent, c.sender, c.receiver), c.expected) << c.what;
-  }
   // A receiver that takes a low line after a break as the next start bit
   // delivers a string of them.
   const Receiver levelResync{{115200, 0.0}, 0.5, Resync::LowLevel};
@@ -51,10 +49,9 @@ TEST(UartModelTest, AVersionRequestAtAWrongRateIsNeverACommand) {
         EXPECT_EQ(arrivals, std::set<std::uint8_t>{'v'}) << sender;
         continue;
       }
-      for (std::uint8_t command : {'!', 'R', '#', 'v'}) {
+      for (std::uint8_t command : {'!', 'R', '#', 'v'})
         EXPECT_EQ(arrivals.count(command), 0u)
             << command << " from v at " << sender << " to a unit at " << receiver;
-      }
     }
   }
 }
