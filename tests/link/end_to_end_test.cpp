@@ -62,7 +62,6 @@ class EndToEndTest : public ::testing::Test {
   test::SimFolder folder;
 };
 
-// One Put per rate, each moving the unit to the next: the PC follows it every time.
 TEST_F(EndToEndTest, PutFollowsTheUnitThroughEveryRate) {
   folder.WriteEEprom(DocumentAt(k115200, k115200).image);
   SimProcess sim(folder, {"--rate", "115200"});
@@ -84,6 +83,7 @@ std::vector<std::string> qtWarnings;
 // The reset, one byte at 1200 bit/s, leaves before the port closes; the unit then
 // listens at its EEPROM's rate, and a Get from a thread Qt knows nothing of (as a
 // command line's) reads it exactly, without complaint from the serial port.
+// kova-sim's link to its device goes when it ends.
 TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRateThenGetReadsIt) {
   const Document onUnit = DocumentAt(k9600, k9600);
   folder.WriteEEprom(onUnit.image);
@@ -102,6 +102,8 @@ TEST_F(EndToEndTest, ResetRestartsTheUnitAtItsOwnRateThenGetReadsIt) {
   EXPECT_EQ(result.document->image, onUnit.image);
   EXPECT_EQ(result.document->cfg.Ver, (VersionTexts{"KOVA 10", "", "REV B"}));
   EXPECT_EQ(OpenHandlesTo(folder.Link()), 0);
+  sim.Stop();
+  EXPECT_FALSE(QFileInfo(QString::fromStdString(folder.Link())).isSymLink());
 }
 
 // A device held by another run (through any spelling of its path) or by another
@@ -179,25 +181,16 @@ TEST(QtSerialLine, APathThatIsNoSerialDeviceIsNamedForWhatItIs) {
   alarm(0);
 }
 
-// kova-sim's --link never replaces someone's file, at NAME or at "NAME.new";
-// its own link goes when it ends.
+// kova-sim's --link never replaces someone's file, at NAME or at "NAME.new".
 TEST(SimLink, AFileWhereTheLinkShouldGoIsRefusedAndKept) {
-  {
-    test::SimFolder folder;
-    test::SimProcess sim(folder);
-    sim.Stop();
-    EXPECT_FALSE(QFileInfo(QString::fromStdString(folder.Link())).isSymLink());
-  }
   QTemporaryDir temp;
-  ASSERT_TRUE(test::Put(temp.filePath("unit"), "precious"));
-  ASSERT_TRUE(test::Put(temp.filePath("fresh.new"), "precious"));
-  for (const char* link : {"unit", "fresh"}) {
+  for (const auto& [link, file] : {std::pair{"unit", "unit"}, {"fresh", "fresh.new"}}) {
+    ASSERT_TRUE(test::Put(temp.filePath(file), "precious"));
     const test::Ran ran = test::Run(KOVA_SIM, {"--link", temp.filePath(link)});
     EXPECT_EQ(ran.status, 1) << link;
     EXPECT_TRUE(ran.err.contains("exists and is not a symbolic link")) << link;
+    EXPECT_EQ(test::Bytes(temp.filePath(file)), "precious");
   }
-  EXPECT_EQ(test::Bytes(temp.filePath("unit")), "precious");
-  EXPECT_EQ(test::Bytes(temp.filePath("fresh.new")), "precious");
 }
 
 // A tail that goes on while the port reopens at the new rate, and a hang-up: each
