@@ -117,7 +117,6 @@ class FakeLine final : public SerialLine {
   }
   const std::vector<LineSettings>& opens() const { return opens_; }
   int closes() const { return closes_; }
-  std::size_t Pending() const { return incoming_.size(); }
 
  private:
   struct Arrival {
