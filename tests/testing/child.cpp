@@ -20,12 +20,8 @@ QJsonObject Ran::Json() const {
 Ran Run(const QString& program, const QStringList& args, const Child& how) {
   QProcess process;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (auto it = how.env.begin(); it != how.env.end(); ++it) {
-    if (it.value().isEmpty())
-      env.remove(it.key());
-    else
-      env.insert(it.key(), it.value());
-  }
+  for (const auto& [key, value] : how.env.asKeyValueRange())
+    value.isEmpty() ? env.remove(key) : env.insert(key, value);
   process.setProcessEnvironment(env);
   if (how.fileSizeLimit >= 0) {
     const rlim_t size = static_cast<rlim_t>(how.fileSizeLimit);
