@@ -52,19 +52,24 @@ class DeviceTest : public ::testing::Test {
     return test::Kovactl(args, how);
   }
 
+  // The exit status and a text standard error holds.
+  static void ExpectSaid(const Ran& run, int exit, const QString& said) {
+    EXPECT_EQ(run.status, exit) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(said)) << run.err.toStdString();
+  }
+
   // The exit status and what --json says of it; `message`: a text that both
   // it and stderr hold, "" for none.
   static void Expect(const Ran& run, int exit, const QJsonValue& baud, const QJsonValue& unit,
                      const QString& message = {}) {
     const QJsonObject json = run.Json();
-    EXPECT_EQ(run.status, exit) << run.err.toStdString();
+    ExpectSaid(run, exit, message);
     EXPECT_EQ(json["ok"], QJsonValue(exit == 0));
     EXPECT_EQ(json["exit"], QJsonValue(exit));
     EXPECT_EQ(json["baud"], baud);
     EXPECT_EQ(json["unit"], unit);
     EXPECT_EQ(json["message"].isNull(), message.isEmpty());
     EXPECT_TRUE(json["message"].toString().contains(message)) << run.out.toStdString();
-    EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
   }
 
   QString Path(const char* name) const { return dir.filePath(name); }
@@ -80,10 +85,8 @@ TEST_F(DeviceTest, ARoundOfVerbsFollowsTheUnitFromRateToRate) {
   test::SimProcess sim(folder, {"--rate", "2400"});
   const QString port = QString::fromStdString(folder.Link());
   // No room for the port's lock file: said so, and none left to lock out the rest.
-  const Ran locked = Kovactl({"get", "-o", Path("x.kova")}, {.fileSizeLimit = 0});
-  EXPECT_EQ(locked.status, 6) << locked.err.toStdString();
-  EXPECT_TRUE(locked.err.contains("its lock file could not be written"))
-      << locked.err.toStdString();
+  ExpectSaid(Kovactl({"get", "-o", Path("x.kova")}, {.fileSizeLimit = 0}), 6,
+             "its lock file could not be written");
   // Nothing is written to a unit that does not answer at the rate given.
   Expect(Kovactl({"put", "--baud", "9600", "--json", Path("new.kova")}), 4, 9600, "unchanged",
          "Run 'kovactl probe --port " + port + "' to find its rate.");
@@ -103,9 +106,7 @@ TEST_F(DeviceTest, ARoundOfVerbsFollowsTheUnitFromRateToRate) {
   const Ran differsJson = Kovactl({"verify", "--json", Path("unit.kova")});
   // A reset is never acknowledged: the unit must first answer at the rate.
   Expect(Kovactl({"reset", "--baud", "9600", "--json"}), 4, 9600, QJsonValue::Undefined, "at 9600");
-  const Ran reset = Kovactl({"reset"});
-  EXPECT_EQ(reset.status, 0) << reset.err.toStdString();
-  EXPECT_TRUE(reset.err.contains("The reset command was sent")) << reset.err.toStdString();
+  ExpectSaid(Kovactl({"reset"}), 0, "The reset command was sent");
   // The probe's requests at other rates reached the unit as its UART takes them.
   EXPECT_NE(sim.Stop().find("sent at 19200 bit/s reached the unit at 2400 bit/s as 1 byte(s) ff"),
             std::string::npos);
@@ -174,9 +175,7 @@ TEST_F(DeviceTest, AFailureSaysWhatTheUnitHolds) {
     EXPECT_EQ(folder.ReadEEprom() != OddImage(), c.unit.isString() && c.unit != "unchanged");
     if (c.unit != "partial") continue;
     test::SimProcess again(folder);
-    const Ran next = Kovactl({"get", "--baud", "auto", "-o", Path("g.kova")});
-    EXPECT_EQ(next.status, 0) << next.err.toStdString();
-    EXPECT_TRUE(next.err.contains("was cut short")) << next.err.toStdString();
+    ExpectSaid(Kovactl({"get", "--baud", "auto", "-o", Path("g.kova")}), 0, "was cut short");
   }
 }
 
