@@ -43,8 +43,7 @@ TEST_F(SerialLinkTest, TheGuardAfterAnAnswerFollowsItsLongestGap) {
       {12ms, 30ms, false}, {40ms, 79ms, true}, {130ms, 240ms, true}, {130ms, 260ms, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.gap / 1ms) + " ms, extra after " + std::to_string(c.extra / 1ms) +
-                 " ms");
+    SCOPED_TRACE(::testing::Message() << "gap " << c.gap / 1ms << " ms, extra " << c.extra / 1ms);
     Reopen();
     link.SendCommand('#');
     line.Deliver(std::string(10, 'x'), 1ms, c.gap);

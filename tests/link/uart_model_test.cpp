@@ -35,8 +35,7 @@ TEST(UartModelTest, DecodesFramesAsWorkedOutByHand) {
     EXPECT_EQ(Receive(c.sent, c.sender, c.receiver), c.expected) << c.what;
   // A receiver that takes a low line after a break as the next start bit
   // delivers a string of them.
-  const Receiver levelResync{{115200, 0.0}, 0.5, Resync::LowLevel};
-  EXPECT_GT(Receive({'v'}, {1200, 0.0}, levelResync).size(), 10u);
+  EXPECT_GT(Receive({'v'}, {1200, 0.0}, {{115200, 0.0}, 0.5, Resync::LowLevel}).size(), 10u);
 }
 
 // The probe's safety: "v" at any rate reaches a unit at any other as none of its
