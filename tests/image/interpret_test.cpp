@@ -58,12 +58,6 @@ TEST(Interpret, BytesBecomeFields) {
   }
 }
 
-// What a field holds, as text, to compare fields of any kind.
-std::string ValueOf(const Configuration& cfg, const Field& field, int index) {
-  return field.kind == FieldKind::Text ? GetText(cfg, field, index)
-                                       : std::to_string(GetNumber(cfg, field, index));
-}
-
 // Every field the image holds, set from the table to a value other than
 // start-up's, comes back from packing and reading, and the fields kept by
 // this program or reported by the unit's version lines stay as they were;
@@ -88,7 +82,8 @@ TEST(RoundTrip, EveryFieldTheImageHoldsComesBack) {
       if (field.home != FieldHome::Unit && !kept) continue;
       for (const int i : testing::Indexes(field)) {
         SCOPED_TRACE(ControlName(field, i));
-        EXPECT_EQ(ValueOf(read.cfg, field, i), ValueOf(kept ? before : doc.cfg, field, i));
+        EXPECT_EQ(testing::ValueText(read.cfg, field, i),
+                  testing::ValueText(kept ? before : doc.cfg, field, i));
       }
     }
     PackEEprom(read);
