@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "field_edits.h"
 #include "image/clear_form.h"
 #include "image/field_names.h"
@@ -130,10 +132,8 @@ TEST(PackRefusals, EveryRefusalAtOnceAndTheEmptyTextsFilled) {
   EXPECT_STREQ(refusals[1].what(), "Serial sign 1 RIC: '2097152' is outside 0..2097151");
   EXPECT_EQ(refusals[2].control(), "txtCloseRIC1(0)");
   EXPECT_EQ(refusals.back().control(), "txtRlyTime");
-  const auto func = std::find_if(refusals.begin(), refusals.end(), [](const FieldFailure& f) {
-    return f.control() == "lstCloseFunc(3)";
-  });
-  EXPECT_NE(func, refusals.end());
+  EXPECT_NE(std::ranges::find(refusals, std::string("lstCloseFunc(3)"), &FieldFailure::control),
+            refusals.end());
   try {  // the first refusal is the one packing itself reports
     PackEEprom(doc);
     ADD_FAILURE() << "packed";
