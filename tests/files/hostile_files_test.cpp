@@ -230,8 +230,7 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       ASSERT_TRUE(tagged || geteuid() != 0);
     }
     QStringList before = Listing(temp.path());
-    Document doc = StartupDocument();
-    doc.cfg = testing::Edited(doc.cfg, c.edits);
+    Document doc{.cfg = testing::Edited(StartupConfiguration(), c.edits)};
     const Document unchanged = doc;
     std::optional<FullDisk> disk;
     if (c.diskFull) disk.emplace(64);

@@ -47,9 +47,8 @@ TEST(Interpret, BytesBecomeFields) {
   };
   // clang-format on
   for (const auto& [bytes, fields, warnings] : cases) {
-    Document doc = StartupDocument();
+    Document doc{.cfg = StartupConfiguration(), .image = testing::ImageOf(bytes)};
     doc.cfg.VC = "KEPT";
-    doc.image = testing::ImageOf(bytes);
     std::string warned;
     for (const std::string& warning : InterpretEEprom(doc))
       warned += warning + "\n";
@@ -65,15 +64,13 @@ TEST(Interpret, BytesBecomeFields) {
 // step fails here.
 TEST(RoundTrip, EveryFieldTheImageHoldsComesBack) {
   for (const bool numeric : {false, true}) {
-    Document doc;
-    doc.cfg = testing::EveryField(numeric ? 3 : 0);
+    Document doc{.cfg = testing::EveryField(numeric ? 3 : 0)};
     if (numeric) {
       doc.cfg.AlphaVC = 0, doc.cfg.NumericVC = 1, doc.cfg.VC = "0123456789AU -][0123";
       doc.cfg.ChanSpace = 6250, doc.cfg.ChanSpaceOption = 1, doc.cfg.Freq = 459056250;
     }
     PackEEprom(doc);
-    Document read = StartupDocument();
-    read.cfg = testing::EveryField(7);
+    Document read{.cfg = testing::EveryField(7)};
     const Configuration before = read.cfg;
     read.image = doc.image;
     EXPECT_TRUE(InterpretEEprom(read).empty());

@@ -42,11 +42,10 @@ TEST(Pack, FieldsLandOnTheirBits) {
   };
   // clang-format on
   for (const auto& [edits, bytes] : cases) {
-    Document doc = StartupDocument();
+    Document doc{.cfg = Edited(StartupConfiguration(), edits)};
     for (const int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
       doc.image[address] = 0xA5;
     doc.image[4] = 33;
-    doc.cfg = Edited(doc.cfg, edits);
     PackEEprom(doc);
     EXPECT_EQ(BytesAt(doc.image, bytes), bytes) << edits;
     EXPECT_EQ(doc.cfg.ClkJog, doc.cfg.PocsagBaud == PocsagRate::R2400 ? "1" : "4");
