@@ -76,11 +76,9 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
   // clang-format on
   for (const auto& [edits, message, control] : cases) {
     SCOPED_TRACE(edits);
-    Document doc = StartupDocument();
+    Document doc{.cfg = Edited(StartupConfiguration(), std::string("ClkJog=typed; ") + edits)};
     doc.image.fill(0x33);
     doc.bits.fill(1);
-    doc.cfg.ClkJog = "typed";
-    doc.cfg = Edited(doc.cfg, edits);
     const Document before = doc;
     try {
       PackEEprom(doc);
@@ -94,8 +92,7 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
     EXPECT_EQ(doc.cfg, before.cfg);
   }
   // Under its procedure's name, a refusal reaches the reporter.
-  Document doc = StartupDocument();
-  doc.cfg.RepeatRIC3 = "x";
+  Document doc{.cfg = Edited(StartupConfiguration(), "RepeatRIC3=x")};
   RecordingReporter reporter;
   EXPECT_FALSE(PackEEprom(doc, reporter));
   ASSERT_EQ(reporter.entries().size(), 1u);
