@@ -81,9 +81,6 @@ bool Make(const std::string& name, const std::string& p, const QByteArray& bytes
   return name != "read-only" || chmod(p.c_str(), 0444) == 0;  // by its mode, for root too
 }
 
-QByteArray Layout() {
-  return Bytes(Fixture("image_layout.kova"));
-}
 QByteArray Legacy(const char* sections) {
   return QByteArray("[Version]\nKova Pro=Kova Pro Configuration 1.1\n") + sections;
 }
@@ -124,7 +121,8 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
     close(fd);
     return failure;
   };
-  const QByteArray old = Bytes(Fixture("commented.kova"));
+  const QByteArray old = Bytes(Fixture("commented.kova")),
+                   layout = Bytes(Fixture("image_layout.kova"));
   const std::string cannot = "The file cannot be opened: ",
                     utf = " text; save it as plain (ANSI/Latin-1) text.";
   const std::optional<std::string> unread;
@@ -149,13 +147,13 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       {"loop", {}, cannot + "too many levels of symbolic links.", &save, false, "\nToo many levels of symbolic links."},
       {"caf\xEF\xBF\xBD.kova", {}, cannot + "the file name is not valid UTF-8.", &save, false, "\nThe file name is not valid UTF-8."},
       {"missing", {}, cannot + "the file does not exist.", nullptr, false, nullptr},
-      {"utf16", Utf16(Layout()), "The file is saved as UTF-16" + utf, &save, false, "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text."},
-      {"utf16 without a mark", Utf16(Layout()).mid(2), "The file is saved as UTF-16" + utf, &save, false, "saved as UTF-16 text"},
+      {"utf16", Utf16(layout), "The file is saved as UTF-16" + utf, &save, false, "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text."},
+      {"utf16 without a mark", Utf16(layout).mid(2), "The file is saved as UTF-16" + utf, &save, false, "saved as UTF-16 text"},
       {"utf32", QByteArray("\xFF\xFE\0\0[\0\0\0", 8), "The file is saved as UTF-32" + utf, &save, false, "saved as UTF-32 text"},
       {"too large", QByteArray(kMaxProfileBytes + 1, ';'), cannot + "it is larger than 4194304 bytes, too large for a configuration file.", &save, false, "\nIt is larger than 4194304 bytes"},
       // A file that would outgrow what reading accepts is refused before writing.
       {"would grow", ";" + QByteArray(kMaxProfileBytes - 16, 'x') + "\n", unread, &save, false, "larger than 4194304 bytes"},
-      {"NUL", Layout().replace("Kova=", QByteArray("Ko\0va=", 6)), "Line 3 holds a NUL byte; the file is not plain text.", &save, false, "Line 3 holds a NUL byte"},
+      {"NUL", QByteArray(layout).replace("Kova=", QByteArray("Ko\0va=", 6)), "Line 3 holds a NUL byte; the file is not plain text.", &save, false, "Line 3 holds a NUL byte"},
       {"bad hex", Bytes(Fixture("image_bad_hex.kova")), "[EEprom] Contents: byte 17 is 'G1', not two hexadecimal digits.", nullptr, false, nullptr},
       {"short", Bytes(Fixture("image_short_contents.kova")), "[EEprom] Contents: the value holds 300 characters, not 512 hexadecimal digits (byte 150 is missing).", nullptr, false, nullptr},
       {"no version", Bytes(Fixture("no_version.kova")), "[EEprom] Contents: the key is missing.", nullptr, false, nullptr},
@@ -169,8 +167,8 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       {"control", Legacy("[Options]\nReset Enable=\x01\x02"), "[Options] Reset Enable: '?" "?' is not a number.", nullptr, false, nullptr},
       // Read whatever the case of the names, the blanks, the line ends or extra
       // digits; saved with the file's own line ends.
-      {"old Mac line ends", Layout().replace("\r\n", "\r"), "", &save, false, nullptr},
-      {"read-only", Layout(), "", &save, false, "\nIt is read-only."},
+      {"old Mac line ends", QByteArray(layout).replace("\r\n", "\r"), "", &save, false, nullptr},
+      {"read-only", layout, "", &save, false, "\nIt is read-only."},
       {"lower case", Bytes(Fixture("image_lowercase.kova")), "", nullptr, false, nullptr},
       {"extra digits", Bytes(Fixture("image_long_contents.kova")), "", nullptr, false, nullptr},
       {"comments and blanks", Bytes(Fixture("commented.kova")), "", nullptr, false, nullptr},
@@ -187,16 +185,16 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       {"refused", "; old\n", unread, &refused, false, "/refused\"; nothing was written.\nChan 3 Open RIC range end: '12x' is not a number.", "Zones[2].OpenRIC2=12x"},
       // Saved through links, which stay links, and under a long name, new or
       // over an old file.
-      {"link.kova", Layout(), unread, &save, false, nullptr},
+      {"link.kova", layout, unread, &save, false, nullptr},
       {"first.kova", {}, unread, &save, false, nullptr},
       {longName, {}, unread, &save, false, nullptr},
-      {longName, Layout(), unread, &save, false, nullptr},
+      {longName, layout, unread, &save, false, nullptr},
       // Whoever saves, the file keeps its owner, group, mode, attributes (all
       // rows) and other names: replaced where the new file can be given all
       // that, else written in place.
-      {"two names", Layout(), unread, &save, false, nullptr},
-      {"another user's", Layout(), unread, &save, false, nullptr},
-      {"a colleague's", Layout(), unread, &colleague, false, nullptr},
+      {"two names", layout, unread, &save, false, nullptr},
+      {"another user's", layout, unread, &save, false, nullptr},
+      {"a colleague's", layout, unread, &colleague, false, nullptr},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -230,8 +228,7 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       ASSERT_TRUE(tagged || geteuid() != 0);
     }
     QStringList before = Listing(temp.path());
-    Document doc = StartupDocument();
-    doc.cfg = testing::Edited(doc.cfg, c.edits);
+    Document doc{.cfg = testing::Edited(StartupConfiguration(), c.edits)};
     const Document unchanged = doc;
     std::optional<FullDisk> disk;
     if (c.diskFull) disk.emplace(64);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <iomanip>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -41,15 +42,20 @@ inline Configuration Edited(Configuration cfg, std::string_view edits, bool clic
   return cfg;
 }
 
+// What a field holds, as text: a number in full, without a fraction when whole.
+inline std::string ValueText(const Configuration& cfg, const Field& field, int index) {
+  if (field.kind == FieldKind::Text) return GetText(cfg, field, index);
+  std::ostringstream out;
+  out << std::setprecision(15) << GetNumber(cfg, field, index);
+  return out.str();
+}
+
 // The fields `edits` names, written as `edits` writes them, with cfg's values.
 inline std::string Values(const Configuration& cfg, std::string_view edits) {
   std::string text;
   ForEachEdit(edits, [&](const FieldAt& at, const std::string&) {
     const Field& field = *at.field;
-    std::string value =
-        field.kind == FieldKind::Text
-            ? GetText(cfg, field, at.index)
-            : std::to_string(static_cast<long long>(GetNumber(cfg, field, at.index)));
+    std::string value = ValueText(cfg, field, at.index);
     for (const FieldItem& item : field.items) {
       if (field.kind == FieldKind::Options && item.value == GetNumber(cfg, field, at.index))
         value = item.text;

@@ -47,21 +47,14 @@ TEST(Interpret, BytesBecomeFields) {
   };
   // clang-format on
   for (const auto& [bytes, fields, warnings] : cases) {
-    Document doc = StartupDocument();
+    Document doc{.cfg = StartupConfiguration(), .image = testing::ImageOf(bytes)};
     doc.cfg.VC = "KEPT";
-    doc.image = testing::ImageOf(bytes);
     std::string warned;
     for (const std::string& warning : InterpretEEprom(doc))
       warned += warning + "\n";
     EXPECT_EQ(warned, warnings);
     EXPECT_EQ(testing::Values(doc.cfg, fields), fields) << bytes;
   }
-}
-
-// What a field holds, as text, to compare fields of any kind.
-std::string ValueOf(const Configuration& cfg, const Field& field, int index) {
-  return field.kind == FieldKind::Text ? GetText(cfg, field, index)
-                                       : std::to_string(GetNumber(cfg, field, index));
 }
 
 // Every field the image holds, set from the table to a value other than
@@ -71,15 +64,13 @@ std::string ValueOf(const Configuration& cfg, const Field& field, int index) {
 // step fails here.
 TEST(RoundTrip, EveryFieldTheImageHoldsComesBack) {
   for (const bool numeric : {false, true}) {
-    Document doc;
-    doc.cfg = testing::EveryField(numeric ? 3 : 0);
+    Document doc{.cfg = testing::EveryField(numeric ? 3 : 0)};
     if (numeric) {
       doc.cfg.AlphaVC = 0, doc.cfg.NumericVC = 1, doc.cfg.VC = "0123456789AU -][0123";
       doc.cfg.ChanSpace = 6250, doc.cfg.ChanSpaceOption = 1, doc.cfg.Freq = 459056250;
     }
     PackEEprom(doc);
-    Document read = StartupDocument();
-    read.cfg = testing::EveryField(7);
+    Document read{.cfg = testing::EveryField(7)};
     const Configuration before = read.cfg;
     read.image = doc.image;
     EXPECT_TRUE(InterpretEEprom(read).empty());
@@ -88,7 +79,8 @@ TEST(RoundTrip, EveryFieldTheImageHoldsComesBack) {
       if (field.home != FieldHome::Unit && !kept) continue;
       for (const int i : testing::Indexes(field)) {
         SCOPED_TRACE(ControlName(field, i));
-        EXPECT_EQ(ValueOf(read.cfg, field, i), ValueOf(kept ? before : doc.cfg, field, i));
+        EXPECT_EQ(testing::ValueText(read.cfg, field, i),
+                  testing::ValueText(kept ? before : doc.cfg, field, i));
       }
     }
     PackEEprom(read);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "field_edits.h"
 #include "image/clear_form.h"
 #include "image/field_names.h"
@@ -40,11 +42,10 @@ TEST(Pack, FieldsLandOnTheirBits) {
   };
   // clang-format on
   for (const auto& [edits, bytes] : cases) {
-    Document doc = StartupDocument();
+    Document doc{.cfg = Edited(StartupConfiguration(), edits)};
     for (const int address : {0, 1, 2, 3, 7, 8, 9, 248, 254, 255})
       doc.image[address] = 0xA5;
     doc.image[4] = 33;
-    doc.cfg = Edited(doc.cfg, edits);
     PackEEprom(doc);
     EXPECT_EQ(BytesAt(doc.image, bytes), bytes) << edits;
     EXPECT_EQ(doc.cfg.ClkJog, doc.cfg.PocsagBaud == PocsagRate::R2400 ? "1" : "4");
@@ -75,11 +76,9 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
   // clang-format on
   for (const auto& [edits, message, control] : cases) {
     SCOPED_TRACE(edits);
-    Document doc = StartupDocument();
+    Document doc{.cfg = Edited(StartupConfiguration(), std::string("ClkJog=typed; ") + edits)};
     doc.image.fill(0x33);
     doc.bits.fill(1);
-    doc.cfg.ClkJog = "typed";
-    doc.cfg = Edited(doc.cfg, edits);
     const Document before = doc;
     try {
       PackEEprom(doc);
@@ -93,8 +92,7 @@ TEST(Pack, RefusesValuesThatWouldBecomeOtherDataAndChangesNothing) {
     EXPECT_EQ(doc.cfg, before.cfg);
   }
   // Under its procedure's name, a refusal reaches the reporter.
-  Document doc = StartupDocument();
-  doc.cfg.RepeatRIC3 = "x";
+  Document doc{.cfg = Edited(StartupConfiguration(), "RepeatRIC3=x")};
   RecordingReporter reporter;
   EXPECT_FALSE(PackEEprom(doc, reporter));
   ASSERT_EQ(reporter.entries().size(), 1u);
@@ -130,10 +128,8 @@ TEST(PackRefusals, EveryRefusalAtOnceAndTheEmptyTextsFilled) {
   EXPECT_STREQ(refusals[1].what(), "Serial sign 1 RIC: '2097152' is outside 0..2097151");
   EXPECT_EQ(refusals[2].control(), "txtCloseRIC1(0)");
   EXPECT_EQ(refusals.back().control(), "txtRlyTime");
-  const auto func = std::find_if(refusals.begin(), refusals.end(), [](const FieldFailure& f) {
-    return f.control() == "lstCloseFunc(3)";
-  });
-  EXPECT_NE(func, refusals.end());
+  EXPECT_NE(std::ranges::find(refusals, std::string("lstCloseFunc(3)"), &FieldFailure::control),
+            refusals.end());
   try {  // the first refusal is the one packing itself reports
     PackEEprom(doc);
     ADD_FAILURE() << "packed";

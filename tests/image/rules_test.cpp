@@ -30,12 +30,11 @@ TEST(ClickRules, ARateOrASequenceFormatClickedChangesItsCompanions) {
       {"AlphaVC=1; VC=a b", "AlphaVC=0", "AlphaVC=0"},
   };
   for (const auto& [before, click, after] : cases) {
-    const Configuration start = testing::Edited(StartupConfiguration(), before);
-    const Configuration clicked =
-        testing::Edited(testing::Edited(start, "ClkJog=typed"), click, true);
+    const Configuration start =
+        testing::Edited(StartupConfiguration(), std::string(before) + "; ClkJog=typed");
+    const Configuration clicked = testing::Edited(start, click, true);
     EXPECT_EQ(testing::Values(clicked, after), after) << before << " " << click;
-    EXPECT_TRUE(clicked == testing::Edited(testing::Edited(start, "ClkJog=typed"), after))
-        << before;
+    EXPECT_TRUE(clicked == testing::Edited(start, after)) << before;
   }
 }
 

@@ -156,11 +156,10 @@ TEST(KovactlText, ShowsTabsAndZonesInLinesThatCannotDriveTheTerminal) {
   cfg.ResetRIC = std::string(3000, '9');
   cfg.VC = "\x1b]0;owned\x07\t\\\x7f\x80\x9b";
   const std::string text = ShowText(cfg);
-  for (const std::string& has :
-       {std::string("General\n"), std::string("\nChan 10\n"), std::string("459.050 000 MHz"),
-        std::string("  Zones[9].CloseFunc       A\n"), std::string("  Ver[2]   "),
-        std::string(3000, '9') + "\n  ",
-        std::string(" \\x1b]0;owned\\x07\\t\\\\\\x7f\\x80\\x9b\n")})
+  for (const std::string& has : std::vector<std::string>{
+           "General\n", "\nChan 10\n", "459.050 000 MHz", "  Zones[9].CloseFunc       A\n",
+           "  Ver[2]   ", std::string(3000, '9') + "\n  ",
+           " \\x1b]0;owned\\x07\\t\\\\\\x7f\\x80\\x9b\n"})
     EXPECT_NE(text.find(has), std::string::npos) << has;
   for (const char c : text)
     EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);

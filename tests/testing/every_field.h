@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <ranges>
 #include <string>
 
 #include "image/clear_form.h"
@@ -13,11 +14,9 @@ namespace kova::testing {
 
 // The indexes a field's value is kept under: -1 for a single field.
 inline std::vector<int> Indexes(const Field& field) {
-  if (field.count() == 1) return {-1};
-  std::vector<int> indexes;
-  for (int i = 0; i < field.count(); ++i)
-    indexes.push_back(i);
-  return indexes;
+  const bool single = field.count() == 1;
+  const auto all = std::views::iota(single ? -1 : 0, single ? 0 : field.count());
+  return {all.begin(), all.end()};
 }
 
 // A configuration in which every field holds a value other than start-up's,
