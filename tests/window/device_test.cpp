@@ -81,8 +81,7 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
   window->Refresh();
   for (const bool load : {false, true}) {
     prompter.askAnswer = load;
-    window->OnCompareClicked();  // unsaved edits are not lost to it: no question
-    waitIdle();
+    run(&MainWindow::OnCompareClicked);  // unsaved edits are not lost to it: no question
     const auto& [heading, fields] = prompter.compared.back();
     EXPECT_EQ(heading, "1 field differs between the form and the Kova Pro on COM1 (/dev/ttyUSB0):");
     ASSERT_EQ(fields.size(), 1u);
@@ -102,8 +101,7 @@ TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
   unitRead.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
   unitRead.warnings = InterpretEEprom(*unitRead.document);
   reply = unitRead;
-  window->OnGetClicked();
-  waitIdle();
+  run(&MainWindow::OnGetClicked);
   EXPECT_EQ(window->document().image, unitRead.document->image);
   EXPECT_EQ(text("txtVer(1)") + text("txtCloseRIC1(0)"), "Jan 10 20062097151");
   ASSERT_EQ(prompter.shown.size(), 1u);  // one box for all that interpreting noticed
@@ -165,13 +163,12 @@ TEST_F(DeviceButtonsTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {
     EXPECT_EQ(device->currentText(), shown);
     prompter.shown.clear();
     requests.clear();
-    window->OnGetClicked();
-    waitIdle();
+    run(&MainWindow::OnGetClicked);
     ASSERT_EQ(requestCount(), *opened ? 1u : 0u);
+    EXPECT_EQ(prompter.shown,
+              *opened ? std::vector<Message>{} : std::vector{PortNotMapped("COM3")});
     if (*opened) {
       EXPECT_EQ(requests[0].device + requests[0].port, opened + ("COM" + std::to_string(port)));
-    } else {
-      EXPECT_EQ(prompter.shown, std::vector<Message>{PortNotMapped("COM3")});
     }
   }
   EXPECT_EQ(ports.value("Ports/COM3").toString(), "/dev/ttyACM7");
