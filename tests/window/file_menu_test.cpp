@@ -118,8 +118,7 @@ TEST_F(FileMenuTest, WhatCannotBePackedIsShownAndNothingIsWrittenOrSent) {
     SCOPED_TRACE(refused);
     Start();  // a legacy file leaves out fields: a fresh run's empty texts
     prompter = RecordingPrompter();
-    prompter.openPath = Fixture("legacy_full.kova").toStdString();
-    window->OnFileOpen();
+    window->OpenFile(Fixture("legacy_full.kova"));
     cfg().ComPort = 0;  // a port the test computer has
     prompter.savePath = file("filled.kova");
     EXPECT_EQ(shownTexts(),
