@@ -81,8 +81,7 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
   window->Refresh();
   for (const bool load : {false, true}) {
     prompter.askAnswer = load;
-    window->OnCompareClicked();  // unsaved edits are not lost to it: no question
-    waitIdle();
+    run(&MainWindow::OnCompareClicked);  // unsaved edits are not lost to it: no question
     const auto& [heading, fields] = prompter.compared.back();
     EXPECT_EQ(heading, "1 field differs between the form and the Kova Pro on COM1 (/dev/ttyUSB0):");
     ASSERT_EQ(fields.size(), 1u);
@@ -102,8 +101,7 @@ TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
   unitRead.document->cfg.Ver = {"3.15", "Jan 10 2006", "2"};
   unitRead.warnings = InterpretEEprom(*unitRead.document);
   reply = unitRead;
-  window->OnGetClicked();
-  waitIdle();
+  run(&MainWindow::OnGetClicked);
   EXPECT_EQ(window->document().image, unitRead.document->image);
   EXPECT_EQ(text("txtVer(1)") + text("txtCloseRIC1(0)"), "Jan 10 20062097151");
   ASSERT_EQ(prompter.shown.size(), 1u);  // one box for all that interpreting noticed
@@ -116,12 +114,11 @@ TEST_F(DeviceButtonsTest, AGetIsShownAndKeptAsACopyExactlyAsRead) {
 // Find asks at each rate in turn, the last one the unit was seen at first, and
 // selects the one that answered; when none did it says which it tried.
 TEST_F(DeviceButtonsTest, FindSelectsTheRateTheUnitAnswersAtOrSaysWhichWereTried) {
-  std::vector<int> asked;
   for (const std::optional<int> rate : {std::optional(19200), std::optional<int>()}) {
     probe = [&](const std::string& device, const std::string&, const std::vector<int>& rates,
                 const std::atomic<bool>*) {
       EXPECT_EQ(device, "/dev/ttyUSB0");
-      asked = rates;
+      EXPECT_EQ(rates, ProbeOrder(rate ? std::nullopt : std::optional(19200)));
       ProbeResult result;
       std::tie(result.tried, result.rate) = std::tie(rates, rate);
       result.outcome = rate ? Outcome::None : Outcome::NoAnswer;
@@ -129,7 +126,6 @@ TEST_F(DeviceButtonsTest, FindSelectsTheRateTheUnitAnswersAtOrSaysWhichWereTried
     };
     click("cmdFindRate");
     waitIdle();
-    EXPECT_EQ(asked, ProbeOrder(rate ? std::nullopt : std::optional(19200)));
   }
   EXPECT_EQ(find<QComboBox>("lstBaudPC")->currentText(), "19200");
   EXPECT_EQ(PortRates(ports).LastSeen("/dev/ttyUSB0"), 19200);
@@ -165,13 +161,12 @@ TEST_F(DeviceButtonsTest, ThePortMappingNamesTheDeviceAndTheCommsTabChangesIt) {
     EXPECT_EQ(device->currentText(), shown);
     prompter.shown.clear();
     requests.clear();
-    window->OnGetClicked();
-    waitIdle();
+    run(&MainWindow::OnGetClicked);
     ASSERT_EQ(requestCount(), *opened ? 1u : 0u);
+    EXPECT_EQ(prompter.shown,
+              *opened ? std::vector<Message>{} : std::vector{PortNotMapped("COM3")});
     if (*opened) {
       EXPECT_EQ(requests[0].device + requests[0].port, opened + ("COM" + std::to_string(port)));
-    } else {
-      EXPECT_EQ(prompter.shown, std::vector<Message>{PortNotMapped("COM3")});
     }
   }
   EXPECT_EQ(ports.value("Ports/COM3").toString(), "/dev/ttyACM7");

@@ -95,19 +95,22 @@ TEST_F(InputTest, RepeaterFieldsListsAndEnablesCheckForOverlaps) {
 // Keys that insert a character go through the field's filter; keys that edit,
 // move or act never do, and neither does a paste. The sequence is numeric here.
 TEST_F(InputTest, OnlyTypedCharactersAreFiltered) {
-  using K = std::pair<int, Qt::KeyboardModifiers>;
-  const K del{Qt::Key_Delete, {}}, back{Qt::Key_Backspace, {}}, home{Qt::Key_Home, {}},
-      left{Qt::Key_Left, {}}, paste{Qt::Key_V, Qt::ControlModifier};
-  const auto key = [](char c) { return K{-c, {}}; };  // a character, as typed
+  using K = std::function<void(QWidget*)>;
+  const auto press = [](Qt::Key code, Qt::KeyboardModifiers modifiers = {}) {
+    return K([=](QWidget* w) { QTest::keyClick(w, code, modifiers); });
+  };
+  const auto key = [](char c) { return K([=](QWidget* w) { QTest::keyClick(w, c); }); };  // typed
+  const K del = press(Qt::Key_Delete), back = press(Qt::Key_Backspace), home = press(Qt::Key_Home),
+          left = press(Qt::Key_Left), paste = press(Qt::Key_V, Qt::ControlModifier);
   const std::string pasted(25, '8');
   // The field, its text, the keys typed at its end, what it then shows.
   const std::tuple<const char*, std::string, std::vector<K>, std::string> cases[] = {
       {"txtSign1RIC", "123", {home, del}, "23"},
-      {"txtSign1RIC", "123", {del, K{Qt::Key_Delete, Qt::ShiftModifier}}, "123"},
+      {"txtSign1RIC", "123", {del, press(Qt::Key_Delete, Qt::ShiftModifier)}, "123"},
       {"txtSign1RIC", "123", {left, back}, "13"},
-      {"txtSign1RIC", "123", {K{Qt::Key_Insert, {}}, K{Qt::Key_F2, {}}, key('4')}, "1234"},
+      {"txtSign1RIC", "123", {press(Qt::Key_Insert), press(Qt::Key_F2), key('4')}, "1234"},
       {"txtSign1RIC", "123", {paste}, "1239x"},
-      {"txtCloseTMax(0)", "123", {home, del, K{Qt::Key_End, {}}, key('.'), back}, "2"},
+      {"txtCloseTMax(0)", "123", {home, del, press(Qt::Key_End), key('.'), back}, "2"},
       {"txtVC", "123", {home, del, key('a'), key('A'), key(' '), key(']')}, "A ]23"},
       {"txtVC", "123", {paste, key('0')}, "1239x0"},         // "x" pasted, "0" typed
       {"txtVC", pasted, {key('1')}, pasted.substr(0, 20)}};  // a pasted one is cut
@@ -121,13 +124,8 @@ TEST_F(InputTest, OnlyTypedCharactersAreFiltered) {
     window->Refresh();
     type(field, "");
     QTest::keyClick(find(field), Qt::Key_End);
-    for (const auto& [code, modifiers] : keys) {
-      if (code < 0) {
-        QTest::keyClick(find(field), static_cast<char>(-code));
-      } else {
-        QTest::keyClick(find(field), static_cast<Qt::Key>(code), modifiers);
-      }
-    }
+    for (const K& stroke : keys)
+      stroke(find(field));
     EXPECT_EQ(text(field).toStdString() + "|" + GetText(cfg(), *at.field, at.index),
               shown + "|" + shown);
   }

@@ -152,9 +152,13 @@ class WindowTest : public ::testing::Test {
                       {std::min(8, button->width() / 2), button->height() / 2});
     QApplication::processEvents();
   }
-  // Lets a running operation end and its result arrive.
+  // Lets a running operation end and its result arrive; run starts it first.
   void waitIdle() {
     EXPECT_TRUE(QTest::qWaitFor([this] { return !window->isBusy(); }, 20000));
+  }
+  void run(void (MainWindow::*command)()) {
+    (window.get()->*command)();
+    waitIdle();
   }
   std::size_t requestCount() {
     std::lock_guard lock(requestsMutex);
