@@ -150,6 +150,7 @@ TEST(HostileFiles, AreReadOrWrittenOrRefusedWithOneMessageAndNothingLost) {
       {"missing", {}, cannot + "the file does not exist.", nullptr, false, nullptr},
       {"utf16", Utf16(layout), "The file is saved as UTF-16" + utf, &save, false, "The file is saved as UTF-16 text; save it as plain (ANSI/Latin-1) text."},
       {"utf16 without a mark", Utf16(layout).mid(2), "The file is saved as UTF-16" + utf, &save, false, "saved as UTF-16 text"},
+      {"utf16, big end first, without a mark", QByteArray("\0[\0E", 4), "The file is saved as UTF-16" + utf, nullptr, false, nullptr},
       {"utf32", QByteArray("\xFF\xFE\0\0[\0\0\0", 8), "The file is saved as UTF-32" + utf, &save, false, "saved as UTF-32 text"},
       {"too large", QByteArray(kMaxProfileBytes + 1, ';'), cannot + "it is larger than 4194304 bytes, too large for a configuration file.", &save, false, "\nIt is larger than 4194304 bytes"},
       // A file that would outgrow what reading accepts is refused before writing.

@@ -96,8 +96,10 @@ TEST_F(DeviceTest, ARoundOfVerbsFollowsTheUnitFromRateToRate) {
             (QJsonArray{"KOVA PRO 10 ZONE RX", "FIRMWARE 3.10", "SIMULATOR"}));
   const Ran probe = Kovactl({"probe"});  // and no wait: nothing was cut short
   EXPECT_EQ(probe.out + probe.err, "2400\nKOVA PRO 10 ZONE RX\nFIRMWARE 3.10\nSIMULATOR\n");
-  const Ran moved = Kovactl({"put", "--json", "-"}, {.input = test::Bytes(Path("new.kova"))});
+  const Ran moved = Kovactl({"put", "--json", "--backup", Path("was.kova"), "-"},
+                            {.input = test::Bytes(Path("new.kova"))});
   Expect(moved, 0, 19200, "verified");
+  EXPECT_EQ(ReadProfile(Path("was.kova"), {}).document.value().image, OddImage());
   EXPECT_TRUE(moved.err.contains("The unit now talks at 19200 bit/s.")) << moved.err.toStdString();
   const Ran same = Kovactl({"verify", Path("new.kova")});
   EXPECT_EQ(same.status, 0) << same.err.toStdString();
