@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds one build tree. Usage: scripts/build.sh DIR [cmake options...]
-# Our own builds treat warnings as errors; a user's or a packager's cmake does not.
+# Our own builds treat warnings as errors and check the standard library's
+# indexes; a user's or a packager's cmake does neither.
 # They go through ccache where it is installed, so that sources already compiled
 # once (in another tree or another clone of this one) are not compiled again;
 # KOVA_CCACHE=0 builds without it.
@@ -16,5 +17,5 @@ if [ "${KOVA_CCACHE:-1}" != 0 ] && command -v ccache >/dev/null; then
 else
   cache=(-UCMAKE_CXX_COMPILER_LAUNCHER -UCMAKE_C_COMPILER_LAUNCHER)
 fi
-cmake -S . -B "$dir" -G Ninja -DKOVA_WERROR=ON "${cache[@]}" "$@" >/dev/null
+cmake -S . -B "$dir" -G Ninja -DKOVA_WERROR=ON -DKOVA_ASSERTIONS=ON "${cache[@]}" "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
