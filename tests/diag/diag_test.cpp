@@ -71,7 +71,7 @@ TEST(Trace, LinesAndDumpsOfTheImageTheVerificationAreaAndTheBits) {
   DisplayEEpromBits(image);  // bytes 248 to 254, then 7 to 9, from bit 7
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[0], "byte 248: 10000001");
-  EXPECT_EQ(lines[9], "byte 9: 01000000");
+  EXPECT_EQ(lines[8] + ", " + lines[9], "byte 8: 00000000, byte 9: 01000000");
 
   lines.clear();
   std::array<std::int16_t, 85> bits{};
