@@ -43,10 +43,12 @@ TEST_F(DeviceButtonsTest, ARunningOperationShowsItselfBlocksTheRestAndCanBeStopp
       "Fields that differ (written, read back):\nReset RIC (Options): 0, 7\n\n"
       "Bytes that differ (address: written, read back):\n0x0A: 00, 07\n";
   tried.text += "\nTried COM1 (/dev/ttyUSB0) at 9600 bit/s: nothing came back.";
+  cfg().ResetRIC = "9";  // the first close is called off at the unsaved edits' question
   int round = 0;
   for (const std::function<void()>& stop : std::vector<std::function<void()>>{
-           [&] { click("cmdCancel"); }, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); },
-           [&] { window->close(); }}) {
+           [&] { window->close(); }, [&] { click("cmdCancel"); },
+           [&] { QTest::keyClick(window.get(), Qt::Key_Escape); },
+           [&] { prompter.saveAnswer = SaveChoice::Discard, window->close(); }}) {
     prompter = RecordingPrompter();
     prompter.askAnswer = false;  // a close that does not cancel it
     window->OnPutClicked();
@@ -62,12 +64,12 @@ TEST_F(DeviceButtonsTest, ARunningOperationShowsItselfBlocksTheRestAndCanBeStopp
     stop();
     waitIdle();
     EXPECT_EQ(prompter.shown, (std::vector{differs, tried}));
-    EXPECT_EQ(prompter.asked.size(), ++round == 3 ? 2u : 1u);  // the closes
+    EXPECT_EQ(prompter.asked.size(), ++round % 3 == 1 ? 3u : 1u);  // the closes
     EXPECT_FALSE(window->busyLabel().isVisible() || window->progressBar().isVisible() ||
                  find("cmdCancel")->isVisible());
     EXPECT_EQ(usable(), 2u + 6u + 17u);
   }
-  EXPECT_EQ(requestCount(), 3u);  // one at a time
+  EXPECT_EQ(requestCount(), 4u);  // one at a time
   EXPECT_FALSE(QDir(path("backups")).entryList({"*_put.kova"}).isEmpty());
   EXPECT_FALSE(window->isVisible());
 }
