@@ -79,7 +79,7 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
   reply->succeeded = true;
   PackEEprom(*reply->document);
   InterpretEEprom(*reply->document);
-  cfg().Zones[0].CloseRIC1 = "4242";
+  cfg().Zones[0].CloseFunc = 2;  // a list: its item's text, not its index
   window->Refresh();
   for (const bool load : {false, true}) {
     prompter.askAnswer = load;
@@ -88,8 +88,8 @@ TEST_F(DeviceButtonsTest, CompareWithUnitListsWhatDiffersAndLoadsItOnlyWhenAsked
     EXPECT_EQ(heading, "1 field differs between the form and the Kova Pro on COM1 (/dev/ttyUSB0):");
     ASSERT_EQ(fields.size(), 1u);
     EXPECT_EQ(fields[0].label + "|" + fields[0].tab + "|" + fields[0].ours + "|" + fields[0].theirs,
-              "Chan 1 Close RIC|Chan 1|4242|0");
-    EXPECT_EQ(cfg().Zones[0].CloseRIC1, load ? "0" : "4242");
+              "Chan 1 Close beep|Chan 1|C|A");
+    EXPECT_EQ(cfg().Zones[0].CloseFunc, load ? 0 : 2);
   }
   EXPECT_EQ(prompter.compared.size() + prompter.asked.size(), 2u);
 }
